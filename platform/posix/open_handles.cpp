@@ -1,0 +1,51 @@
+#include "platform/posix/open_handles.h"
+
+#include <map>
+#include <unistd.h>
+
+#include "platform/host/last_error.h"
+
+namespace posix {
+
+namespace {
+
+std::map<HANDLE, std::unique_ptr<OpenHandle>>& handles() {
+    static std::map<HANDLE, std::unique_ptr<OpenHandle>> open;
+    return open;
+}
+
+}  // namespace
+
+HANDLE keepHandle(std::unique_ptr<OpenHandle> open) {
+    HANDLE handle = open.get();
+    handles().emplace(handle, std::move(open));
+    return handle;
+}
+
+OpenHandle* findHandle(HANDLE handle) {
+    auto found = handles().find(handle);
+    if (found == handles().end()) {
+        host::setLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return found->second.get();
+}
+
+OpenHandle* findPort(HANDLE handle) {
+    OpenHandle* open = findHandle(handle);
+    if (open != nullptr && !open->isPort) {
+        host::setLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return open;
+}
+
+bool closeHandle(HANDLE handle) {
+    OpenHandle* open = findHandle(handle);
+    if (open == nullptr) return false;
+    ::close(open->fd);
+    handles().erase(handle);
+    return true;
+}
+
+}  // namespace posix

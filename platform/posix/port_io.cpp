@@ -1,0 +1,152 @@
+// Reads and writes on a serial device with the Win32 time-out meaning; every
+// wait is a poll with a millisecond time-out.
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <poll.h>
+#include <unistd.h>
+
+#include "platform/host/last_error.h"
+#include "platform/host/read_plan.h"
+#include "platform/posix/open_handles.h"
+#include "platform/posix/waiting.h"
+
+namespace {
+
+// Longest wait of a write that has no time-out of its own.
+constexpr std::uint64_t kLongestWriteMs = 60000;
+
+// Takes what has arrived, up to `max` bytes, without waiting. False (last
+// error set) when the device fails.
+bool takeArrived(int fd, std::uint8_t* out, std::size_t max, std::size_t& got) {
+    got = 0;
+    if (max == 0) return true;
+    for (;;) {
+        ssize_t n = ::read(fd, out, max);
+        if (n >= 0) {
+            got = static_cast<std::size_t>(n);
+            return true;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return true;
+        if (errno != EINTR) {
+            host::setLastError(host::win32Error(errno));
+            return false;
+        }
+    }
+}
+
+// Input was reported but none was there: a hung-up device does that.
+bool wentAway() {
+    host::setLastError(ERROR_GEN_FAILURE);
+    return false;
+}
+
+// Waits up to `timeoutMs` for bytes. 1: bytes are there; 0: time ran out;
+// -1: the device failed or went away (last error set).
+int awaitBytes(int fd, std::uint64_t timeoutMs) {
+    int events = posix::waitFor(fd, POLLIN, timeoutMs);
+    if (events < 0) {
+        host::setLastError(host::win32Error(errno));
+        return -1;
+    }
+    if ((events & POLLIN) != 0) return 1;
+    if (events != 0) {  // hung up or failed with nothing to read
+        wentAway();
+        return -1;
+    }
+    return 0;
+}
+
+bool readFirstBytes(int fd, std::uint8_t* out, std::size_t count, std::uint64_t waitMs, std::size_t& got) {
+    if (!takeArrived(fd, out, count, got)) return false;
+    if (got > 0 || count == 0) return true;
+    int ready = awaitBytes(fd, waitMs);
+    if (ready <= 0) return ready == 0;
+    if (!takeArrived(fd, out, count, got)) return false;
+    return got > 0 || wentAway();
+}
+
+bool readFullCount(int fd, std::uint8_t* out, std::size_t count, const host::ReadPlan& plan,
+                   std::size_t& got) {
+    const std::uint64_t deadline = posix::monotonicNs() + plan.totalMs * posix::kNanosPerMs;
+    got = 0;
+    bool announced = false;
+    // Each round takes bytes or waits; the deadline ends the rounds.
+    for (;;) {
+        std::size_t more = 0;
+        if (!takeArrived(fd, out + got, count - got, more)) return false;
+        if (announced && more == 0) return wentAway();
+        got += more;
+        if (got == count) return true;
+        std::uint64_t wait = posix::msUntil(deadline);
+        if (wait == 0) return true;
+        bool gapBound = plan.intervalMs > 0 && got > 0 && plan.intervalMs < wait;
+        if (gapBound) wait = plan.intervalMs;
+        int ready = awaitBytes(fd, wait);
+        if (ready < 0) return false;
+        if (ready == 0 && gapBound) return true;
+        announced = ready == 1;
+    }
+}
+
+}  // namespace
+
+BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+    if (read != nullptr) *read = 0;
+    posix::OpenHandle* port = posix::findPort(file);
+    if (port == nullptr) return FALSE;
+
+    auto* out = static_cast<std::uint8_t*>(data);
+    const host::ReadPlan plan = host::planRead(port->timeouts, toRead);
+    std::size_t got = 0;
+    bool ok = true;
+    switch (plan.mode) {
+    case host::ReadPlan::Mode::Immediate:
+        ok = takeArrived(port->fd, out, toRead, got);
+        break;
+    case host::ReadPlan::Mode::FirstByte:
+        ok = readFirstBytes(port->fd, out, toRead, plan.totalMs, got);
+        break;
+    case host::ReadPlan::Mode::FullCount:
+        ok = readFullCount(port->fd, out, toRead, plan, got);
+        break;
+    }
+    if (read != nullptr) *read = static_cast<DWORD>(got);
+    return ok ? TRUE : FALSE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID data, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
+    if (written != nullptr) *written = 0;
+    posix::OpenHandle* port = posix::findPort(file);
+    if (port == nullptr) return FALSE;
+
+    std::uint64_t limit = static_cast<std::uint64_t>(port->timeouts.WriteTotalTimeoutMultiplier) * toWrite +
+                          port->timeouts.WriteTotalTimeoutConstant;
+    if (limit == 0) limit = kLongestWriteMs;
+    const std::uint64_t deadline = posix::monotonicNs() + limit * posix::kNanosPerMs;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::size_t sent = 0;
+    // Each round sends bytes or waits; a write that cannot complete by the
+    // deadline ends with what went out, as a Win32 write time-out does.
+    while (sent < toWrite) {
+        ssize_t n = ::write(port->fd, bytes + sent, toWrite - sent);
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+            host::setLastError(host::win32Error(errno));
+            if (written != nullptr) *written = static_cast<DWORD>(sent);
+            return FALSE;
+        }
+        std::uint64_t wait = posix::msUntil(deadline);
+        if (wait == 0) break;
+        if (posix::waitFor(port->fd, POLLOUT, wait) < 0) {
+            host::setLastError(host::win32Error(errno));
+            if (written != nullptr) *written = static_cast<DWORD>(sent);
+            return FALSE;
+        }
+    }
+    if (written != nullptr) *written = static_cast<DWORD>(sent);
+    return TRUE;
+}

@@ -1,0 +1,70 @@
+// Opening and closing: "\\.\NAME" opens a serial device in raw mode, held
+// for this process alone; any other name opens a plain file for reading.
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "platform/host/device_name.h"
+#include "platform/host/host_files.h"
+#include "platform/host/last_error.h"
+#include "platform/posix/device_path.h"
+#include "platform/posix/open_handles.h"
+#include "platform/posix/termios_settings.h"
+
+namespace {
+
+HANDLE refuse(int fd, DWORD error) {
+    if (fd >= 0) ::close(fd);
+    host::setLastError(error);
+    return INVALID_HANDLE_VALUE;
+}
+
+HANDLE openPort(const char* deviceName) {
+    std::string path = posix::devicePath(deviceName);
+    if (path.empty()) return refuse(-1, ERROR_FILE_NOT_FOUND);
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return refuse(-1, host::win32Error(errno));
+    // Another process holding the device is refused as Win32 refuses a port
+    // already open.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        return refuse(fd, errno == EWOULDBLOCK ? ERROR_ACCESS_DENIED : host::win32Error(errno));
+    }
+    termios settings{};
+    if (::tcgetattr(fd, &settings) != 0) return refuse(fd, ERROR_FILE_NOT_FOUND);  // not a serial device
+    posix::makeRaw(settings);
+    if (::tcsetattr(fd, TCSANOW, &settings) != 0) return refuse(fd, host::win32Error(errno));
+
+    auto open = std::make_unique<posix::OpenHandle>();
+    open->fd = fd;
+    open->isPort = true;
+    return posix::keepHandle(std::move(open));
+}
+
+HANDLE openFile(const char* fileName) {
+    int fd = host::openFileForReading(fileName);
+    if (fd < 0) return INVALID_HANDLE_VALUE;
+    auto open = std::make_unique<posix::OpenHandle>();
+    open->fd = fd;
+    return posix::keepHandle(std::move(open));
+}
+
+}  // namespace
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
+    const char* device = host::deviceName(fileName);
+    return device != nullptr ? openPort(device) : openFile(fileName);
+}
+
+BOOL CloseHandle(HANDLE object) { return posix::closeHandle(object) ? TRUE : FALSE; }
+
+DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
+    posix::OpenHandle* open = posix::findHandle(file);
+    if (open == nullptr) return INVALID_FILE_SIZE;
+    if (open->isPort) {
+        host::setLastError(ERROR_INVALID_HANDLE);
+        return INVALID_FILE_SIZE;
+    }
+    return host::fileSize(open->fd, fileSizeHigh);
+}

@@ -1,0 +1,24 @@
+// Real waits: the monotonic clock and bounded polls. Standard output is
+// flushed before every wait, so that what the tool printed (a progress line
+// without a line end included) shows while it waits.
+#pragma once
+
+#include <cstdint>
+
+namespace posix {
+
+constexpr std::uint64_t kNanosPerMs = 1000000;
+
+// Nanoseconds of CLOCK_MONOTONIC.
+std::uint64_t monotonicNs();
+
+// Whole milliseconds, rounded up, from now until `deadlineNs`; 0 once it
+// has passed. A wait of that length never ends before the deadline.
+std::uint64_t msUntil(std::uint64_t deadlineNs);
+
+// Waits at least `timeoutMs` for `events` on `fd` unless they come first,
+// resuming after signals. Returns the events that came (0 when the time ran
+// out), or -1 with errno set.
+int waitFor(int fd, short events, std::uint64_t timeoutMs);
+
+}  // namespace posix

@@ -1,0 +1,67 @@
+// The simulated platform's state, shared by its parts: the peer, the clock,
+// the scripted keys, the injected failures and the open handles.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/win32.h"
+#include "sim/serial_peer.h"
+
+namespace simport::detail {
+
+constexpr sim::Nanos kNanosPerMs = 1000000;
+
+// An open handle: a serial port connected to the peer, or a plain file of
+// the host's file system.
+struct OpenHandle {
+    bool isPort = false;
+    std::string portName;  // upper case, without the "\\.\" prefix
+    int fd = -1;           // plain files only
+    DCB dcb{};
+    COMMTIMEOUTS timeouts{};
+};
+
+// The settings record a port opens with: 9600 bit/s, 8 data bits, no
+// parity, one stop bit, DTR and RTS on, XON/XOFF characters set but unused.
+DCB defaultDcb();
+
+struct State {
+    sim::SerialPeer* peer = nullptr;
+    sim::Nanos now = 0;
+    DWORD startTick = 0;
+
+    std::string keys;
+    std::size_t nextKey = 0;
+    int keyReads = 0;
+
+    std::set<std::string> ports{"COM1"};
+    int opens = 0;
+    DWORD openError = 0;
+    int openFailures = 0;
+
+    DWORD readError = 0;
+    int readsBeforeFailure = 0;
+    int readFailures = 0;
+
+    std::string written;
+    DCB appliedDcb = defaultDcb();
+    COMMTIMEOUTS appliedTimeouts{};
+    std::map<HANDLE, std::unique_ptr<OpenHandle>> handles;
+};
+
+State& state();
+
+// The open handle `handle` stands for, or nullptr (last error 6).
+OpenHandle* findHandle(HANDLE handle);
+
+// The open port `handle` stands for, or nullptr (last error 6).
+OpenHandle* findPort(HANDLE handle);
+
+// Closes every open handle and forgets everything.
+void resetState();
+
+}  // namespace simport::detail

@@ -1,0 +1,47 @@
+// A far end that answers from a script, for tests that need exact bytes at
+// exact times (noise, split frames, late answers) rather than a whole card.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sim/serial_peer.h"
+
+class ScriptedPeer : public sim::SerialPeer {
+public:
+    static constexpr sim::Nanos kMs = 1000000;
+
+    // `bytes` reach the host at `at`, `spacing` apart.
+    void sendAt(sim::Nanos at, const std::string& bytes, sim::Nanos spacing = 0);
+
+    // Once the host has written `trigger` (searched in what it wrote since the
+    // previous rule fired), `reply` reaches it `delay` later. Rules fire in
+    // the order they were added, each once.
+    void onWrite(const std::string& trigger, const std::string& reply, sim::Nanos delay = 0);
+
+    // Everything the host wrote.
+    const std::string& received() const { return received_; }
+    std::uint32_t hostBaud() const { return hostBaud_; }
+
+    void setHostBaud(std::uint32_t baud) override { hostBaud_ = baud; }
+    void hostWrite(const std::uint8_t* data, std::size_t count, sim::Nanos now) override;
+    std::optional<sim::Nanos> nextArrival(sim::Nanos until) override;
+    std::size_t hostRead(std::uint8_t* out, std::size_t max, sim::Nanos now) override;
+
+private:
+    struct Rule {
+        std::string trigger;
+        std::string reply;
+        sim::Nanos delay;
+    };
+    void queue(sim::Nanos at, const std::string& bytes, sim::Nanos spacing);
+
+    std::deque<Rule> rules_;
+    std::string received_;
+    std::size_t searchFrom_ = 0;
+    std::vector<std::pair<sim::Nanos, std::uint8_t>> pending_;  // kept sorted by time
+    std::uint32_t hostBaud_ = 0;
+};
