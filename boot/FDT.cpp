@@ -1,0 +1,8 @@
+#include "boot/FDT.h"
+
+#include "driver/unavailable.h"
+
+int FDT(HANDLE, DCB, COMMTIMEOUTS, char*) {
+    reportUnavailable("Boot-mode programming of the microcontroller");
+    return 1;
+}

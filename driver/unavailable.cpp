@@ -1,0 +1,9 @@
+#include "driver/unavailable.h"
+
+#include "driver/exit_status.h"
+#include "platform/win32.h"
+
+void reportUnavailable(const char* what) {
+    printf("\n%s is not available in this version of the updater. Nothing was changed.\n", what);
+    exitStatus = kExitFailed;
+}

@@ -1,0 +1,92 @@
+#include "tests/e2e/processes.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::vector<char*> argvOf(std::vector<std::string>& words) {
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
+}  // namespace
+
+Cardsim::Cardsim(const std::string& dir, const std::vector<std::string>& options)
+    : link_(dir + "/card") {
+    std::vector<std::string> words{CARDSIM_BIN, "--link", link_};
+    words.insert(words.end(), options.begin(), options.end());
+    pid_ = fork();
+    if (pid_ == 0) {
+        int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, STDOUT_FILENO);
+        auto argv = argvOf(words);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    struct stat info;
+    for (int i = 0; i < 500 && lstat(link_.c_str(), &info) != 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (lstat(link_.c_str(), &info) != 0) throw std::runtime_error("cardsim did not start");
+}
+
+Cardsim::~Cardsim() {
+    if (pid_ > 0) stop();
+}
+
+int Cardsim::stop() {
+    kill(pid_, SIGTERM);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+ProcessResult runProgram(const std::string& program, const std::string& dir,
+                         const std::vector<std::string>& args, const std::string& input) {
+    int toChild[2];
+    int fromChild[2];
+    if (pipe(toChild) != 0 || pipe(fromChild) != 0) throw std::runtime_error("pipe");
+    std::vector<std::string> words{program};
+    words.insert(words.end(), args.begin(), args.end());
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(toChild[0], STDIN_FILENO);
+        dup2(fromChild[1], STDOUT_FILENO);
+        close(toChild[1]);
+        close(fromChild[0]);
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        auto argv = argvOf(words);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    if (!input.empty() && write(toChild[1], input.data(), input.size()) < 0) {
+        throw std::runtime_error("write to child");
+    }
+    close(toChild[1]);
+    std::string output;
+    char chunk[4096];
+    ssize_t n;
+    while ((n = read(fromChild[0], chunk, sizeof chunk)) > 0) output.append(chunk, n);
+    close(fromChild[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
+}
+
+ProcessResult runUpdater(const std::string& dir, const std::vector<std::string>& args,
+                         const std::string& input) {
+    return runProgram(UPDATER_BIN, dir, args, input);
+}

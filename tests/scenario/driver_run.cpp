@@ -1,0 +1,216 @@
+// Whole runs of the tool up to the command: arguments, port, probe, path
+// choice, identification loop and banner, with their exit statuses.
+#include <gtest/gtest.h>
+
+#include "platform/sim/sim_port.h"
+#include "tests/support/firmware_script.h"
+#include "tests/support/scripted_peer.h"
+#include "tests/support/tool_run.h"
+#include "tests/support/work_dir.h"
+
+namespace {
+
+constexpr sim::Nanos kMs = ScriptedPeer::kMs;
+
+std::string banner(const std::string& modelLine, const std::string& version) {
+    return "\r\n* * * * * * * * * * * * * * * * * * * * * * * * * * * * *\n"
+           "\t\t\t\t\t\t\t*\r*\t\t\t" + modelLine + "\n"
+           "*\t\t\t\t\t\t\t*\n"
+           "\t\t\t\t\t\t\t*\r*\tUpdater Version   -> 2.20\n"
+           "*\t\t\t\t\t\t\t*\n"
+           "\t\t\t\t\t\t\t*\r*\tSoftware Version  -> " + version + "\n"
+           "* * * * * * * * * * * * * * * * * * * * * * * * * * * * *\n";
+}
+
+const std::string kIdentified =
+    "\nNow communicating with the card to obtain version information...OK";
+
+class Run : public ::testing::Test {
+protected:
+    void SetUp() override { simport::reset(); }
+    WorkDir dir;
+    ScriptedPeer peer;
+};
+
+}  // namespace
+
+TEST_F(Run, NoArgumentPrintsNothing) {
+    ToolRun run = runTool({}, peer);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(simport::opens(), 0);
+}
+
+TEST_F(Run, PortNameMustBeComAndOneToThreeDigits) {
+    for (const char* name : {"LPT1", "COM", "COM1234", "COM1\\..\\X", "COMX"}) {
+        ToolRun run = runTool({name, "STATUS"}, peer);
+        EXPECT_EQ(run.output, "Must be COMXX\n\nExit updater\n") << name;
+        EXPECT_EQ(run.status, 2);
+    }
+    EXPECT_EQ(simport::opens(), 0);
+}
+
+TEST_F(Run, OverlongArgumentsAreRefusedBeforeTheOpen) {
+    ToolRun port = runTool({"COM" + std::string(100, '1'), "STATUS"}, peer);
+    EXPECT_EQ(port.status, 2);
+    EXPECT_NE(port.output.find("too long"), std::string::npos);
+    ToolRun word = runTool({"COM1", std::string(100, 'X')}, peer);
+    EXPECT_EQ(word.status, 2);
+    EXPECT_NE(word.output.find("too long"), std::string::npos);
+    EXPECT_EQ(simport::opens(), 0);
+}
+
+TEST_F(Run, PortThatCannotBeOpened) {
+    ToolRun missing = runTool({"COM9", "STATUS"}, peer);
+    EXPECT_EQ(missing.output,
+              "Failed to open COM9 :  The COM port selected don't exist!\n\nExit updater\n");
+    EXPECT_EQ(missing.status, 1);
+
+    simport::failOpens(ERROR_ACCESS_DENIED, 1);
+    ToolRun busy = runTool({"COM1", "STATUS"}, peer);
+    EXPECT_EQ(busy.output,
+              "Failed to open COM1 :  The COM port selected is already open by an other "
+              "program!\n\nExit updater\n");
+
+    simport::failOpens(ERROR_PATH_NOT_FOUND, 1);
+    ToolRun other = runTool({"COM1", "STATUS"}, peer);
+    EXPECT_EQ(other.output, "Failed to open COM1 :  \n\nExit updater\n");
+}
+
+TEST_F(Run, LowerCasePortAndCommandAreAccepted) {
+    simport::addPort("COM3");
+    answerOpening(peer);
+    ToolRun run = runTool({"com3", "fpga"}, peer);
+    EXPECT_EQ(run.output.rfind(kIdentified + banner("DL-SDI TO HDMI", "V1.23") + "Error: Usage is\n", 0),
+              0u);
+    EXPECT_EQ(peer.hostBaud(), 115200u);
+}
+
+TEST_F(Run, BannerVariants) {
+    answerProbes(peer);
+    answerIdentification(peer, "#DEVERSION 2 V1.23\r", "#DEVTYPE SDITOHDMI\r");
+    ToolRun plus = runTool({"COM1", "FPGA"}, peer);
+    EXPECT_NE(plus.output.find(banner("DL-SDI TO HDMI PLUS", "V1.23")), std::string::npos);
+
+    ScriptedPeer unknown;
+    answerProbes(unknown);
+    answerIdentification(unknown, "#SOMETHING ELSE\r", "#DEVTYPE DVITOSDI\r");
+    simport::reset();
+    ToolRun run = runTool({"COM1", "FPGA"}, unknown);
+    EXPECT_NE(run.output.find(banner("DVI TO SDI", "Unknown")), std::string::npos);
+}
+
+TEST_F(Run, UsageTextAfterTheBanner) {
+    answerOpening(peer, "SDITODVI");
+    ToolRun run = runTool({"COM1", "FPGA"}, peer);
+    EXPECT_EQ(run.output, kIdentified + banner("DL-SDI TO DVI", "V1.23") +
+                              "Error: Usage is\n"
+                              "  updater [COMXX] [FPGA/VIPER] Filename.xxx\n"
+                              "e.g. updater COM1 FPGA fpga.xsvf\n"
+                              "e.g. updater COM1 VIPER Device5.bin\n"
+                              "e.g. updater COM1 MICRO\n"
+                              "e.g. updater COM1 ALL\n"
+                              "\nExit updater\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(peer.received(), std::string("\0\0#DEVERSION\r#DEVTYPE\r", 22));
+}
+
+TEST_F(Run, UnknownModelIsAskedAgainUntilItIsKnown) {
+    answerProbes(peer);
+    answerIdentification(peer, "#DEVERSION 1 V1\r", "#DEVTYPE NEWMODEL\r");
+    answerIdentification(peer, "#DEVERSION 1 V1\r", "#DEVTYPE HDMITOSDI\r");
+    ToolRun run = runTool({"COM1", "FPGA"}, peer);
+    EXPECT_EQ(run.output.rfind("\nNow communicating with the card to obtain version information..."
+                               "\nERROR CARD MODEL UNKNOWN" + kIdentified + banner("HDMI TO SDI", "V1"),
+                               0),
+              0u);
+    EXPECT_NE(run.output.find("e.g. updater COM1 EDID\n"), std::string::npos);
+}
+
+TEST_F(Run, ProbeCountsChooseThePath) {
+    dir.write("appMain.mot", std::string(1000, 'S'));
+
+    // Eleven bytes: a running firmware, identification even for MICRO.
+    answerProbes(peer, std::string(11, 'x'));
+    answerIdentification(peer, "#DEVERSION 1 V1\r", "#DEVTYPE SDITOHDMI\r");
+    ToolRun eleven = runTool({"COM1", "MICRO"}, peer);
+    EXPECT_NE(eleven.output.find(kIdentified), std::string::npos);
+
+    // Ten bytes under MICRO: the boot program must be restarted.
+    ScriptedPeer ten;
+    answerProbes(ten, std::string(10, 'x'));
+    simport::reset();
+    ToolRun reboot = runTool({"COM1", "MICRO"}, ten);
+    EXPECT_EQ(reboot.output,
+              "\nThe BOOT program needs to be reboot  -> Please reboot the card and try again"
+              "\nExit updater\n");
+    EXPECT_EQ(reboot.status, 1);
+    EXPECT_EQ(ten.received(), std::string("\0\0", 2));
+
+    // Nothing under MICRO: the boot-mode path, at 9600 bit/s.
+    ScriptedPeer silent;
+    simport::reset();
+    ToolRun boot = runTool({"COM1", "MICRO"}, silent);
+    EXPECT_EQ(boot.output.rfind("\nFlash is not programmed (BOOT MODE) or using old firmware version"
+                                "\nMICRO Mode OK...Now starting the FDT programm...\n",
+                                0),
+              0u);
+    EXPECT_EQ(silent.hostBaud(), 9600u);
+    EXPECT_EQ(boot.status, 1);
+
+    // Nothing under another command: identification all the same.
+    ScriptedPeer quiet;
+    quiet.onWrite("#DEVERSION\r", "#DEVERSION 1 V1\r", kMs);
+    quiet.onWrite("#DEVTYPE\r", "#DEVTYPE SDITOHDMI\r", kMs);
+    simport::reset();
+    ToolRun status = runTool({"COM1", "FPGA"}, quiet);
+    EXPECT_NE(status.output.find(kIdentified), std::string::npos);
+}
+
+TEST_F(Run, FirmwareFileCheckBeforeMicro) {
+    ToolRun missing = runTool({"COM1", "MICRO"}, peer);
+    EXPECT_EQ(missing.output, "\nExit updater\n");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(peer.received(), "");
+
+    dir.write("appMain.mot", std::string(511070, 'S'));
+    ToolRun bad = runTool({"COM1", "MICRO"}, peer);
+    EXPECT_EQ(bad.output, "Bad appMain.mot file. Exit.\n\nExit updater\n");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(peer.received(), "");
+
+    for (std::size_t size : {511069u, 511071u}) {
+        dir.write("appMain.mot", std::string(size, 'S'));
+        ScriptedPeer card;
+        answerOpening(card);
+        simport::reset();
+        ToolRun run = runTool({"COM1", "MICRO"}, card);
+        EXPECT_EQ(run.output.find("Bad appMain.mot"), std::string::npos) << size;
+        EXPECT_EQ(card.received().substr(0, 1), std::string(1, '\0')) << size;
+    }
+}
+
+TEST_F(Run, OldFirmwareUnderMicroHandsOverToTheBootProgram) {
+    dir.write("appMain.mot", std::string(1000, 'S'));
+    answerProbes(peer, "\r\nMENU: 1 $ 6\r\n");
+    peer.onWrite("#DEVTYPE\r\r1$", "\r\nMENU: 1 $ 6\r\n", 10 * kMs);
+    ToolRun run = runTool({"COM1", "MICRO"}, peer);
+    EXPECT_EQ(run.output.find("* * *"), std::string::npos);
+    EXPECT_NE(run.output.find("\nYou are using an old firmware version...\nExit updater\n"),
+              std::string::npos);
+    EXPECT_EQ(peer.received().back(), '6');
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST_F(Run, OldFirmwareUnderStatusIsUnsupported) {
+    answerProbes(peer, "\r\nMENU: 1 $ 6\r\n");
+    peer.onWrite("#DEVTYPE\r\r1$", "\r\nMENU: 1 $ 6\r\n", 10 * kMs);
+    ToolRun run = runTool({"COM1", "STATUS"}, peer);
+    EXPECT_NE(run.output.find("\nYou are using an old firmware version..."
+                              "\nUnsupported feature...Update the firmware version"
+                              "\nExit updater\n"),
+              std::string::npos);
+    EXPECT_EQ(run.output.find("* * *"), std::string::npos);
+    EXPECT_EQ(peer.received().back(), '$');
+    EXPECT_EQ(run.status, 1);
+}

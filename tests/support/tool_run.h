@@ -1,0 +1,19 @@
+// Runs the whole tool, as the operator would, against a peer on the
+// simulated port, and keeps what it printed and its exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+#include "sim/serial_peer.h"
+
+struct ToolRun {
+    std::string output;
+    int status;
+};
+
+// `args` are the arguments after the program name. Keys are taken from
+// `keys`; the clock starts at `startTick`.
+ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer,
+                const std::string& keys = "", DWORD startTick = 0x1000);
