@@ -1,0 +1,144 @@
+// One exchange with the video processor: the command packet out, the reply
+// packet back, judged as acknowledgement, refusal or time-out.
+#include "link/isp_link.h"
+
+#include <cstring>
+
+#include "driver/console.h"
+#include "driver/port.h"
+#include "link/isp_packet_size.h"
+#include "link/port_io.h"
+
+namespace {
+
+constexpr int kPacketArea = 256;
+constexpr int kFullPacket = 255;       // stored bytes at which a packet is given up as unfinished
+constexpr DWORD kReadChunk = 50;
+constexpr DWORD kReplyWaitMs = 3000;
+constexpr int kMaxTimeoutRetries = 10;  // waits after the first before giving up
+constexpr int kTimeoutsBeforeGivingUp = 4;
+constexpr std::uint16_t kNackCode = 2;
+constexpr std::uint16_t kGspiTimeoutMark = 0x1234;
+constexpr std::uint16_t kCodeMask = 0x0FFF;
+
+enum ReaderState { kHunting, kAfterEscape, kInPacket };
+
+// Serialises the command low byte first and writes its encoded form.
+bool writePacket(const std::uint16_t* msg, unsigned char* tempMsg, unsigned char* msgToSend) {
+    int words = ispPacketWords(msg[0]);
+    for (int i = 0; i < words; ++i) {
+        tempMsg[2 * i] = static_cast<unsigned char>(msg[i] & 0xFF);
+        tempMsg[2 * i + 1] = static_cast<unsigned char>(msg[i] >> 8);
+    }
+    int encodedLength = yEncode(msgToSend, tempMsg, 2 * words);
+    return writeAll(msgToSend, static_cast<DWORD>(encodedLength));
+}
+
+// Decodes the body of a raw packet and assembles the reply words; words that
+// the reply does not carry read as 0.
+void takeReply(const unsigned char* tempMsg, int received, unsigned char* decoded,
+               std::uint16_t* response) {
+    int decodedLength = yDecode(decoded, tempMsg + 2, received - 3);
+    if (decodedLength < 2 * kIspMaxWords) {
+        std::memset(decoded + decodedLength, 0, static_cast<std::size_t>(2 * kIspMaxWords - decodedLength));
+    }
+    int words = ispPacketWords(static_cast<std::uint16_t>(decoded[1] << 8));
+    if (decodedLength != 2 * words || decodedLength < 6) {
+        printf("\n%d - %d , Incompatible reception with command.\n", decodedLength, 2 * words);
+    }
+    for (int k = 0; k < words; ++k) {
+        response[k] = static_cast<std::uint16_t>(decoded[2 * k] + 256 * decoded[2 * k + 1]);
+    }
+}
+
+// A refusal: code 2, or a reply that repeats the command's own header.
+void reportRefusal(const std::uint16_t* msg, const std::uint16_t* response, int valRetry) {
+    if (response[2] == kGspiTimeoutMark) printf("GSPI Timeout\n");
+    if (valRetry > kTimeoutsBeforeGivingUp) {
+        printf("\nUnable to send command. Exit.\n");
+        printMsg(response);
+        return;
+    }
+    printf("\nNACK received. Retry ... \n");
+    printMsg(msg);
+    printMsg(response);
+    unsigned refused = response[1] & kCodeMask;
+    unsigned sent = msg[0] & kCodeMask;
+    if (refused != sent) printf("\nNACK on unknown command. 0x%04x != 0x%04x\n", refused, sent);
+}
+
+}  // namespace
+
+int ReadISPResponse(unsigned char* tempMsg) {
+    DWORD deadline = GetTickCount() + kReplyWaitMs;
+    unsigned char readBuf[55];
+    ReaderState state = kHunting;
+    int stored = 0;
+    bool complete = false;
+    bool error = false;
+
+    while (!complete && !error && stored < kFullPacket) {
+        lnumbytes = 0;
+        if (!ReadFile(lport, readBuf, kReadChunk, &lnumbytes, nullptr)) error = true;
+        if (tickPassed(deadline)) error = true;
+        DWORD count = lnumbytes < kReadChunk ? lnumbytes : kReadChunk;
+
+        for (DWORD i = 0; i < count && !complete && stored < kFullPacket; ++i) {
+            unsigned char byte = readBuf[i];
+            switch (state) {
+            case kHunting:
+                if (byte == '=') {
+                    tempMsg[stored++] = byte;
+                    state = kAfterEscape;
+                }
+                break;
+            case kAfterEscape:
+                if (byte == 'G') {
+                    tempMsg[stored++] = byte;
+                    state = kInPacket;
+                } else if (byte != '=') {
+                    --stored;
+                    state = kHunting;
+                }
+                break;
+            case kInPacket:
+                tempMsg[stored++] = byte;
+                if (byte == 'G' && tempMsg[stored - 2] == '=') {
+                    stored = 2;  // a new packet starts: what came before it is dropped
+                } else if (byte == 0x0D) {
+                    complete = true;
+                }
+                break;
+            }
+        }
+    }
+    return error ? 0 : stored;
+}
+
+int sendISPCmd(std::uint16_t* msg, std::uint16_t* response, unsigned long wait) {
+    unsigned char tempMsg[kPacketArea];
+    unsigned char msgToSend[kPacketArea];
+
+    createChecksum(msg);
+    if (!writePacket(msg, tempMsg, msgToSend)) return 0;
+    if (wait != 0) _sleep(wait);
+
+    int valRetry = 0;
+    int received;
+    while ((received = ReadISPResponse(tempMsg)) == 0) {
+        if (valRetry >= kMaxTimeoutRetries) {
+            printf("Unable to send command. Exit.SendISP\n");
+            return 0;
+        }
+        printf("Timeout. Retry...SendISP\n");
+        ++valRetry;
+    }
+
+    takeReply(tempMsg, received, msgToSend, response);
+    if (!checksumOK(response)) printf("Bad checksum\n");
+
+    bool refused = (response[0] & kCodeMask) == kNackCode || response[0] == msg[0];
+    if (!refused) return 1;
+    reportRefusal(msg, response, valRetry);
+    return 0;
+}

@@ -1,0 +1,13 @@
+// The one-line progress of a download phase.
+#pragma once
+
+#include "platform/win32.h"
+
+// After a block at `address` was accepted, in a phase that starts at `first`
+// and spans `span` bytes: prints the progress line (no line feed) when
+// (span / 5000) * `time` is below the address, and counts it in `time`. So a
+// phase prints about 5000 lines at most, however large.
+void downloadProgress(DWORD address, DWORD first, DWORD span, int& time);
+
+// The closing line of a phase: "Job at 100%", no line feed.
+void printClosingProgress();

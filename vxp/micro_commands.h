@@ -1,0 +1,14 @@
+// The microcontroller commands of a flash download run.
+#pragma once
+
+#include "link/micro_link.h"
+
+constexpr char kMicroProgramMode[] = "=MP\r";  // hold the video processor for programming
+constexpr char kMicroRelease[] = "=MR\r";      // let it run
+constexpr char kMicroDownloadEnd[] = "=MA\r";  // one device download is over
+constexpr char kMicroRunEnd[] = "=ME\r";       // the update run is over
+
+// Sends one four-byte command; true when the microcontroller accepted it.
+inline bool microCommand(const char (&command)[5]) {
+    return sendMicroCmd(reinterpret_cast<const unsigned char*>(command), 4) == 1;
+}

@@ -1,0 +1,4 @@
+// STATUS: the video processor's status report.
+#pragma once
+
+void vxpStatus();
