@@ -1,0 +1,94 @@
+#include "sim/card_line.h"
+
+#include <algorithm>
+
+#include "sim/card.h"
+#include "sim/card_choices.h"
+#include "sim/card_memory.h"
+#include "sim/fault_dice.h"
+#include "sim/wire.h"
+
+namespace sim {
+
+struct CardLine::Impl final : ReplySink {
+    explicit Impl(const CardOptions& opts)
+        : options(opts),
+          lateDice(options.seed, FaultStream::kLate),
+          wire(options),
+          memory(options.stateDir),
+          card(options, memory, *this) {}
+
+    void reply(Nanos at, std::string_view bytes) override {
+        Nanos ready = at + choices::kProcessingDelay;
+        if (lateDice.roll(options.late)) ready += options.lateByMs * choices::kMillisecond;
+        wire.cardSends(bytes, ready, card.listeningBaud());
+    }
+
+    // The card's own time for the host's `now`. The card's time never runs
+    // backwards: when the host's clock starts again (a new simulated run
+    // on the same card), the card's time carries on from where it was.
+    Nanos cardTime(Nanos now) {
+        Nanos time = now + offset;
+        if (time < latest) {
+            offset += latest - time;
+            time = latest;
+        }
+        latest = time;
+        return time;
+    }
+
+    // The card handles every byte that reaches it by `until`, in order.
+    void processUntil(Nanos until) {
+        while (auto arrival = wire.takeArrival(until, card.listeningBaud())) {
+            card.receive(arrival->byte, arrival->at);
+        }
+    }
+
+    CardOptions options;
+    FaultDice lateDice;
+    Nanos offset = 0;  // card time minus host time
+    Nanos latest = 0;  // the latest card time the host acted at
+    Wire wire;
+    CardMemory memory;
+    Card card;
+};
+
+CardLine::CardLine(const CardOptions& options) : impl_(std::make_unique<Impl>(options)) {}
+
+CardLine::~CardLine() = default;
+
+void CardLine::setHostBaud(std::uint32_t baud) { impl_->wire.setHostBaud(baud); }
+
+void CardLine::hostWrite(const std::uint8_t* data, std::size_t count, Nanos now) {
+    Nanos time = impl_->cardTime(now);
+    impl_->processUntil(time);
+    impl_->wire.hostSends(data, count, time);
+}
+
+std::optional<Nanos> CardLine::nextArrival(Nanos until) {
+    Nanos horizon = until + impl_->offset;
+    if (horizon < impl_->latest) horizon = impl_->cardTime(until);
+    impl_->processUntil(horizon);
+    std::optional<Nanos> next = impl_->wire.nextDelivery(horizon);
+    if (!next) return std::nullopt;
+    // A byte that arrived before the host's clock started again is there at once.
+    return std::max(*next, impl_->latest) - impl_->offset;
+}
+
+std::size_t CardLine::hostRead(std::uint8_t* out, std::size_t max, Nanos now) {
+    Nanos time = impl_->cardTime(now);
+    impl_->processUntil(time);
+    return impl_->wire.deliver(out, max, time);
+}
+
+const std::vector<std::uint8_t>& CardLine::flashDevice(int device) const {
+    static const std::vector<std::uint8_t> kNone;
+    const FlashDevice* flash = impl_->memory.flash(device);
+    return flash == nullptr ? kNone : flash->content();
+}
+
+const std::string& CardLine::received() const { return impl_->wire.received(); }
+
+void CardLine::saveState() const { impl_->memory.save(); }
+
+}  // namespace sim

@@ -1,0 +1,45 @@
+// A whole simulated card at the far end of a serial line: the wire (bit
+// rates, byte times, faults) and every counterpart behind it. Its choices
+// are gathered in sim/card_choices.h.
+//
+// The card's time never runs backwards: when the host's clock starts again
+// (a new simulated run on the same card), the card carries on from the
+// latest time it had seen, as if the new run followed at once.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/card_options.h"
+#include "sim/serial_peer.h"
+
+namespace sim {
+
+class CardLine : public SerialPeer {
+public:
+    explicit CardLine(const CardOptions& options);
+    ~CardLine() override;
+
+    void setHostBaud(std::uint32_t baud) override;
+    void hostWrite(const std::uint8_t* data, std::size_t count, Nanos now) override;
+    std::optional<Nanos> nextArrival(Nanos until) override;
+    std::size_t hostRead(std::uint8_t* out, std::size_t max, Nanos now) override;
+
+    // Flash device 1, 5 or 7 from address 0 up to the highest byte ever
+    // written (unwritten bytes 0xFF).
+    const std::vector<std::uint8_t>& flashDevice(int device) const;
+
+    // Every byte the card received, as it received it (after the wire's faults).
+    const std::string& received() const;
+
+    // Writes the memories into the state directory, if there is one.
+    void saveState() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace sim

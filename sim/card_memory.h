@@ -1,0 +1,32 @@
+// The card's memories that outlive a run: flash devices 1, 5 and 7, kept as
+// files (device1.bin, device5.bin, device7.bin) in a state directory when
+// one is given.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "sim/flash_device.h"
+
+namespace sim {
+
+class CardMemory {
+public:
+    // Loads the files of `stateDir` (empty: memory only); a missing file
+    // leaves its device empty.
+    explicit CardMemory(std::string stateDir);
+
+    // Device 1, 5 or 7; nullptr for any other number.
+    FlashDevice* flash(int device);
+    const FlashDevice* flash(int device) const;
+
+    // Writes every memory into the state directory, each file replaced as
+    // a whole. Failures are reported on standard error.
+    void save() const;
+
+private:
+    std::string stateDir_;
+    std::array<FlashDevice, 3> devices_;
+};
+
+}  // namespace sim

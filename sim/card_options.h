@@ -1,0 +1,52 @@
+// Everything that shapes one simulated card: its identity, where it keeps its
+// memories, and the faults it injects (all reproducible from the seed).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace sim {
+
+struct CardOptions {
+    // Identity, as the firmware reports it.
+    std::string model = "SDITOHDMI";  // the word of the model reply
+    std::string firmware = "V2.05";   // the firmware version word
+    int variant = 1;                  // the variant digit; 2 marks the PLUS variant
+
+    // What runs on the microcontroller at power-up.
+    bool bootMode = false;      // only the boot program (silent at 115200 bit/s)
+    bool oldFirmware = false;   // a firmware that knows only its menu keys
+
+    // The video processor's status report, as its resident firmware gives it.
+    std::string vxpName = "VXP-CORE 2.1";    // 12 characters, blank-padded
+    std::uint16_t vxpStatus = 0x0002;         // OSD load status (high byte), config status (low byte)
+    std::uint16_t vxpDeviceType = 0x5361;     // printed as GF5361
+    std::uint16_t vxpMemoryFlags = 0x3F11;    // video SDRAM 1-5, OSD SDRAM 1, flash CS0 and CS4
+    std::uint16_t osdCalibration = 0x000F;    // bytes 0-3 passed
+    std::uint16_t videoCalibration = 0x03FF;  // bytes 0-9 passed
+
+    // The card's memories as files; empty keeps them in memory only.
+    std::string stateDir;
+
+    // Bytes take their real time on the wire (10 bit times each). The
+    // simulated platform always paces; cardsim paces only on request.
+    bool paced = true;
+
+    // Faults. Rates are probabilities per byte (noise, drop, corrupt), per
+    // ISP packet (nack) or per reply (late), from 0 to 1.
+    bool silent = false;
+    double noise = 0.0;
+    double drop = 0.0;
+    double corrupt = 0.0;
+    double nack = 0.0;
+    double late = 0.0;                      // per reply: it leaves lateBy late
+    std::uint64_t lateByMs = 4000;          // beyond the tool's packet and text waits
+    std::uint64_t vanishAfter = 0;          // the card goes away after receiving this many bytes (0: never)
+    std::uint64_t seed = 1;
+
+    // How many received bytes CardLine::received() keeps (the first ones).
+    std::size_t receivedLimit = 64u << 20;
+};
+
+}  // namespace sim

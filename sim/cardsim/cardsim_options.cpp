@@ -1,0 +1,163 @@
+#include "sim/cardsim/cardsim_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+
+namespace cardsim {
+
+namespace {
+bool parseRate(const std::string& text, double& rate) {
+    char* end = nullptr;
+    errno = 0;
+    rate = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && errno == 0 && rate >= 0.0 && rate <= 1.0;
+}
+
+bool parseCount(const std::string& text, std::uint64_t& count) {
+    char* end = nullptr;
+    errno = 0;
+    count = std::strtoull(text.c_str(), &end, 0);
+    return !text.empty() && text[0] != '-' && *end == '\0' && errno == 0;
+}
+
+bool isWord(const std::string& text) {
+    if (text.empty()) return false;
+    for (char c : text) {
+        if (c <= ' ' || c > '~' || c == '#') return false;
+    }
+    return true;
+}
+}  // namespace
+
+const char* usageText() {
+    return "usage: cardsim [options]\n"
+           "Simulates a video converter card on a pseudo-terminal. Prints the terminal's\n"
+           "path on start; stops on SIGINT or SIGTERM, saving its state.\n"
+           "\n"
+           "  --link PATH         make PATH a symbolic link to the terminal (removed at exit)\n"
+           "  --model WORD        model word of the model reply (default SDITOHDMI): DVITOSDI,\n"
+           "                      SDITODVI, SL-SDITODVI, HDMITOSDI, SDITOHDMI, SL-SDITOHDMI\n"
+           "                      or any other word\n"
+           "  --firmware WORD     firmware version word (default V2.05)\n"
+           "  --variant DIGIT     variant digit of the version reply (default 1; 2 = PLUS)\n"
+           "  --boot              start in boot mode (the boot program answers nothing yet)\n"
+           "  --old-firmware      run an old firmware that knows only its menu keys\n"
+           "  --state DIR         keep the flash devices as DIR/device1.bin, device5.bin,\n"
+           "                      device7.bin: loaded at start, written after every\n"
+           "                      completed download and at exit (DIR is created)\n"
+           "  --silent            the card never sends anything\n"
+           "  --noise RATE        before each byte the card sends, a random byte with\n"
+           "                      probability RATE (0 to 1)\n"
+           "  --drop RATE         each byte, either way, is lost with probability RATE\n"
+           "  --corrupt RATE      each byte, either way, is altered with probability RATE\n"
+           "  --nack RATE         each ISP packet the card would accept is refused with\n"
+           "                      probability RATE\n"
+           "  --late RATE         each reply leaves the card late with probability RATE\n"
+           "  --late-by MS        how late a late reply is (default 4000 ms)\n"
+           "  --vanish-after N    the card goes away after receiving N bytes: it sends\n"
+           "                      nothing more\n"
+           "  --seed N            seed of the faults (default 1): same seed, same faults\n"
+           "  --pace              deliver bytes at the host's bit rate (10 bit times each)\n"
+           "                      instead of as fast as the terminal allows\n"
+           "  --trace             print every byte both ways, time-stamped, on stderr\n"
+           "  --make-samples DIR  write FDriver.bin, SFDriver.bin, Device1.bin, Device5.bin\n"
+           "                      and Device7.bin into DIR and exit\n"
+           "  --help              print this text and exit\n";
+}
+
+bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
+    sim::CardOptions& card = options.card;
+    card.paced = false;
+    card.receivedLimit = 0;
+    for (int i = 0; i < argc; ++i) {
+        std::string_view name = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                error = std::string(name) + " needs a value";
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        auto rate = [&](double& out) {
+            std::string text;
+            if (!value(text)) return false;
+            if (parseRate(text, out)) return true;
+            error = std::string(name) + ": not a rate from 0 to 1: " + text;
+            return false;
+        };
+        auto count = [&](std::uint64_t& out) {
+            std::string text;
+            if (!value(text)) return false;
+            if (parseCount(text, out)) return true;
+            error = std::string(name) + ": not a number: " + text;
+            return false;
+        };
+        auto word = [&](std::string& out) {
+            if (!value(out)) return false;
+            if (isWord(out)) return true;
+            error = std::string(name) + ": not a word: " + out;
+            return false;
+        };
+        std::string text;
+        bool ok = true;
+        if (name == "--help") {
+            options.help = true;
+        } else if (name == "--link") {
+            ok = value(options.link);
+        } else if (name == "--model") {
+            ok = word(card.model);
+        } else if (name == "--firmware") {
+            ok = word(card.firmware);
+        } else if (name == "--variant") {
+            ok = value(text);
+            if (ok && (text.size() != 1 || text[0] < '0' || text[0] > '9')) {
+                error = "--variant: not a digit: " + text;
+                ok = false;
+            }
+            if (ok) card.variant = text[0] - '0';
+        } else if (name == "--boot") {
+            card.bootMode = true;
+        } else if (name == "--old-firmware") {
+            card.oldFirmware = true;
+        } else if (name == "--state") {
+            ok = value(card.stateDir);
+        } else if (name == "--silent") {
+            card.silent = true;
+        } else if (name == "--noise") {
+            ok = rate(card.noise);
+        } else if (name == "--drop") {
+            ok = rate(card.drop);
+        } else if (name == "--corrupt") {
+            ok = rate(card.corrupt);
+        } else if (name == "--nack") {
+            ok = rate(card.nack);
+        } else if (name == "--late") {
+            ok = rate(card.late);
+        } else if (name == "--late-by") {
+            ok = count(card.lateByMs);
+        } else if (name == "--vanish-after") {
+            ok = count(card.vanishAfter);
+        } else if (name == "--seed") {
+            ok = count(card.seed);
+        } else if (name == "--pace") {
+            card.paced = true;
+        } else if (name == "--trace") {
+            options.trace = true;
+        } else if (name == "--make-samples") {
+            ok = value(options.makeSamples);
+        } else {
+            error = "unknown option: " + std::string(name);
+            ok = false;
+        }
+        if (!ok) return false;
+    }
+    if (card.bootMode && card.oldFirmware) {
+        error = "--boot and --old-firmware exclude each other";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace cardsim

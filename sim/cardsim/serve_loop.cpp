@@ -1,0 +1,131 @@
+#include "sim/cardsim/serve_loop.h"
+
+#include <poll.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+namespace cardsim {
+
+namespace {
+constexpr std::size_t kChunk = 4096;
+constexpr sim::Nanos kMillisecond = 1000000;
+// How far ahead the loop asks the card for its next byte.
+constexpr sim::Nanos kLookAhead = 3600ull * 1000 * kMillisecond;
+// After the master reports an error, how long it is left alone.
+constexpr sim::Nanos kErrorPause = 100 * kMillisecond;
+
+int timeoutUntil(sim::Nanos at, sim::Nanos now) {
+    if (at <= now) return 0;
+    return static_cast<int>((at - now + kMillisecond - 1) / kMillisecond);
+}
+
+class Server {
+public:
+    Server(sim::CardLine& line, const PseudoTerminal& terminal, const ByteTrace& trace)
+        : line_(line), terminal_(terminal), trace_(trace) {}
+
+    void run(int stopFd);
+
+private:
+    void followHostBaud(sim::Nanos now);
+    void sendDue(sim::Nanos now);
+    void receive();
+
+    sim::CardLine& line_;
+    const PseudoTerminal& terminal_;
+    const ByteTrace& trace_;
+    std::uint32_t baud_ = 0;
+    std::uint8_t out_[kChunk];
+    std::size_t outStart_ = 0;
+    std::size_t outEnd_ = 0;
+    sim::Nanos quietUntil_ = 0;  // the master is not polled before this
+};
+
+void Server::followHostBaud(sim::Nanos now) {
+    std::uint32_t baud = terminal_.hostBaud();
+    if (baud == 0 || baud == baud_) return;
+    baud_ = baud;
+    line_.setHostBaud(baud);
+    trace_.note("host bit rate", baud, now);
+}
+
+void Server::sendDue(sim::Nanos now) {
+    if (outStart_ == outEnd_) {
+        outStart_ = 0;
+        outEnd_ = line_.hostRead(out_, kChunk, now);
+        trace_.cardToHost(out_, outEnd_, now);
+    }
+    while (outStart_ < outEnd_) {
+        ssize_t written = ::write(terminal_.master(), out_ + outStart_, outEnd_ - outStart_);
+        if (written > 0) {
+            outStart_ += static_cast<std::size_t>(written);
+            continue;
+        }
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            outStart_ = outEnd_;  // the terminal is gone: the bytes are lost
+            quietUntil_ = now + kErrorPause;
+        }
+        return;
+    }
+}
+
+void Server::receive() {
+    std::uint8_t in[kChunk];
+    ssize_t count = ::read(terminal_.master(), in, sizeof in);
+    sim::Nanos now = monotonicNow();
+    if (count > 0) {
+        followHostBaud(now);
+        line_.hostWrite(in, static_cast<std::size_t>(count), now);
+        trace_.hostToCard(in, static_cast<std::size_t>(count), now);
+    } else if (count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+        quietUntil_ = now + kErrorPause;
+    }
+}
+
+void Server::run(int stopFd) {
+    for (;;) {
+        sim::Nanos now = monotonicNow();
+        followHostBaud(now);
+        bool quiet = now < quietUntil_;
+        if (!quiet) sendDue(now);
+
+        bool waitingToWrite = outStart_ < outEnd_;
+        int timeout = -1;
+        if (quiet) {
+            timeout = timeoutUntil(quietUntil_, now);
+        } else if (!waitingToWrite) {
+            if (auto next = line_.nextArrival(now + kLookAhead)) timeout = timeoutUntil(*next, now);
+        }
+
+        pollfd fds[2] = {{stopFd, POLLIN, 0}, {terminal_.master(), 0, 0}};
+        if (!quiet) fds[1].events = static_cast<short>(POLLIN | (waitingToWrite ? POLLOUT : 0));
+        int ready = ::poll(fds, quiet ? 1 : 2, timeout);
+        if (ready < 0 && errno != EINTR) return;
+        if (ready <= 0) continue;
+        if (fds[0].revents != 0) return;
+        if ((fds[1].revents & POLLIN) != 0) {
+            receive();
+        } else if ((fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            quietUntil_ = monotonicNow() + kErrorPause;
+        }
+    }
+}
+}  // namespace
+
+sim::Nanos monotonicNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<sim::Nanos>(now.tv_sec) * 1000000000ull + static_cast<sim::Nanos>(now.tv_nsec);
+}
+
+void serve(sim::CardLine& line, const PseudoTerminal& terminal, const ByteTrace& trace,
+           int stopFd) {
+    Server server(line, terminal, trace);
+    server.run(stopFd);
+}
+
+}  // namespace cardsim

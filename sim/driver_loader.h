@@ -1,0 +1,34 @@
+// The video processor's ISP loader: takes the driver's 16-byte blocks
+// (0x50D) into program memory and starts the driver on the call-driver
+// packet (0x802) when a whole driver was loaded: blocks contiguous from
+// 0x800, the call naming 0x800 as the start.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "sim/isp_packet.h"
+
+namespace sim {
+
+class DriverLoader {
+public:
+    // Forgets every block loaded.
+    void clear();
+
+    // 0x50D
+    isp::Words block(const isp::Words& packet);
+
+    // 0x802: the reply, and whether the driver now runs.
+    struct Call {
+        isp::Words reply;
+        bool started;
+    };
+    Call call(const isp::Words& packet) const;
+
+private:
+    std::vector<bool> loaded_;  // per 16-byte block of program memory
+    std::vector<std::uint8_t> memory_;
+};
+
+}  // namespace sim

@@ -1,0 +1,64 @@
+#include "sim/firmware.h"
+
+#include "sim/card_choices.h"
+#include "sim/isp_replies.h"
+#include "sim/text_commands.h"
+
+namespace sim {
+
+namespace {
+constexpr std::string_view kMicroAccepted = "=M*";
+constexpr std::string_view kMicroInvalid = "=M~";
+}  // namespace
+
+void Firmware::receive(std::uint8_t byte, Nanos at) {
+    std::optional<Request> request = reader_.feed(byte);
+    if (!request) return;
+    switch (request->kind) {
+        case Request::Kind::kProbe:
+            out_.reply(at, choices::kProbeAnswer);
+            break;
+        case Request::Kind::kText:
+            out_.reply(at, request->overflowed ? std::string(choices::kUnknownTextCommandAnswer)
+                                               : answerTextCommand(request->body, options_));
+            break;
+        case Request::Kind::kMicro:
+            microCommand(request->body[0], at);
+            break;
+        case Request::Kind::kPacket:
+            packet(*request, at);
+            break;
+    }
+}
+
+void Firmware::microCommand(char letter, Nanos at) {
+    switch (letter) {
+        case 'P':
+            vxp_.holdInReset();
+            break;
+        case 'R':
+            vxp_.releaseReset(at);
+            break;
+        case 'A':
+            vxp_.endDownload();
+            memory_.save();
+            break;
+        case 'E':
+            vxp_.endRun(at);
+            memory_.save();
+            break;
+        default:
+            out_.reply(at, kMicroInvalid);
+            return;
+    }
+    out_.reply(at, kMicroAccepted);
+}
+
+void Firmware::packet(const Request& request, Nanos at) {
+    // A body too long for any packet is passed on empty: refused as undecodable.
+    std::optional<Vxp::Reply> reply =
+        vxp_.packet(request.overflowed ? std::string_view() : std::string_view(request.body), at);
+    if (reply) out_.reply(reply->at, isp::wireForm(reply->words));
+}
+
+}  // namespace sim

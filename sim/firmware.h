@@ -1,0 +1,34 @@
+// The microcontroller's running firmware: answers the probe byte and its
+// text commands, carries out the micro commands that steer the video
+// processor, and passes ISP packets to the video processor.
+#pragma once
+
+#include <cstdint>
+
+#include "sim/card_memory.h"
+#include "sim/card_options.h"
+#include "sim/command_reader.h"
+#include "sim/reply_sink.h"
+#include "sim/vxp.h"
+
+namespace sim {
+
+class Firmware {
+public:
+    Firmware(const CardOptions& options, CardMemory& memory, Vxp& vxp, ReplySink& out)
+        : options_(options), memory_(memory), vxp_(vxp), out_(out) {}
+
+    void receive(std::uint8_t byte, Nanos at);
+
+private:
+    void microCommand(char letter, Nanos at);
+    void packet(const Request& request, Nanos at);
+
+    const CardOptions& options_;
+    CardMemory& memory_;
+    Vxp& vxp_;
+    ReplySink& out_;
+    CommandReader reader_;
+};
+
+}  // namespace sim

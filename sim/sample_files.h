@@ -1,0 +1,25 @@
+// Update files for demonstrations and tests: the two ISP drivers
+// (FDriver.bin, SFDriver.bin: 0x2000 bytes, the driver from 0x800 on, of
+// the shape the card's loader accepts) and the three device images
+// (Device1.bin, Device5.bin, Device7.bin: deterministic pseudo-random
+// bytes; Device1.bin and Device7.bin end in a partial 32-byte block).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sim {
+
+// The names of the sample files, in the order they are written.
+const std::vector<std::string>& sampleFileNames();
+
+// The content of the sample file `name`; empty for an unknown name.
+std::vector<std::uint8_t> sampleFile(std::string_view name);
+
+// Writes every sample file into `dir` (which must exist). Returns an empty
+// text on success, else what failed.
+std::string writeSampleFiles(const std::string& dir);
+
+}  // namespace sim
