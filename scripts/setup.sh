@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need, if it is missing, then configures
-# and builds into build/. Extra CMake options may be given as arguments.
+# and builds into build/ (or $BUILD_DIR): everything, or the targets named in
+# $TARGETS. Extra CMake options may be given as arguments.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,4 +20,6 @@ fi
 
 build_dir=${BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build "$build_dir" -j"$(nproc)"
+target_args=()
+for target in ${TARGETS:-}; do target_args+=(--target "$target"); done
+cmake --build "$build_dir" -j"$(nproc)" "${target_args[@]}"
