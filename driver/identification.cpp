@@ -30,32 +30,34 @@ const char* const kModelReplies[6] = {"#DEVTYPE DVITOSDI\r",  "#DEVTYPE SDITODVI
                                       "#DEVTYPE SDITOHDMI\r",  "#DEVTYPE SL-SDITOHDMI\r"};
 
 // Closes the port and opens and configures it again, as at the start of the
-// run. Every failure is printed and the next step is made regardless.
+// run. Every failure is printed and the next step is made regardless. A port
+// that cannot be opened again (a USB adapter pulled out) is given the time
+// of one reply wait before the next attempt, so that identification keeps
+// trying at the pace of a silent card instead of spinning on the console.
 void recoverPort() {
     CloseHandle(lport);
-    openPort();
+    if (!openPort()) _sleep(kReplyWaitMs);
     configurePort(false);
 }
 
 // Takes the variant digit and the version word from a version reply: the
 // digit at position 11, the word from position 13 to the first white space,
-// at most 9 characters. A reply too short to hold a word leaves both unread.
+// at most 9 characters. A reply too short to reach position 13 leaves both
+// unread; an empty word leaves the word unread.
 void takeVersionFacts(const char* answer) {
-    std::size_t length = std::strlen(answer);
-    bool isVersion = std::strncmp(answer, "#DEVERSION", 10) == 0;
-    if (!isVersion || length <= 13 || std::isspace(static_cast<unsigned char>(answer[13]))) {
-        cardVersion = 69;
-        RDVersion[0] = 'E';
-        return;
-    }
+    cardVersion = 69;
+    RDVersion[0] = 'E';
+    if (std::strncmp(answer, "#DEVERSION", 10) != 0 || std::strlen(answer) <= 13) return;
+
     cardVersion = answer[11] - 48;
+    const char* word = answer + 13;
     std::size_t n = 0;
-    while (n < sizeof RDVersion - 1 && answer[13 + n] != '\0' &&
-           !std::isspace(static_cast<unsigned char>(answer[13 + n]))) {
-        RDVersion[n] = answer[13 + n];
+    while (n < sizeof RDVersion - 1 && word[n] != '\0' &&
+           !std::isspace(static_cast<unsigned char>(word[n]))) {
+        RDVersion[n] = word[n];
         ++n;
     }
-    RDVersion[n] = '\0';
+    if (n > 0) RDVersion[n] = '\0';
 }
 
 // Asks an old firmware's menu for a sign of life: three menu keys half a

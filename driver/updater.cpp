@@ -90,7 +90,10 @@ DWORD probeCard() {
 bool applyBaudRate(DWORD rate) {
     lDCB.BaudRate = rate;
     lrc = SetCommState(lport, &lDCB);
-    if (!lrc) printf("\nERROR");
+    if (!lrc) {
+        printf("\nERROR");
+        exitStatus = kExitFailed;
+    }
     return lrc;
 }
 

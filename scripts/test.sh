@@ -4,4 +4,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh -DUPDATER_WERROR=ON
-ctest --test-dir "${BUILD_DIR:-build}" -j"$(nproc)" --output-on-failure
+ctest --test-dir "${BUILD_DIR:-build}" -j"$(nproc)" --output-on-failure --timeout 300

@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr unsigned kRunLimitSeconds = 120;
+
 std::vector<char*> argvOf(std::vector<std::string>& words) {
     std::vector<char*> argv;
     for (auto& word : words) argv.push_back(word.data());
@@ -66,6 +68,7 @@ ProcessResult runProgram(const std::string& program, const std::string& dir,
         close(toChild[1]);
         close(fromChild[0]);
         if (chdir(dir.c_str()) != 0) _exit(126);
+        alarm(kRunLimitSeconds);  // a run that never ends is killed, not waited for
         auto argv = argvOf(words);
         execv(argv[0], argv.data());
         _exit(127);

@@ -30,7 +30,8 @@ struct ProcessResult {
     int status;
 };
 
-// Runs updater with `args` in `dir`, with `input` on its standard input.
+// Runs updater with `args` in `dir`, with `input` on its standard input. A
+// run still going after two minutes is killed (SIGALRM).
 ProcessResult runUpdater(const std::string& dir, const std::vector<std::string>& args,
                          const std::string& input = "");
 

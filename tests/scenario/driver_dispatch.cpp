@@ -109,8 +109,11 @@ TEST_F(Dispatch, FileInAnotherDirectoryAndOverlongNames) {
     EXPECT_EQ(fpga.find("Bad fpga file"), std::string::npos);
     EXPECT_EQ(fpga.find("doesn't exist"), std::string::npos);
 
-    std::string longName = std::string(256, 'a') + ".xsvf";
-    EXPECT_NE(run({"COM1", "FPGA", longName}).find("too long"), std::string::npos);
+    std::string longest = std::string(250, 'a') + ".xsvf";
+    EXPECT_EQ(run({"COM1", "FPGA", longest}), "File " + longest + " doesn't exist.\n" +
+                                                  "Press any key to continue . . . \n" + kExit);
+    EXPECT_EQ(run({"COM1", "FPGA", "a" + longest}),
+              "File name too long (255 characters at most)\n" + kExit);
     EXPECT_EQ(status, 2);
 }
 

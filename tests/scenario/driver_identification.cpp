@@ -90,6 +90,12 @@ TEST_F(Identification, VersionFactsFromOddReplies) {
     EXPECT_EQ(cardVersion, 69);
     EXPECT_EQ(RDVersion[0], 'E');
 
+    // The variant digit without a word.
+    answerIdentification(peer, "#DEVERSION 2 \r", "#DEVTYPE DVITOSDI\r");
+    identify();
+    EXPECT_EQ(cardVersion, 2);
+    EXPECT_EQ(RDVersion[0], 'E');
+
     // A word longer than 9 characters is cut to 9; it ends at white space.
     answerIdentification(peer, "#DEVERSION 1 V1.23-beta-7 extra\r", "#DEVTYPE DVITOSDI\r");
     identify();
@@ -98,6 +104,8 @@ TEST_F(Identification, VersionFactsFromOddReplies) {
 }
 
 TEST_F(Identification, SilentCardGivesUpAfterFifteenVersionAttempts) {
+    // From just before the tick counter wraps: the waits keep their length.
+    simport::startClock(0xFFFFFFFFu - 5000);
     DWORD start = GetTickCount();
     EXPECT_EQ(identify(), kNoCommunication);
     EXPECT_EQ(output,
@@ -134,9 +142,32 @@ TEST_F(Identification, PortErrorReopensAndReconfiguresThePort) {
     peer.onWrite("#DEVTYPE\r", "#DEVTYPE SL-SDITOHDMI\r", kMs);
     EXPECT_EQ(identify(), 6);
     EXPECT_STREQ(RDVersion, "V2.00");
-    EXPECT_GE(simport::opens(), 2);
-    EXPECT_EQ(peer.hostBaud(), 115200u);
+    // The error code stays set, so the successful second attempt is followed
+    // by a recovery as well: the first open and two reopens.
+    EXPECT_EQ(simport::opens(), 3);
+    const DCB& settings = simport::appliedSettings();
+    EXPECT_EQ(settings.BaudRate, 115200u);
+    EXPECT_EQ(settings.ByteSize, 8);
+    const COMMTIMEOUTS& timeouts = simport::appliedTimeouts();
+    EXPECT_EQ(timeouts.ReadIntervalTimeout, MAXDWORD);
+    EXPECT_EQ(timeouts.ReadTotalTimeoutMultiplier, MAXDWORD);
+    EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 1u);
     EXPECT_EQ(output.find("Failed"), std::string::npos);
+}
+
+TEST_F(Identification, VanishedPortIsRetriedAtTheReplyWaitPace) {
+    simport::failReads(ERROR_GEN_FAILURE, 0, 1000);
+    simport::failOpens(ERROR_FILE_NOT_FOUND, 1000);
+    DWORD start = GetTickCount();
+    EXPECT_EQ(identify(), kNoCommunication);
+    EXPECT_GE(GetTickCount() - start, 15u * 2000u);
+    std::size_t reopenFailures = 0;
+    for (std::size_t at = output.find("Failed to open COM1 :  The COM port selected don't exist!\n");
+         at != std::string::npos; at = output.find("Failed to open", at + 1)) {
+        ++reopenFailures;
+    }
+    EXPECT_EQ(reopenFailures, 15u);
+    EXPECT_NE(output.find("Failed to get port status : error 6  \n"), std::string::npos);
 }
 
 TEST_F(Identification, FailedReopenIsReportedAndRetried) {

@@ -2,6 +2,8 @@
 // choice, identification loop and banner, with their exit statuses.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/sim/sim_port.h"
 #include "tests/support/firmware_script.h"
 #include "tests/support/scripted_peer.h"
@@ -51,13 +53,17 @@ TEST_F(Run, PortNameMustBeComAndOneToThreeDigits) {
 }
 
 TEST_F(Run, OverlongArgumentsAreRefusedBeforeTheOpen) {
-    ToolRun port = runTool({"COM" + std::string(100, '1'), "STATUS"}, peer);
+    ToolRun port = runTool({"/dev/" + std::string(95, 'p'), "STATUS"}, peer);
+    EXPECT_EQ(port.output, "Port name too long (99 characters at most)\n\nExit updater\n");
     EXPECT_EQ(port.status, 2);
-    EXPECT_NE(port.output.find("too long"), std::string::npos);
     ToolRun word = runTool({"COM1", std::string(100, 'X')}, peer);
-    EXPECT_EQ(word.status, 2);
-    EXPECT_NE(word.output.find("too long"), std::string::npos);
+    EXPECT_EQ(word.output, "Command word too long (99 characters at most)\n\nExit updater\n");
     EXPECT_EQ(simport::opens(), 0);
+
+    // 99 characters are still a name and a word.
+    ToolRun path = runTool({"/dev/" + std::string(94, 'p'), std::string(99, 'X')}, peer);
+    EXPECT_EQ(path.output.find("too long"), std::string::npos);
+    EXPECT_EQ(simport::opens(), 1);
 }
 
 TEST_F(Run, PortThatCannotBeOpened) {
@@ -113,6 +119,29 @@ TEST_F(Run, UsageTextAfterTheBanner) {
                               "\nExit updater\n");
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(peer.received(), std::string("\0\0#DEVERSION\r#DEVTYPE\r", 22));
+
+    // The port as the tool set it up: only these fields changed.
+    DCB expected = simport::portDefaults();
+    expected.DCBlength = 28;
+    expected.BaudRate = 115200;
+    expected.ByteSize = 8;
+    expected.Parity = NOPARITY;
+    expected.StopBits = ONESTOPBIT;
+    expected.fRtsControl = RTS_CONTROL_DISABLE;
+    EXPECT_EQ(std::memcmp(&simport::appliedSettings(), &expected, sizeof expected), 0);
+    const COMMTIMEOUTS& timeouts = simport::appliedTimeouts();
+    EXPECT_EQ(timeouts.ReadIntervalTimeout, MAXDWORD);
+    EXPECT_EQ(timeouts.ReadTotalTimeoutMultiplier, MAXDWORD);
+    EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 1u);
+    EXPECT_EQ(timeouts.WriteTotalTimeoutMultiplier, 100u);
+    EXPECT_EQ(timeouts.WriteTotalTimeoutConstant, 0u);
+}
+
+TEST_F(Run, OpeningJustBeforeTheTickCounterWraps) {
+    answerOpening(peer);
+    ToolRun run = runTool({"COM1", "FPGA"}, peer, "", 0xFFFFFFFFu - 150);
+    EXPECT_EQ(peer.received(), std::string("\0\0#DEVERSION\r#DEVTYPE\r", 22));
+    EXPECT_NE(run.output.find(kIdentified), std::string::npos);
 }
 
 TEST_F(Run, UnknownModelIsAskedAgainUntilItIsKnown) {
