@@ -27,8 +27,8 @@ constexpr std::uint32_t kBootBaud = 9600;
 // directions. 0xFF means nothing to any of the card's or the tool's readers.
 constexpr std::uint8_t kGarbageByte = 0xFF;
 
-// Every reply leaves the card this long after the byte that completed the
-// request has arrived.
+// Every reply leaves a paced card this long after the byte that completed
+// the request has arrived; an unpaced card answers at once.
 constexpr Nanos kProcessingDelay = 500 * kMicrosecond;
 
 // Replies still waiting to reach the host beyond this many bytes are lost,

@@ -19,7 +19,7 @@ struct CardLine::Impl final : ReplySink {
           card(options, memory, *this) {}
 
     void reply(Nanos at, std::string_view bytes) override {
-        Nanos ready = at + choices::kProcessingDelay;
+        Nanos ready = options.paced ? at + choices::kProcessingDelay : at;
         if (lateDice.roll(options.late)) ready += options.lateByMs * choices::kMillisecond;
         wire.cardSends(bytes, ready, card.listeningBaud());
     }
