@@ -20,6 +20,7 @@ constexpr int kTimeoutsBeforeGivingUp = 4;
 constexpr std::uint16_t kNackCode = 2;
 constexpr std::uint16_t kGspiTimeoutMark = 0x1234;
 constexpr std::uint16_t kCodeMask = 0x0FFF;
+constexpr int kShortestReply = 6;  // decoded bytes of a packet of three words
 
 enum ReaderState { kHunting, kAfterEscape, kInPacket };
 
@@ -35,23 +36,27 @@ bool writePacket(const std::uint16_t* msg, unsigned char* tempMsg, unsigned char
 }
 
 // Decodes the body of a raw packet and assembles the reply words; words that
-// the reply does not carry read as 0.
-void takeReply(const unsigned char* tempMsg, int received, unsigned char* decoded,
+// the reply does not carry read as 0. False when the reply is too short to be
+// a packet at all (header, argument and checksum): its zero padding would
+// otherwise pass as a valid reply of code 0.
+bool takeReply(const unsigned char* tempMsg, int received, unsigned char* decoded,
                std::uint16_t* response) {
     int decodedLength = yDecode(decoded, tempMsg + 2, received - 3);
     if (decodedLength < 2 * kIspMaxWords) {
         std::memset(decoded + decodedLength, 0, static_cast<std::size_t>(2 * kIspMaxWords - decodedLength));
     }
     int words = ispPacketWords(static_cast<std::uint16_t>(decoded[1] << 8));
-    if (decodedLength != 2 * words || decodedLength < 6) {
+    if (decodedLength != 2 * words || decodedLength < kShortestReply) {
         printf("\n%d - %d , Incompatible reception with command.\n", decodedLength, 2 * words);
     }
     for (int k = 0; k < words; ++k) {
         response[k] = static_cast<std::uint16_t>(decoded[2 * k] + 256 * decoded[2 * k + 1]);
     }
+    return decodedLength >= kShortestReply;
 }
 
-// A refusal: code 2, or a reply that repeats the command's own header.
+// A refusal: code 2, a reply that repeats the command's own header, or one
+// too short to be a packet.
 void reportRefusal(const std::uint16_t* msg, const std::uint16_t* response, int valRetry) {
     if (response[2] == kGspiTimeoutMark) printf("GSPI Timeout\n");
     if (valRetry > kTimeoutsBeforeGivingUp) {
@@ -134,10 +139,10 @@ int sendISPCmd(std::uint16_t* msg, std::uint16_t* response, unsigned long wait) 
         ++valRetry;
     }
 
-    takeReply(tempMsg, received, msgToSend, response);
+    bool whole = takeReply(tempMsg, received, msgToSend, response);
     if (!checksumOK(response)) printf("Bad checksum\n");
 
-    bool refused = (response[0] & kCodeMask) == kNackCode || response[0] == msg[0];
+    bool refused = !whole || (response[0] & kCodeMask) == kNackCode || response[0] == msg[0];
     if (!refused) return 1;
     reportRefusal(msg, response, valRetry);
     return 0;

@@ -1,5 +1,6 @@
 #include "vxp/image_file.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -24,17 +25,38 @@ bool sizeRefused(const char* name, unsigned long size, int device) {
     return false;
 }
 
+// A file that opened but could not be read to its end (a directory, an I/O
+// error) has no size that can be trusted: it is refused rather than sent cut.
+bool readRefused(const char* name, std::FILE* file) {
+    if (!std::ferror(file)) return false;
+    printf("Unable to read file : %s\n", name);
+    return true;
+}
+
+// The file's size, counted by reading it up to one byte more than an image
+// may have. Seeking to the end and asking the position cannot tell sizes
+// that do not fit a `long` (32 bits on Windows).
+std::size_t sizeUpToLimit(std::FILE* file) {
+    unsigned char chunk[4096];
+    std::size_t total = 0;
+    while (total <= kImageMaxSize) {
+        std::size_t wanted = std::min(sizeof chunk, std::size_t{kImageMaxSize} + 1 - total);
+        std::size_t got = std::fread(chunk, 1, wanted, file);
+        total += got;
+        if (got < wanted) break;
+    }
+    return total;
+}
+
 }  // namespace
 
 UpdateFileCheck checkUpdateFile(const char* name, int device) {
     std::FILE* file = std::fopen(name, "rb");
-    if (file == nullptr) return UpdateFileCheck::kUnreadable;
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (file == nullptr) return UpdateFileCheck::kNotOpened;
+    std::size_t size = sizeUpToLimit(file);
+    bool refused = readRefused(name, file) || sizeRefused(name, size, device);
     std::fclose(file);
-    if (size < 0) return UpdateFileCheck::kUnreadable;
-    return sizeRefused(name, static_cast<unsigned long>(size), device) ? UpdateFileCheck::kRefused
-                                                                       : UpdateFileCheck::kAcceptable;
+    return refused ? UpdateFileCheck::kRefused : UpdateFileCheck::kAcceptable;
 }
 
 ExitStatus openImage(const char* filename, int device, ImageArea& image) {
@@ -52,7 +74,7 @@ ExitStatus openImage(const char* filename, int device, ImageArea& image) {
 
     // One byte more than an image may have tells a file that would be cut.
     std::size_t count = std::fread(image.bytes, 1, kImageMaxSize + 1, image.file);
-    if (sizeRefused(filename, count, device)) {
+    if (readRefused(filename, image.file) || sizeRefused(filename, count, device)) {
         closeImage(image);
         return kExitRefused;
     }

@@ -22,17 +22,17 @@ struct ImageArea {
 };
 
 // How an update file stands before anything is sent to the card.
-enum class UpdateFileCheck { kAcceptable, kUnreadable, kRefused };
+enum class UpdateFileCheck { kAcceptable, kNotOpened, kRefused };
 
-// Looks at the size of `name` as a file for `device` (0 for a driver).
-// Prints why a file is refused; a file that cannot be opened is left to the
-// download, which reports it.
+// Reads `name` as a file for `device` (0 for a driver) and judges its size.
+// Prints why a file is refused (too large, too small, unreadable); a file
+// that cannot be opened is left to the download, which reports it.
 UpdateFileCheck checkUpdateFile(const char* name, int device);
 
 // Allocates the area, opens `filename` and reads it whole, printing its size.
 // Returns kExitDone, or on failure (printed, everything released)
 // kExitFailed when the area could not be had and kExitRefused when the file
-// cannot be opened or is refused for `device`.
+// cannot be opened or read, or is refused for `device`.
 ExitStatus openImage(const char* filename, int device, ImageArea& image);
 
 // Closes the file and releases the area.

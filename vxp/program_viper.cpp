@@ -49,8 +49,8 @@ void ProgramViper(int device, const char* fileName) {
         printf("Loading ISP Driver...\n");
         if (loadFile(driver, 0) == -1) {
             // A driver that cannot be opened fails before anything is sent.
-            return failureEnd(driverCheck == UpdateFileCheck::kUnreadable ? kExitRefused
-                                                                          : kExitFailed);
+            return failureEnd(driverCheck == UpdateFileCheck::kNotOpened ? kExitRefused
+                                                                         : kExitFailed);
         }
         _sleep(kBetweenDownloadsMs);
     }

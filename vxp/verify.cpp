@@ -5,6 +5,7 @@
 #include "driver/console.h"
 #include "link/isp_link.h"
 #include "link/port_io.h"
+#include "vxp/download_progress.h"
 #include "vxp/image_file.h"
 #include "vxp/isp_commands.h"
 #include "vxp/key_prompt.h"
@@ -16,7 +17,6 @@ constexpr DWORD kDrainLimitMs = 5000;
 constexpr DWORD kReadBlock = 32;
 constexpr std::uint16_t kReadReplyCode = 0x73A;
 constexpr int kMostResyncs = 6;  // per block: it is read at most seven times
-constexpr DWORD kMostLines = 5000;
 
 bool deviceValid(int device) { return (device >= 1 && device <= 5) || device == 7; }
 
@@ -72,10 +72,9 @@ void compareBlock(const ImageArea& image, DWORD address, const std::uint16_t* re
 }
 
 void printProgress(const ImageArea& image, DWORD address, Comparison& comparison) {
-    if (image.size / kMostLines * static_cast<DWORD>(comparison.time) < address) {
+    if (progressLineDue(address, image.size, comparison.time)) {
         double percent = static_cast<double>(address) / static_cast<double>(image.size) * 100.0;
         printf("%cJob at %0.2f %c --- Mismatch Total %d", 13, percent, '%', comparison.mismatch);
-        ++comparison.time;
     }
 }
 

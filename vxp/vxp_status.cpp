@@ -141,7 +141,7 @@ void printReport(const StatusReplies& replies) {
     printf("SDRAM Calibration   ->\n\r");
     printCalibrations(replies.osdCalibration[3] & 0x0F, replies.videoCalibration[3] & 0x03FF);
     printf("\n/******** END OF VXP STATUS ********/ ");
-    printf("\nPress Enter to refresh or 'Q' to quit ");
+    printf("\nPress Enter to refresh or \'Q\' to quit ");
 }
 
 }  // namespace

@@ -19,16 +19,6 @@ namespace {
 constexpr sim::Nanos kMs = ScriptedPeer::kMs;
 const std::string kStatusRequestWire("\x3D\x47\x5C\x30\x2A\x2A\xF8\x23\x0D");
 
-std::string hexWords(const wire::Words& words) {
-    std::string out;
-    char word[8];
-    for (std::uint16_t w : words) {
-        std::snprintf(word, sizeof word, "0x%04x ", w);
-        out += word;
-    }
-    return out + "\n";
-}
-
 class IspExchange : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(openSimPort(peer_)); }
@@ -74,19 +64,19 @@ TEST_F(IspExchange, ReaderGivesUpAnUnendingPacketAt255Bytes) {
 }
 
 // The deadline is 3000 ms after the tick at which the wait began (tick 0
-// here): it has passed once tick 3001 begins, at 3001 ms.
-TEST_F(IspExchange, ReaderTakesAPacketCompletedBeforeTheDeadlinePasses) {
-    ASSERT_LT(simport::now(), kMs);
+// here): it has passed once tick 3001 begins, at 3001 ms. A packet completed
+// in the read in which it passes is a time-out.
+TEST_F(IspExchange, ReaderTakesOnlyAPacketCompletedBeforeTheDeadlinePasses) {
     const std::string packet = wire::packet({0x0733, 5});
-    peer_.sendAt(3001 * kMs - 1, packet);
-    EXPECT_EQ(readPacket(), packet);
-}
-
-TEST_F(IspExchange, ReaderCountsAPacketCompletedAfterTheDeadlineAsTimeout) {
-    ASSERT_LT(simport::now(), kMs);
-    peer_.sendAt(3001 * kMs, wire::packet({0x0733, 5}));
-    EXPECT_EQ(readPacket(), "");
-    EXPECT_LT(simport::now(), 3010 * kMs);
+    for (sim::Nanos at : {3001 * kMs - 1, 3001 * kMs}) {
+        SCOPED_TRACE(at);
+        ScriptedPeer peer;
+        ASSERT_TRUE(openSimPort(peer));
+        ASSERT_LT(simport::now(), kMs);
+        peer.sendAt(at, packet);
+        EXPECT_EQ(readPacket(), at < 3001 * kMs ? packet : "");
+        EXPECT_LT(simport::now(), 3010 * kMs);
+    }
 }
 
 TEST_F(IspExchange, ReaderWaitIsNotEndedByTheTickCounterWrapping) {
@@ -115,20 +105,43 @@ TEST_F(IspExchange, AcknowledgedCommandYieldsItsReplyWords) {
     EXPECT_EQ(console_.text(), "");
 }
 
-TEST_F(IspExchange, RefusalOfThisCommandPrintsBothPackets) {
-    const wire::Words reply = wire::withChecksum({0x1002, 0x0632, 0x0001});
-    peer_.onWrite("\r", wire::encode(reply), 2 * kMs);
-    EXPECT_EQ(sendStatusRequest(), 0);
-    EXPECT_EQ(console_.text(),
-              "\nNACK received. Retry ... \n0x0632 0x0000 0xf9ce \n" + hexWords(reply));
-}
-
-TEST_F(IspExchange, RefusalNamingAnotherCommandAndTheGspiMarkSaySo) {
-    const wire::Words reply = wire::withChecksum({0x1002, 0x0501, 0x1234});
-    peer_.onWrite("\r", wire::encode(reply), 2 * kMs);
-    EXPECT_EQ(sendStatusRequest(), 0);
-    EXPECT_EQ(console_.text(), "GSPI Timeout\n\nNACK received. Retry ... \n0x0632 0x0000 0xf9ce \n" +
-                                   hexWords(reply) + "\nNACK on unknown command. 0x0501 != 0x0632\n");
+TEST_F(IspExchange, ReplyIsJudgedAndReportedByItsForm) {
+    const wire::Words own = wire::withChecksum({0x1002, 0x0632, 0x0001});
+    const wire::Words other = wire::withChecksum({0x1002, 0x0501, 0x1234});
+    const std::string nack = "\nNACK received. Retry ... \n0x0632 0x0000 0xf9ce \n";
+    const struct {
+        std::string reply;
+        int result;
+        std::string text;
+    } cases[] = {
+        // Refusals of this command and of another one, the latter with the GSPI mark.
+        {wire::encode(own), 0, nack + wire::hexWords(own)},
+        {wire::encode(other), 0,
+         "GSPI Timeout\n" + nack + wire::hexWords(other) + "\nNACK on unknown command. 0x0501 != 0x0632\n"},
+        // A wrong checksum, or fewer words than the header announces, are reported; the reply counts.
+        {wire::encode({0x0733, 0x0005, 0x1234}), 1, "Bad checksum\n"},
+        {wire::encode({0x1733, 0x0005, 0x0000}), 1,
+         "\n6 - 8 , Incompatible reception with command.\nBad checksum\n"},
+        // Under six bytes there is no whole packet: padded with zero words it
+        // would pass for a valid reply of code 0, so it is refused instead.
+        {"=G\r", 0,
+         "\n0 - 6 , Incompatible reception with command.\n" + nack +
+             "0x0000 0x0000 0x0000 \n\nNACK on unknown command. 0x0000 != 0x0632\n"},
+        {wire::encode({0x0733, 0x0632}), 0,
+         "\n4 - 6 , Incompatible reception with command.\nBad checksum\n" + nack + "0x0733 0x0632 0x0000 \n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ScriptedPeer peer;
+        ASSERT_TRUE(openSimPort(peer));
+        std::size_t from = console_.text().size();
+        peer.onWrite("\r", c.reply, 2 * kMs);
+        EXPECT_EQ(sendStatusRequest(), c.result);
+        if (c.result == 1) {
+            EXPECT_EQ(response_[1], 0x0005) << "the caller reads the accepted reply";
+        }
+        EXPECT_EQ(console_.text().substr(from), c.text);
+    }
 }
 
 TEST_F(IspExchange, EchoOfTheCommandIsARefusal) {
@@ -136,23 +149,6 @@ TEST_F(IspExchange, EchoOfTheCommandIsARefusal) {
     EXPECT_EQ(sendStatusRequest(), 0);
     EXPECT_NE(console_.text().find("\nNACK received. Retry ... \n"), std::string::npos);
     EXPECT_EQ(simport::written(), kStatusRequestWire) << "the link never sends again itself";
-}
-
-TEST_F(IspExchange, BadChecksumIsReportedButTheReplyStillCounts) {
-    peer_.onWrite("\r", wire::encode({0x0733, 0x0005, 0x1234}), 2 * kMs);
-    EXPECT_EQ(sendStatusRequest(), 1);
-    EXPECT_EQ(response_[1], 0x0005);
-    EXPECT_EQ(console_.text(), "Bad checksum\n");
-}
-
-TEST_F(IspExchange, ShortReplyIsReportedAndItsMissingWordsReadAsZero) {
-    // The header announces four words; three arrive.
-    for (std::uint16_t& word : response_) word = 0xAAAA;
-    peer_.onWrite("\r", wire::encode({0x1733, 0x0005, 0x0000}), 2 * kMs);
-    EXPECT_EQ(sendStatusRequest(), 1);
-    EXPECT_EQ(response_[1], 0x0005);
-    EXPECT_EQ(response_[3], 0x0000);
-    EXPECT_EQ(console_.text().rfind("\n6 - 8 , Incompatible reception with command.\n", 0), 0u);
 }
 
 TEST_F(IspExchange, SilentLineCostsElevenWaitsAndOneWrite) {
@@ -174,13 +170,30 @@ TEST_F(IspExchange, ReplyCompletedPastTheDeadlineCostsOneMoreWait) {
     EXPECT_EQ(console_.text(), "Timeout. Retry...SendISP\n");
 }
 
-TEST_F(IspExchange, RefusalAfterFiveTimeoutsGivesUp) {
+// Each wait ends 3001 ms after it began: a reply at 12.5 s follows four
+// time-outs, one at 15.5 s five.
+TEST_F(IspExchange, RefusalGivesUpOnlyAfterMoreThanFourTimeouts) {
     const wire::Words reply = wire::withChecksum({0x1002, 0x0632, 0x0001});
-    peer_.sendAt(15500 * kMs, wire::encode(reply));
-    EXPECT_EQ(sendStatusRequest(), 0);
     std::string retries;
-    for (int i = 0; i < 5; ++i) retries += "Timeout. Retry...SendISP\n";
-    EXPECT_EQ(console_.text(), retries + "\nUnable to send command. Exit.\n" + hexWords(reply));
+    for (int i = 0; i < 4; ++i) retries += "Timeout. Retry...SendISP\n";
+    const struct {
+        sim::Nanos at;
+        std::string text;
+    } cases[] = {
+        {12500 * kMs,
+         retries + "\nNACK received. Retry ... \n0x0632 0x0000 0xf9ce \n" + wire::hexWords(reply)},
+        {15500 * kMs,
+         retries + "Timeout. Retry...SendISP\n\nUnable to send command. Exit.\n" + wire::hexWords(reply)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.at);
+        ScriptedPeer peer;
+        ASSERT_TRUE(openSimPort(peer));
+        std::size_t from = console_.text().size();
+        peer.sendAt(c.at, wire::encode(reply));
+        EXPECT_EQ(sendStatusRequest(), 0);
+        EXPECT_EQ(console_.text().substr(from), c.text);
+    }
 }
 
 TEST_F(IspExchange, FailedWriteEndsTheExchangeAtOnce) {

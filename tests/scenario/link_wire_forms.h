@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,17 @@ inline Words decodeBody(const std::string& body) {
                                                    static_cast<unsigned char>(bytes[i + 1]) << 8));
     }
     return words;
+}
+
+// A packet as the tool prints it: each word as "0x%04x ", then a line feed.
+inline std::string hexWords(const Words& words) {
+    std::string out;
+    char word[8];
+    for (std::uint16_t w : words) {
+        std::snprintf(word, sizeof word, "0x%04x ", w);
+        out += word;
+    }
+    return out + "\n";
 }
 
 // Every packet in what the tool wrote, in order (micro commands skipped).

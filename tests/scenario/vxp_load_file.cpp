@@ -48,13 +48,13 @@ protected:
                                    static_cast<std::uint16_t>(length >> 16)});
     }
 
-    // Refuses the image block equal to `block` the first `times` times it comes.
-    void refuseBlock(const wire::Words& block, int times) {
-        card_.answer = [this, block, times, refused = 0](const wire::Words& words) mutable {
+    // Answers the image block equal to `block` with `refusal` the first `times` times it comes.
+    void refuseBlock(const wire::Words& block, int times, const std::string& refusal = wire::nack(0x501)) {
+        card_.answer = [this, block, times, refusal, refused = 0](const wire::Words& words) mutable {
             bool isBlock = words.size() == 18 && wire::Words(words.begin() + 1, words.end() - 1) == block;
             if (isBlock && refused < times) {
                 ++refused;
-                return wire::nack(0x501);
+                return refusal;
             }
             return card_.willingAnswer(words);
         };
@@ -123,6 +123,23 @@ TEST_F(LoadFile, HundredByteImageGoesAsFourBlocksWithItsTrueLength) {
               "\n\nTime : 0 minutes 15 seconds\n");
 }
 
+// 400 KiB: one line each time the block address passes the next multiple
+// of 409600 / 5000 = 81. The last block is at 409568, so the line count is
+// 409568 / 81 rounded up, 5057.
+TEST_F(LoadFile, LargeImagePrintsAboutFiveThousandProgressLines) {
+    const std::string image = imageBytes(409600);
+    dir_.write("Device1.bin", image);
+    ASSERT_EQ(loadFile("Device1.bin", 1), 0);
+    EXPECT_EQ(card_.imageBlocks().size(), 409600u / 32);
+
+    std::string text = console_.text();
+    std::size_t lines = 0;
+    for (std::size_t at = 0; (at = text.find("\rJob at ", at)) != std::string::npos; ++at) ++lines;
+    EXPECT_EQ(lines, 5057u + 1u) << "and the closing line";
+    EXPECT_NE(text.find("Begin Job...\n\rJob at 0.01 %\rJob at 0.02 %\rJob at 0.05 %"), std::string::npos);
+    EXPECT_NE(text.find("\rJob at 99.97 %\rJob at 99.99 %\rJob at 100%\t\t\t\t\n"), std::string::npos);
+}
+
 TEST_F(LoadFile, DeviceFiveGetsItsDataFirstAndItsHeaderLast) {
     const std::string image = imageBytes(0x100 + 3 * 32 + 10);
     dir_.write("Device5.bin", image);
@@ -136,30 +153,54 @@ TEST_F(LoadFile, DeviceFiveGetsItsDataFirstAndItsHeaderLast) {
     EXPECT_EQ(std::vector<std::string>(card_.log.end() - 2, card_.log.end()),
               (std::vector<std::string>{"=MA", "=MR"}));
 
+    // The data phase's percentages run over its 106 bytes from 0x100.
     std::string text = console_.text();
-    EXPECT_EQ(text.rfind("File Size : 362 bytes\nSetting ISP Mode...\nErasing device...\nBegin Job... Data ..\n", 0), 0u);
-    EXPECT_NE(text.find("\rJob at 100%\t\t\t\t\nSetting ISP Mode...\nBegin Job... Header...\n"
-                        "\rJob at 12.50 %\rJob at 25.00 %"),
-              std::string::npos);
+    EXPECT_EQ(text.rfind("File Size : 362 bytes\nSetting ISP Mode...\nErasing device...\n"
+                         "Begin Job... Data ..\n\rJob at 0.00 %\rJob at 30.19 %\rJob at 60.38 %\rJob at 90.57 %"
+                         "\rJob at 100%\t\t\t\t\nSetting ISP Mode...\nBegin Job... Header...\n"
+                         "\rJob at 12.50 %\rJob at 25.00 %",
+                         0),
+              0u);
     EXPECT_NE(text.find("\rJob at 87.50 %\rJob at 100%\t\t\t\t\nSoft Reset.\n\nTime : 0 minutes 20 seconds\n"),
               std::string::npos);
 }
 
-TEST_F(LoadFile, RefusedDataBlockIsSentAgainFromAFreshMode) {
+// Device 1's block is answered by a bare "=G\r", which carries no
+// acknowledgement; device 7's by a refusal.
+TEST_F(LoadFile, RefusedBlockIsSentAgainFromAFreshMode) {
     const std::string image = imageBytes(0x180);
-    dir_.write("Device7.bin", image);
-    refuseBlock(vxptest::blockWords(image, 0x120, 32), 1);
-    ASSERT_EQ(loadFile("Device7.bin", 7), 0);
+    const struct {
+        int device;
+        std::string refusal;
+        std::vector<std::size_t> blocks;
+        std::string resync;
+    } cases[] = {
+        {1, "=G\r", {0x00, 0x20, 0x40, 0x60, 0x80, 0xA0, 0xC0, 0xE0, 0x100, 0x120, 0x120, 0x140, 0x160},
+         "ISP Mode Status Request ...\n0x0632 0x0000 0xf9ce \n0x0733 0x0001 0xf8cc \nSetting ISP Mode...\n"},
+        {7, wire::nack(0x501),
+         {0x100, 0x120, 0x120, 0x140, 0x160, 0x00, 0x20, 0x40, 0x60, 0x80, 0xA0, 0xC0, 0xE0},
+         "ISP Mode Status Request ...\n0x0632 0x0000 0xf9ce \n0x0733 0x0007 0xf8c6 \n"
+         "Addr - 0x00000120\nSetting ISP Mode...\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.device);
+        closeSimPort();
+        card_.packets.clear();
+        ASSERT_TRUE(openSimPort(card_));
+        std::size_t from = console_.text().size();
+        dir_.write("image.bin", image);
+        refuseBlock(vxptest::blockWords(image, 0x120, 32), 1, c.refusal);
+        ASSERT_EQ(loadFile("image.bin", c.device), 0);
 
-    EXPECT_EQ(card_.imageBlocks(), imageBlocksAt(image, {0x100, 0x120, 0x120, 0x140, 0x160, 0x00, 0x20,
-                                                          0x40, 0x60, 0x80, 0xA0, 0xC0, 0xE0}));
-    std::vector<wire::Words> modes = packetsWithHeader(0x5502);
-    ASSERT_EQ(modes.size(), 3u);
-    EXPECT_EQ(modes[1], setMode(7, 0x120, 0x180 - 0x120));
-    EXPECT_NE(console_.text().find("\nNACK received. Retry ... \n"), std::string::npos);
-    EXPECT_NE(console_.text().find("ISP Mode Status Request ...\n0x0632 0x0000 0xf9ce \n0x0733 0x0007 "
-                                   "0xf8c6 \nAddr - 0x00000120\nSetting ISP Mode...\n"),
-              std::string::npos);
+        EXPECT_EQ(card_.imageBlocks(), imageBlocksAt(image, c.blocks));
+        std::vector<wire::Words> modes = packetsWithHeader(0x5502);
+        ASSERT_EQ(modes.size(), c.device == 1 ? 2u : 3u);
+        EXPECT_EQ(modes[1], setMode(c.device, 0x120, 0x180 - 0x120));
+        std::string text = console_.text().substr(from);
+        EXPECT_NE(text.find("\nNACK received. Retry ... \n"), std::string::npos);
+        EXPECT_NE(text.find(c.resync), std::string::npos);
+        EXPECT_EQ(text.find("Addr - ") != std::string::npos, c.device == 7);
+    }
 }
 
 TEST_F(LoadFile, RefusedHeaderBlockIsBroughtBackWithoutPrintingPackets) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -84,9 +85,15 @@ TEST_F(ProgramViperSteps, RefusedClosingCommandDoesNotChangeTheOutcome) {
               std::string::npos);
 }
 
-TEST_F(ProgramViperSteps, ShortImageAndOversizeDriverAreRefusedBeforeAnythingIsSent) {
+// A directory opens as a file here but cannot be read: its size is unknown.
+TEST_F(ProgramViperSteps, FilesThatCannotBeSentWholeAreRefusedBeforeAnythingIsSent) {
     dir_.write("Device7.bin", imageBytes(0xFF));
     ProgramViper(7, "Device7.bin");
+    EXPECT_EQ(exitStatus, kExitRefused);
+
+    exitStatus = kExitDone;
+    std::filesystem::create_directory("Device1.bin");
+    ProgramViper(1, "Device1.bin");
     EXPECT_EQ(exitStatus, kExitRefused);
 
     exitStatus = kExitDone;
@@ -100,8 +107,21 @@ TEST_F(ProgramViperSteps, ShortImageAndOversizeDriverAreRefusedBeforeAnythingIsS
     EXPECT_EQ(console_.text(),
               "File Device7.bin is too small for device 7 : 255 bytes (256 at least).\n"
               "Press a key to continue ... "
+              "Unable to read file : Device1.bin\n"
+              "Press a key to continue ... "
               "File FDriver.bin is too large (2097152 bytes at most).\n"
               "Press a key to continue ... ");
+}
+
+// The simulated platform refuses time-outs on a port that is no longer open.
+TEST_F(ProgramViperSteps, PortThatTakesNoTimeoutsEndsTheCommandBeforeAnythingIsSent) {
+    dir_.write("Device1.bin", imageBytes(64));
+    closeSimPort();
+    ProgramViper(1, "Device1.bin");
+    EXPECT_EQ(exitStatus, kExitFailed);
+    EXPECT_EQ(console_.text(), "Failed to set timeout : error 6\nPress a key to continue ... ");
+    EXPECT_EQ(simport::keyReads(), 1);
+    EXPECT_TRUE(card_.log.empty());
 }
 
 }  // namespace

@@ -149,15 +149,48 @@ TEST_F(Verify, InvalidDeviceIsRefusedWithoutSendingAnything) {
                                "File Size : 64 bytes\nInvalid device ID 0\nPress a key to continue ... ");
 }
 
-TEST_F(Verify, StatusNamingAnotherDeviceEndsTheVerify) {
+TEST_F(Verify, DeviceThatCannotBeSelectedEndsTheVerifyBeforeAnyRead) {
     dir_.write("Device5.bin", imageBytes(64));
-    card_.answer = [this](const wire::Words& words) {
-        if (words[0] == 0x0632) return wire::packet({0x0733, 0x0001});
-        return card_.willingAnswer(words);
+    const wire::Words refusal = wire::withChecksum({0x1002, 0x0502, 0x0001});
+    const struct {
+        std::uint16_t header;  // the packet answered otherwise
+        std::string answer;
+        std::string text;
+    } cases[] = {
+        {0x5502, wire::encode(refusal),
+         "\nNACK received. Retry ... \n0x5502 0x0200 0x0005 0x0000 0x0000 0x0040 0x0000 0xa8b9 \n" +
+             wire::hexWords(refusal) + "Unable to send cmd.\nPress a key to continue ... "},
+        {0x0632, wire::packet({0x0733, 0x0001}),
+         "Setting ISP Mode...\nDevice not setted !\nPress a key to continue ... "},
     };
-    EXPECT_EQ(verify("Device5.bin", 5), -1);
-    EXPECT_EQ(readRequests(), 0u);
-    EXPECT_EQ(console_.text(), "File Size : 64 bytes\nSetting ISP Mode...\nDevice not setted !\n"
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        closeSimPort();
+        card_.packets.clear();
+        ASSERT_TRUE(openSimPort(card_));
+        std::size_t from = console_.text().size();
+        card_.answer = [this, &c](const wire::Words& words) {
+            return words[0] == c.header ? c.answer : card_.willingAnswer(words);
+        };
+        exitStatus = kExitDone;
+        EXPECT_EQ(verify("Device5.bin", 5), -1);
+        EXPECT_EQ(readRequests(), 0u);
+        EXPECT_EQ(console_.text().substr(from), "File Size : 64 bytes\n" + c.text);
+        EXPECT_EQ(exitStatus, kExitFailed);
+    }
+}
+
+TEST_F(Verify, LineThatNeverFallsSilentStopsTheVerifyBeforeItStarts) {
+    dir_.write("Device1.bin", imageBytes(64));
+    ScriptedPeer noisy;
+    closeSimPort();
+    ASSERT_TRUE(openSimPort(noisy));
+    noisy.sendAt(0, std::string(8000, 'x'), ScriptedPeer::kMs);
+    EXPECT_EQ(verify("Device1.bin", 1), -1);
+    EXPECT_EQ(simport::written(), "");
+    EXPECT_GE(simport::now(), 5000 * ScriptedPeer::kMs);
+    EXPECT_LT(simport::now(), 5100 * ScriptedPeer::kMs);
+    EXPECT_EQ(console_.text(), "File Size : 64 bytes\nThe line never falls silent. Verify not started.\n"
                                "Press a key to continue ... ");
     EXPECT_EQ(exitStatus, kExitFailed);
 }
