@@ -48,7 +48,7 @@ for entry in "${targets[@]}"; do
         -artifact_prefix="$build_dir/crashes/$target-" \
         "$corpus" "tests/fuzz/corpus/$target" >"$log" 2>&1; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-        coverage=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1)
+        coverage=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 || true)
         echo "$target: ${runs:-?} runs in ${seconds} s, $coverage, no failure"
     else
         echo "$target: FAILED (log: $log)"

@@ -1,0 +1,52 @@
+#include "tests/fuzz/scripted_line.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/sim/sim_port.h"
+#include "tests/support/open_sim_port.h"
+
+namespace fuzz {
+
+void require(bool holds, const char* invariant) {
+    if (holds) return;
+    std::fprintf(stderr, "invariant broken: %s\n", invariant);
+    std::abort();
+}
+
+DWORD startTickOf(std::uint8_t code) { return 0u - static_cast<DWORD>(code) * 256u; }
+
+sim::Nanos pauseOf(std::uint8_t code) {
+    if (code < 128) return code * kMs;
+    return (code - 128u) * 64u * kMs;
+}
+
+ScriptedLine::ScriptedLine(std::uint8_t startCode) {
+    require(openSimPort(peer_, startTickOf(startCode)), "the simulated COM1 opens");
+}
+
+ScriptedLine::~ScriptedLine() {
+    closeSimPort();
+    simport::reset();  // forgets the peer before it goes
+}
+
+std::string ScriptedLine::script(const std::uint8_t* data, std::size_t size) {
+    std::string all;
+    sim::Nanos at = simport::now();
+    std::size_t i = 0;
+    while (i + 2 <= size) {
+        at += pauseOf(data[i]);
+        std::size_t count = data[i + 1];
+        i += 2;
+        if (count > size - i) count = size - i;
+        std::string chunk(reinterpret_cast<const char*>(data + i), count);
+        peer_.sendAt(at, chunk);
+        all += chunk;
+        i += count;
+    }
+    return all;
+}
+
+sim::Nanos ScriptedLine::elapsed() const { return simport::now(); }
+
+}  // namespace fuzz
