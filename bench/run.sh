@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Measures, side by side in one run on this machine:
+#  1. host latency: VERIFY of a 2 MiB image against an unpaced cardsim over a
+#     pty, in read requests per second, beside the ceiling of a minimal
+#     request-and-reply ping-pong of the same sizes over a pty;
+#  2. CPU while waiting: CPU seconds over wall seconds of a VIPER Device5.bin
+#     run (its 5 s and 20 s pauses included);
+#  3. CPU while identification retries against a silent card for 20 s.
+# Prints one line per figure; bench/README.md explains them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+TARGETS="updater cardsim pty_pingpong" scripts/setup.sh
+root=$PWD
+for tool in time python3; do
+    command -v "$tool" >/dev/null || { echo "bench needs $tool" >&2; exit 1; }
+done
+[ -x /usr/bin/time ] || { echo "bench needs /usr/bin/time (package time)" >&2; exit 1; }
+
+work=$(mktemp -d /tmp/updater-bench-XXXXXX)
+cd "$work"
+"$root/build/cardsim" --make-samples "$work"
+head -c 2097152 /dev/urandom >Device5-2MiB.bin
+mkdir big && mv Device5-2MiB.bin big/Device5.bin
+mkdir small && head -c 32 /dev/urandom >small/Device5.bin
+
+start_card() {
+    "$root/build/cardsim" --link "$work/card" "$@" >/dev/null &
+    card_pid=$!
+    for _ in $(seq 100); do [ -e "$work/card" ] && break; sleep 0.05; done
+}
+stop_card() { kill "$card_pid"; wait "$card_pid" || true; }
+now() { date +%s.%N; }
+# Wall seconds of one run of updater in directory $1 with arguments $2...
+timed_run() {
+    local dir=$1
+    shift
+    local begin end
+    begin=$(now)
+    (cd "$dir" && "$root/build/updater" "$@" >/dev/null) || true
+    end=$(now)
+    python3 -c "print($end - $begin)"
+}
+
+# 1. Host latency.
+start_card
+small_s=$(timed_run small "$work/card" VERIFY Device5.bin)
+big_s=$(timed_run big "$work/card" VERIFY Device5.bin)
+stop_card
+ceiling=$("$root/build/bench/pty_pingpong" 65536)
+python3 - "$small_s" "$big_s" "$ceiling" <<'PY'
+import sys
+small, big, ceiling = float(sys.argv[1]), float(sys.argv[2]), float(sys.argv[3])
+reads = 2097152 // 32 - 1
+rate = reads / (big - small)
+print(f"verify: 65535 reads in {big - small:.2f} s = {rate:.0f} read requests/s; ping-pong ceiling: {ceiling:.0f}/s; ratio {100 * rate / ceiling:.0f}%")
+PY
+
+# 2. CPU while waiting: a whole VIPER run.
+start_card --state "$work/state"
+/usr/bin/time -f "%U %S %e" -o viper.time "$root/build/updater" "$work/card" VIPER Device5.bin >/dev/null
+stop_card
+read -r user sys wall < <(tail -n 1 viper.time)
+python3 -c "print(f'viper: {($user + $sys):.2f} CPU s over {$wall:.1f} wall s = {100 * ($user + $sys) / $wall:.2f}% of one core')"
+cmp -s Device5.bin state/device5.bin || { echo "viper: the card's device 5 differs from the image" >&2; exit 1; }
+
+# 3. CPU while identification retries against a silent card.
+start_card --silent
+/usr/bin/time -f "%U %S %e" -o silent.time timeout -s INT 20 "$root/build/updater" "$work/card" STATUS >/dev/null || true
+stop_card
+read -r user sys wall < <(tail -n 1 silent.time)
+python3 -c "print(f'silent card: {($user + $sys):.2f} CPU s over {$wall:.1f} wall s = {100 * ($user + $sys) / $wall:.2f}% of one core')"
+
+rm -rf "$work"
