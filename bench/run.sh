@@ -11,10 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 TARGETS="updater cardsim pty_pingpong" scripts/setup.sh
 root=$PWD
-for tool in time python3; do
-    command -v "$tool" >/dev/null || { echo "bench needs $tool" >&2; exit 1; }
-done
-[ -x /usr/bin/time ] || { echo "bench needs /usr/bin/time (package time)" >&2; exit 1; }
+scripts/install-packages.sh time python3
 
 work=$(mktemp -d /tmp/updater-bench-XXXXXX)
 cd "$work"

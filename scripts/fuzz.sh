@@ -11,18 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 build_dir=${BUILD_DIR:-build-fuzz}
 
-packages=(cmake make clang libclang-rt-14-dev libgtest-dev)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing ${missing[*]}"
-    sudo_cmd=""
-    [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-    $sudo_cmd apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-packages.sh cmake make clang libclang-rt-14-dev libgtest-dev
 
 cmake -S . -B "$build_dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DUPDATER_FUZZ=ON -DUPDATER_BENCH=OFF >/dev/null

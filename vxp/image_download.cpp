@@ -79,16 +79,7 @@ bool eraseAndWrite(const ImageArea& image, int device) {
                         kEraseWaitMs)) {
         return false;
     }
-    std::uint16_t request[3];
-    std::uint16_t reply[18] = {};
-    if (!sendStatusRequest(request, reply)) {
-        printf("Unable to send cmd.\n");
-        return false;
-    }
-    if (selectedDevice(reply) != device) {
-        printf("Device not setted !\n");
-        return false;
-    }
+    if (!deviceSelected(device)) return false;
 
     _sleep(kSettleMs);
     int time = 0;

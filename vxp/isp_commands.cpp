@@ -20,3 +20,17 @@ int sendStatusRequest(std::uint16_t* request, std::uint16_t* reply) {
     request[1] = 0x0000;
     return sendISPCmd(request, reply, 0);
 }
+
+bool deviceSelected(int device) {
+    std::uint16_t request[3];
+    std::uint16_t reply[18] = {};
+    if (!sendStatusRequest(request, reply)) {
+        printf("Unable to send cmd.\n");
+        return false;
+    }
+    if ((reply[1] & 0xFF) != device) {
+        printf("Device not setted !\n");
+        return false;
+    }
+    return true;
+}

@@ -17,5 +17,6 @@ int sendSetIspMode(std::uint16_t mode, int device, DWORD start, DWORD length, un
 // link's result, 1 or 0.
 int sendStatusRequest(std::uint16_t* request, std::uint16_t* reply);
 
-// The device the driver has selected, from a status reply.
-inline int selectedDevice(const std::uint16_t* reply) { return reply[1] & 0xFF; }
+// Asks with a status request whether the driver has selected `device`.
+// Prints "Unable to send cmd." or "Device not setted !" when not.
+bool deviceSelected(int device);

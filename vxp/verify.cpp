@@ -85,17 +85,7 @@ bool selectDevice(int device, const ImageArea& image) {
         return false;
     }
     printf("Setting ISP Mode...\n");
-    std::uint16_t request[3];
-    std::uint16_t reply[18] = {};
-    if (!sendStatusRequest(request, reply)) {
-        printf("Unable to send cmd.\n");
-        return false;
-    }
-    if (selectedDevice(reply) != device) {
-        printf("Device not setted !\n");
-        return false;
-    }
-    return true;
+    return deviceSelected(device);
 }
 
 bool compareDevice(int device, const ImageArea& image, Comparison& comparison) {
