@@ -3,8 +3,11 @@
 // can end.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "driver/port.h"
 #include "link/isp_link.h"
@@ -18,190 +21,119 @@ namespace {
 
 constexpr sim::Nanos kMs = ScriptedPeer::kMs;
 const std::string kStatusRequestWire("\x3D\x47\x5C\x30\x2A\x2A\xF8\x23\x0D");
+const std::string kReply = wire::packet({0x0733, 5});
+using Sends = std::vector<std::pair<sim::Nanos, std::string>>;
 
 class IspExchange : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(openSimPort(peer_)); }
     void TearDown() override { closeSimPort(); }
 
-    // The raw packet the reader returns, as a string; "" when it returned 0.
-    std::string readPacket() {
-        int n = ReadISPResponse(area_);
-        return std::string(reinterpret_cast<const char*>(area_), static_cast<std::size_t>(n));
+    // A fresh line whose far end sends `sends`; the first wait begins at tick 0.
+    void openLine(const Sends& sends, DWORD startTick = 0x1000) {
+        peer_ = ScriptedPeer();
+        ASSERT_TRUE(openSimPort(peer_, startTick));
+        ASSERT_LT(simport::now(), kMs);
+        for (const auto& [at, bytes] : sends) peer_.sendAt(at, bytes);
+        response_ = {};
     }
 
-    int sendStatusRequest() {
-        msg_[0] = 0x0632;
-        msg_[1] = 0x0000;
-        return sendISPCmd(msg_, response_, 0);
-    }
+    int sendStatusRequest() { return sendISPCmd(msg_, response_.data(), 0); }
 
     ScriptedPeer peer_;
     ConsoleCapture console_;
-    unsigned char area_[256] = {};
-    std::uint16_t msg_[3] = {};
-    std::uint16_t response_[18] = {};
+    std::uint16_t msg_[3] = {0x0632, 0x0000, 0};
+    std::array<std::uint16_t, 18> response_{};
 };
 
-// ---- the reader ------------------------------------------------------------
-
-TEST_F(IspExchange, ReaderSkipsNoiseAndFalseStartsBeforeThePacket) {
-    const std::string body = wire::packet({0x0733, 5}).substr(2);
-    peer_.sendAt(simport::now() + 2 * kMs, "ab=x==G" + body + "tail");
-    EXPECT_EQ(readPacket(), "=G" + body);
-}
-
-TEST_F(IspExchange, ReaderRestartsAtASecondStartInsideAPacket) {
-    const std::string body = wire::packet({0x0733, 5}).substr(2);
-    peer_.sendAt(simport::now() + 2 * kMs, "=G\x30\x31");
-    peer_.sendAt(simport::now() + 4 * kMs, "\x32=G" + body);
-    EXPECT_EQ(readPacket(), "=G" + body);
-}
-
 TEST_F(IspExchange, ReaderGivesUpAnUnendingPacketAt255Bytes) {
-    peer_.sendAt(simport::now() + 2 * kMs, "=G" + std::string(300, 'a'));
-    EXPECT_EQ(readPacket(), "=G" + std::string(253, 'a'));
+    openLine({{2 * kMs, "=G" + std::string(300, 'a')}});
+    unsigned char area[256] = {};
+    EXPECT_EQ(ReadISPResponse(area), 255);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(area), 255), "=G" + std::string(253, 'a'));
 }
 
-// The deadline is 3000 ms after the tick at which the wait began (tick 0
-// here): it has passed once tick 3001 begins, at 3001 ms. A packet completed
-// in the read in which it passes is a time-out.
-TEST_F(IspExchange, ReaderTakesOnlyAPacketCompletedBeforeTheDeadlinePasses) {
-    const std::string packet = wire::packet({0x0733, 5});
-    for (sim::Nanos at : {3001 * kMs - 1, 3001 * kMs}) {
-        SCOPED_TRACE(at);
-        ScriptedPeer peer;
-        ASSERT_TRUE(openSimPort(peer));
-        ASSERT_LT(simport::now(), kMs);
-        peer.sendAt(at, packet);
-        EXPECT_EQ(readPacket(), at < 3001 * kMs ? packet : "");
-        EXPECT_LT(simport::now(), 3010 * kMs);
-    }
-}
-
-TEST_F(IspExchange, ReaderWaitIsNotEndedByTheTickCounterWrapping) {
-    closeSimPort();
-    ASSERT_TRUE(openSimPort(peer_, 0xFFFFFFFFu - 1000));
-    const std::string packet = wire::packet({0x0733, 5});
-    peer_.sendAt(simport::now() + 2500 * kMs, packet);
-    EXPECT_EQ(readPacket(), packet);
-}
-
-TEST_F(IspExchange, ReaderReturnsNothingWhenAReadFails) {
-    simport::failReads(ERROR_GEN_FAILURE, 0, 1);
-    peer_.sendAt(simport::now(), wire::packet({0x0733, 5}));
-    EXPECT_EQ(readPacket(), "");
-}
-
-// ---- whole exchanges -------------------------------------------------------
-
-TEST_F(IspExchange, AcknowledgedCommandYieldsItsReplyWords) {
-    peer_.onWrite("\r", wire::packet({0x0733, 0x0005}), 2 * kMs);
-    ASSERT_EQ(sendStatusRequest(), 1);
-    EXPECT_EQ(msg_[2], 0xF9CE) << "the checksum is written into the command";
-    EXPECT_EQ(simport::written(), kStatusRequestWire);
-    EXPECT_EQ(response_[0], 0x0733);
-    EXPECT_EQ(response_[1], 0x0005);
-    EXPECT_EQ(console_.text(), "");
-}
-
-TEST_F(IspExchange, ReplyIsJudgedAndReportedByItsForm) {
+// The reply is found among noise and judged by its form. A wait's deadline
+// is 3000 ms after the tick at which it began and has passed once tick 3001
+// begins: a packet completed in the read in which it passes is a time-out.
+// Eleven waits on a silent line; a refusal after four time-outs is retried,
+// after five (more than four) not. Each case ends at `endsAt` (within 100 ms).
+TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
     const wire::Words own = wire::withChecksum({0x1002, 0x0632, 0x0001});
     const wire::Words other = wire::withChecksum({0x1002, 0x0501, 0x1234});
     const std::string nack = "\nNACK received. Retry ... \n0x0632 0x0000 0xf9ce \n";
+    const auto timeouts = [](int n) {
+        std::string text;
+        while (n-- > 0) text += "Timeout. Retry...SendISP\n";
+        return text;
+    };
+    const auto at2ms = [](const std::string& reply) { return Sends{{2 * kMs, reply}}; };
     const struct {
-        std::string reply;
+        Sends sends;
         int result;
         std::string text;
+        sim::Nanos endsAt = 0;
+        std::uint16_t word1 = 5;  // of an accepted reply
+        DWORD startTick = 0x1000;
+        bool firstReadFails = false;
     } cases[] = {
+        {at2ms(kReply), 1, ""},
+        {at2ms("ab=x==G" + kReply.substr(2) + "tail"), 1, ""},           // noise and false starts
+        {{{2 * kMs, "=G\x30\x31"}, {4 * kMs, "\x32" + kReply}}, 1, ""},  // a second start restarts
+        {{{3001 * kMs - 1, kReply}}, 1, "", 3000 * kMs},
+        {{{2500 * kMs, kReply}}, 1, "", 2500 * kMs, 5, 0xFFFFFFFFu - 1000},  // the tick counter wraps
+        {{{0, kReply}}, 1, timeouts(1), 0, 5, 0x1000, true},                 // a failed read ends a wait
         // Refusals of this command and of another one, the latter with the GSPI mark.
-        {wire::encode(own), 0, nack + wire::hexWords(own)},
-        {wire::encode(other), 0,
+        {at2ms(wire::encode(own)), 0, nack + wire::hexWords(own)},
+        {at2ms(wire::encode(other)), 0,
          "GSPI Timeout\n" + nack + wire::hexWords(other) + "\nNACK on unknown command. 0x0501 != 0x0632\n"},
+        // The command's own echo is a refusal.
+        {at2ms(kStatusRequestWire), 0,
+         nack + "0x0632 0x0000 0xf9ce \n\nNACK on unknown command. 0x0000 != 0x0632\n"},
         // A wrong checksum, or fewer words than the header announces, are reported; the reply counts.
-        {wire::encode({0x0733, 0x0005, 0x1234}), 1, "Bad checksum\n"},
-        {wire::encode({0x1733, 0x0005, 0x0000}), 1,
+        {at2ms(wire::encode({0x0733, 0x0005, 0x1234})), 1, "Bad checksum\n"},
+        {at2ms(wire::encode({0x1733, 0x0005, 0x0000})), 1,
          "\n6 - 8 , Incompatible reception with command.\nBad checksum\n"},
         // Under six bytes there is no whole packet: padded with zero words it
         // would pass for a valid reply of code 0, so it is refused instead.
-        {"=G\r", 0,
+        {at2ms("=G\r"), 0,
          "\n0 - 6 , Incompatible reception with command.\n" + nack +
              "0x0000 0x0000 0x0000 \n\nNACK on unknown command. 0x0000 != 0x0632\n"},
-        {wire::encode({0x0733, 0x0632}), 0,
+        // An escape as the body's last byte has nothing to apply to: one byte, not two.
+        {at2ms("=G\x2B=\r"), 0,
+         "\n1 - 6 , Incompatible reception with command.\nBad checksum\n" + nack +
+             "0x0001 0x0000 0x0000 \n\nNACK on unknown command. 0x0000 != 0x0632\n"},
+        {at2ms(wire::encode({0x0733, 0x0632})), 0,
          "\n4 - 6 , Incompatible reception with command.\nBad checksum\n" + nack + "0x0733 0x0632 0x0000 \n"},
+        {{}, 0, timeouts(10) + "Unable to send command. Exit.SendISP\n", 33000 * kMs},
+        {{{3001 * kMs, kReply}, {4000 * kMs, wire::packet({0x0733, 7})}}, 1, timeouts(1), 4000 * kMs, 7},
+        {{{12500 * kMs, wire::encode(own)}}, 0, timeouts(4) + nack + wire::hexWords(own), 12500 * kMs},
+        {{{15500 * kMs, wire::encode(own)}}, 0,
+         timeouts(5) + "\nUnable to send command. Exit.\n" + wire::hexWords(own), 15500 * kMs},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        ScriptedPeer peer;
-        ASSERT_TRUE(openSimPort(peer));
+        openLine(c.sends, c.startTick);
+        if (c.firstReadFails) simport::failReads(ERROR_GEN_FAILURE, 0, 1);
         std::size_t from = console_.text().size();
-        peer.onWrite("\r", c.reply, 2 * kMs);
         EXPECT_EQ(sendStatusRequest(), c.result);
+        EXPECT_EQ(simport::written(), kStatusRequestWire) << "checksummed, sent once";
+        EXPECT_EQ(msg_[2], 0xF9CE) << "the checksum is written into the command";
         if (c.result == 1) {
-            EXPECT_EQ(response_[1], 0x0005) << "the caller reads the accepted reply";
+            EXPECT_EQ(response_[0] & 0x0FFF, 0x0733);
+            EXPECT_EQ(response_[1], c.word1) << "the caller reads the accepted reply";
         }
         EXPECT_EQ(console_.text().substr(from), c.text);
-    }
-}
-
-TEST_F(IspExchange, EchoOfTheCommandIsARefusal) {
-    peer_.onWrite("\r", kStatusRequestWire, 2 * kMs);
-    EXPECT_EQ(sendStatusRequest(), 0);
-    EXPECT_NE(console_.text().find("\nNACK received. Retry ... \n"), std::string::npos);
-    EXPECT_EQ(simport::written(), kStatusRequestWire) << "the link never sends again itself";
-}
-
-TEST_F(IspExchange, SilentLineCostsElevenWaitsAndOneWrite) {
-    EXPECT_EQ(sendStatusRequest(), 0);
-    std::string retries;
-    for (int i = 0; i < 10; ++i) retries += "Timeout. Retry...SendISP\n";
-    EXPECT_EQ(console_.text(), retries + "Unable to send command. Exit.SendISP\n");
-    EXPECT_EQ(simport::written(), kStatusRequestWire);
-    EXPECT_GE(simport::now(), 33000 * kMs);
-    EXPECT_LT(simport::now(), 33100 * kMs);
-}
-
-TEST_F(IspExchange, ReplyCompletedPastTheDeadlineCostsOneMoreWait) {
-    ASSERT_LT(simport::now(), kMs);
-    peer_.sendAt(3001 * kMs, wire::packet({0x0733, 0x0005}));
-    peer_.sendAt(4000 * kMs, wire::packet({0x0733, 0x0007}));
-    EXPECT_EQ(sendStatusRequest(), 1);
-    EXPECT_EQ(response_[1], 0x0007);
-    EXPECT_EQ(console_.text(), "Timeout. Retry...SendISP\n");
-}
-
-// Each wait ends 3001 ms after it began: a reply at 12.5 s follows four
-// time-outs, one at 15.5 s five.
-TEST_F(IspExchange, RefusalGivesUpOnlyAfterMoreThanFourTimeouts) {
-    const wire::Words reply = wire::withChecksum({0x1002, 0x0632, 0x0001});
-    std::string retries;
-    for (int i = 0; i < 4; ++i) retries += "Timeout. Retry...SendISP\n";
-    const struct {
-        sim::Nanos at;
-        std::string text;
-    } cases[] = {
-        {12500 * kMs,
-         retries + "\nNACK received. Retry ... \n0x0632 0x0000 0xf9ce \n" + wire::hexWords(reply)},
-        {15500 * kMs,
-         retries + "Timeout. Retry...SendISP\n\nUnable to send command. Exit.\n" + wire::hexWords(reply)},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.at);
-        ScriptedPeer peer;
-        ASSERT_TRUE(openSimPort(peer));
-        std::size_t from = console_.text().size();
-        peer.sendAt(c.at, wire::encode(reply));
-        EXPECT_EQ(sendStatusRequest(), 0);
-        EXPECT_EQ(console_.text().substr(from), c.text);
+        EXPECT_GE(simport::now(), c.endsAt);
+        EXPECT_LT(simport::now(), c.endsAt + 100 * kMs);
     }
 }
 
 TEST_F(IspExchange, FailedWriteEndsTheExchangeAtOnce) {
+    openLine({});
     closeSimPort();
     EXPECT_EQ(sendStatusRequest(), 0);
     EXPECT_EQ(console_.text(), "");
     EXPECT_EQ(simport::now(), 0u);
-    ASSERT_TRUE(openSimPort(peer_));
 }
 
 }  // namespace

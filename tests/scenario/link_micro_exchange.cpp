@@ -3,6 +3,7 @@
 // before the command and the bounded waits.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "link/micro_link.h"
@@ -15,53 +16,59 @@ namespace {
 
 constexpr sim::Nanos kMs = ScriptedPeer::kMs;
 const std::string kCommand = "=MP\r";
+const std::string kTimeout = "Timeout. Retry...SEndMicro\n";
 
 class MicroExchange : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(openSimPort(peer_)); }
     void TearDown() override { closeSimPort(); }
-
-    int send() {
-        return sendMicroCmd(reinterpret_cast<const unsigned char*>(kCommand.data()), 4);
-    }
 
     ScriptedPeer peer_;
     ConsoleCapture console_;
 };
 
-TEST_F(MicroExchange, AcceptanceIsFoundAfterNoiseAndFalseStarts) {
-    for (const std::string answer : {"=M*", "xy=M*", "==M*", "=X=M*"}) {
-        SCOPED_TRACE(answer);
-        closeSimPort();
-        ScriptedPeer peer;
-        ASSERT_TRUE(openSimPort(peer));
-        peer.onWrite(kCommand, answer, 3 * kMs);
-        EXPECT_EQ(send(), 1);
-        EXPECT_EQ(simport::written(), kCommand);
-    }
-    EXPECT_EQ(console_.text(), "");
-}
-
-TEST_F(MicroExchange, FrameSplitOverReadsIsRecognised) {
-    peer_.onWrite(kCommand, "=", 2 * kMs);
-    peer_.sendAt(40 * kMs, "M");
-    peer_.sendAt(90 * kMs, "*\r");
-    EXPECT_EQ(send(), 1);
-}
-
-TEST_F(MicroExchange, RefusingStatusBytePrintsItsLineThenTheCommand) {
+// Every case: the command written once, then the verdict, the console text
+// and the time at which the exchange ended (within 100 ms).
+TEST_F(MicroExchange, VerdictFollowsTheAnswerFrameAndTheWaits) {
+    const std::string sixWaits = kTimeout + kTimeout + kTimeout + kTimeout + kTimeout +
+                                 "Unable to send command. Exit. SendMicro\n";
     const struct {
-        std::string answer;
+        const char* what;
+        std::string answer;  // sent `delay` after the command; "" for none
+        sim::Nanos delay;
+        int result;
         std::string text;
-    } cases[] = {{"=M~", "Invalid command from micro ...\n\n=MP\r\n"},
-                 {"=MA", "Invalid answer from micro ... A\n\n=MP\r\n"}};
+        sim::Nanos endsAt;
+        std::function<void(ScriptedPeer&)> more = nullptr;
+    } cases[] = {
+        {"plain", "=M*", 2 * kMs, 1, "", 0},
+        {"after noise", "xy=M*", 2 * kMs, 1, "", 0},
+        {"after a doubled escape", "==M*", 2 * kMs, 1, "", 0},
+        {"after a false start", "=X=M*", 2 * kMs, 1, "", 0},
+        {"split over reads", "=", 2 * kMs, 1, "", 0,
+         [](ScriptedPeer& peer) { peer.sendAt(40 * kMs, "M"); peer.sendAt(90 * kMs, "*\r"); }},
+        {"invalid command", "=M~", 2 * kMs, 0, "Invalid command from micro ...\n\n=MP\r\n", 0},
+        {"invalid answer", "=MA", 2 * kMs, 0, "Invalid answer from micro ... A\n\n=MP\r\n", 0},
+        {"stale refusal drained", "=M*", 2 * kMs, 1, "", 0,
+         [](ScriptedPeer& peer) { peer.sendAt(0, "=M~"); _sleep(10); }},
+        {"line never silent: the drain ends after 5 s", "=M*", 2 * kMs, 1, "", 5000 * kMs,
+         [](ScriptedPeer& peer) { peer.sendAt(kMs / 2, std::string(7000, 'x'), kMs); }},
+        {"silent: six waits", "", 0, 0, sixWaits, 60000 * kMs},
+        {"late answer taken by the third wait", "=M*", 25000 * kMs, 1, kTimeout + kTimeout, 25000 * kMs},
+        {"failed read ends the first wait at once", "=M*", 5000 * kMs, 1, kTimeout, 5000 * kMs,
+         [](ScriptedPeer&) { simport::failReads(ERROR_GEN_FAILURE, 1, 1); }},  // after the drain's read
+    };
     for (const auto& c : cases) {
-        ScriptedPeer peer;
-        ASSERT_TRUE(openSimPort(peer));
+        SCOPED_TRACE(c.what);
+        peer_ = ScriptedPeer();
+        ASSERT_TRUE(openSimPort(peer_));
+        if (!c.answer.empty()) peer_.onWrite(kCommand, c.answer, c.delay);
+        if (c.more) c.more(peer_);
         std::size_t from = console_.text().size();
-        peer.onWrite(kCommand, c.answer, 2 * kMs);
-        EXPECT_EQ(send(), 0);
+        EXPECT_EQ(sendMicroCmd(reinterpret_cast<const unsigned char*>(kCommand.data()), 4), c.result);
         EXPECT_EQ(console_.text().substr(from), c.text);
+        EXPECT_EQ(simport::written(), kCommand);
+        EXPECT_GE(simport::now(), c.endsAt);
+        EXPECT_LT(simport::now(), c.endsAt + 100 * kMs);
     }
 }
 
@@ -71,56 +78,14 @@ TEST_F(MicroExchange, RefusingStatusBytePrintsItsLineThenTheCommand) {
 TEST_F(MicroExchange, StatusByteArrivingAsTheDeadlinePassesIsHonoured) {
     for (sim::Nanos at : {10001 * kMs, 10001 * kMs + 1}) {
         SCOPED_TRACE(at);
-        ScriptedPeer peer;
-        ASSERT_TRUE(openSimPort(peer));
+        peer_ = ScriptedPeer();
+        ASSERT_TRUE(openSimPort(peer_));
         ASSERT_LT(simport::now(), kMs);
-        peer.sendAt(5000 * kMs, "=M");
-        peer.sendAt(at, "*");
+        peer_.sendAt(5000 * kMs, "=M");
+        peer_.sendAt(at, "*");
         EXPECT_EQ(ReadMicroResponse(), at == 10001 * kMs ? 1 : 4);
         EXPECT_LT(simport::now(), 10010 * kMs);
     }
-}
-
-TEST_F(MicroExchange, StaleBytesAreDrainedBeforeTheCommand) {
-    peer_.sendAt(0, "=M~");
-    peer_.onWrite(kCommand, "=M*", 2 * kMs);
-    simport::startClock(0x1000);
-    _sleep(10);
-    EXPECT_EQ(send(), 1);
-    EXPECT_EQ(console_.text(), "");
-}
-
-TEST_F(MicroExchange, LineThatNeverFallsSilentEndsTheDrainAfterFiveSeconds) {
-    peer_.sendAt(kMs / 2, std::string(7000, 'x'), kMs);
-    peer_.onWrite(kCommand, "=M*", 2 * kMs);
-    EXPECT_EQ(send(), 1);
-    EXPECT_EQ(simport::written(), kCommand);
-    EXPECT_GE(simport::now(), 5000 * kMs);
-    EXPECT_LT(simport::now(), 5100 * kMs);
-}
-
-TEST_F(MicroExchange, SilentMicrocontrollerCostsSixWaitsAndOneWrite) {
-    EXPECT_EQ(send(), 0);
-    std::string retries;
-    for (int i = 0; i < 5; ++i) retries += "Timeout. Retry...SEndMicro\n";
-    EXPECT_EQ(console_.text(), retries + "Unable to send command. Exit. SendMicro\n");
-    EXPECT_EQ(simport::written(), kCommand);
-    EXPECT_GE(simport::now(), 60000 * kMs);
-    EXPECT_LT(simport::now(), 60100 * kMs);
-}
-
-TEST_F(MicroExchange, LateAnswerIsTakenByTheNextWait) {
-    peer_.onWrite(kCommand, "=M*", 25 * 1000 * kMs);
-    EXPECT_EQ(send(), 1);
-    EXPECT_EQ(console_.text(), "Timeout. Retry...SEndMicro\nTimeout. Retry...SEndMicro\n");
-}
-
-TEST_F(MicroExchange, FailedReadCountsAsATimeout) {
-    peer_.onWrite(kCommand, "=M*", 5 * 1000 * kMs);
-    simport::failReads(ERROR_GEN_FAILURE, 1, 1);  // after the drain's read: the first wait's
-    EXPECT_EQ(send(), 1);
-    EXPECT_EQ(console_.text(), "Timeout. Retry...SEndMicro\n");
-    EXPECT_LT(simport::now(), 10000 * kMs) << "the failed read ended the first wait at once";
 }
 
 }  // namespace

@@ -1,20 +1,9 @@
 // STATUS against a scripted video processor: the report's texts for sample
 // replies, a report built from nothing, and the refresh loop's ends.
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <string>
-
-#include "driver/exit_status.h"
-#include "platform/sim/sim_port.h"
 #include "tests/scenario/vxp_isp_responder.h"
-#include "tests/support/console_capture.h"
-#include "tests/support/open_sim_port.h"
 #include "vxp/vxp_status.h"
 
 namespace {
-
-constexpr sim::Nanos kMs = ScriptedPeer::kMs;
 
 int occurrences(const std::string& text, const std::string& part) {
     int n = 0;
@@ -22,47 +11,19 @@ int occurrences(const std::string& text, const std::string& part) {
     return n;
 }
 
-// The video processor's answers: name "VIPER GF9321", status word 1, type
+// The video processor's answers: name "VIPER GF9321", status word, type
 // 0x9321, memory flags, and the two calibration words.
-struct Answers {
-    std::uint16_t status = 0x0602;
-    std::uint16_t memory = 0x1F11;
-    std::uint16_t osd = 0x000B;
-    std::uint16_t video = 0x0215;
-};
-
-class Status : public ::testing::Test {
+class Status : public ScriptedCardTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(openSimPort(card_));
-        exitStatus = kExitDone;
-        card_.answer = [this](const wire::Words& words) { return answer(words); };
+        ScriptedCardTest::SetUp();
+        card_.answer = [this](const wire::Words& words) {
+            if (words[0] == 0x0633) return wire::packet({0x5734, 0x5649, 0x5045, 0x5220, 0x4746, 0x3933, 0x3231});
+            if (words[0] == 0x062F) return wire::packet({0xE730, status_, 0x9321, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, memory_, 0});
+            return wire::packet({0x271B, words[1], 0, words[1] == 0x005E ? osd_ : video_});
+        };
     }
-    void TearDown() override {
-        closeSimPort();
-        if (HasFailure()) std::fprintf(stderr, "console:\n%s\n", console_.text().c_str());
-    }
-
-    std::string answer(const wire::Words& words) {
-        switch (words[0]) {
-        case 0x0633: return wire::packet({0x5734, 0x5649, 0x5045, 0x5220, 0x4746, 0x3933, 0x3231});
-        case 0x062F: {
-            wire::Words reply(16, 0);
-            reply[0] = 0xE730;
-            reply[1] = answers_.status;
-            reply[2] = 0x9321;
-            reply[14] = answers_.memory;
-            return wire::packet(reply);
-        }
-        case 0x161A:
-            return wire::packet({0x271B, words[1], 0, words[1] == 0x005E ? answers_.osd : answers_.video});
-        default: return std::string();
-        }
-    }
-
-    Answers answers_;
-    IspResponder card_;
-    ConsoleCapture console_;
+    std::uint16_t status_ = 0x0602, memory_ = 0x1F11, osd_ = 0x000B, video_ = 0x0215;
 };
 
 const std::string kSampleReport =
@@ -96,25 +57,26 @@ const std::string kSampleReport =
     "\n/******** END OF VXP STATUS ********/ "
     "\nPress Enter to refresh or 'Q' to quit ";
 
-TEST_F(Status, SampleRepliesGiveTheirReportAndQuitEndsIt) {
+// Each key but Q or q refreshes the report; the packets are the same each time.
+TEST_F(Status, SampleRepliesGiveTheirReportUntilQOrq) {
+    simport::pressKeys("\rxQ");
+    vxpStatus();
     simport::pressKeys("q");
     vxpStatus();
-    EXPECT_EQ(console_.text(), kSampleReport);
-    EXPECT_EQ(card_.log, (std::vector<std::string>{"0633", "062F", "161A", "161A"}));
-    EXPECT_EQ(card_.packets[2], wire::withChecksum({0x161A, 0x005E, 0x0B06}));
-    EXPECT_EQ(card_.packets[3], wire::withChecksum({0x161A, 0x007C, 0x0005}));
+    EXPECT_EQ(console_.text(), kSampleReport + kSampleReport + kSampleReport + kSampleReport);
+    EXPECT_EQ(simport::keyReads(), 4);
+    const std::vector<wire::Words> pass{wire::withChecksum({0x0633, 0}), wire::withChecksum({0x062F, 0}),
+                                        wire::withChecksum({0x161A, 0x005E, 0x0B06}),
+                                        wire::withChecksum({0x161A, 0x007C, 0x0005})};
+    ASSERT_EQ(card_.packets.size(), 16u);
+    for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(card_.packets[i], pass[i % 4]) << i;
     EXPECT_EQ(exitStatus, kExitDone);
 }
 
-TEST_F(Status, AnyOtherKeyRefreshesUntilQ) {
-    simport::pressKeys("\rxQ");
-    vxpStatus();
-    EXPECT_EQ(console_.text(), kSampleReport + kSampleReport + kSampleReport);
-    EXPECT_EQ(simport::keyReads(), 3);
-}
-
 TEST_F(Status, UnknownStatusValuesAndAllFlagsSet) {
-    answers_ = {0x0705, 0xFFFF, 0x00FF, 0xFFFF};
+    status_ = 0x0705;
+    memory_ = video_ = 0xFFFF;
+    osd_ = 0x00FF;
     vxpStatus();  // no keys: input has ended, one report
     std::string text = console_.text();
     EXPECT_NE(text.find("\nOSD Load Status     -> Error Unknown\nConfig Status       -> Error Unknown\n"),
@@ -129,11 +91,8 @@ TEST_F(Status, UnknownStatusValuesAndAllFlagsSet) {
 }
 
 TEST_F(Status, SilentCardGivesAReportOfZerosAndFails) {
-    ScriptedPeer silent;
-    closeSimPort();
-    ASSERT_TRUE(openSimPort(silent));
+    card_.answer = [](const wire::Words&) { return std::string(); };
     vxpStatus();
-
     std::string timeouts;
     for (int i = 0; i < 10; ++i) timeouts += "Timeout. Retry...SendISP\n";
     timeouts += "Unable to send command. Exit.SendISP\n";
@@ -145,9 +104,7 @@ TEST_F(Status, SilentCardGivesAReportOfZerosAndFails) {
                              "\nConfig Status       -> Insystem program mode\n",
                          0),
               0u);
-    EXPECT_EQ(occurrences(text, "Detected"), 15);
     EXPECT_EQ(occurrences(text, "Not Detected"), 15);
-    EXPECT_EQ(occurrences(text, "Passed"), 14);
     EXPECT_EQ(occurrences(text, "Not Passed"), 14);
     EXPECT_EQ(exitStatus, kExitFailed);
     EXPECT_GE(simport::now(), 4 * 33000 * kMs);
