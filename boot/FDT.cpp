@@ -1,6 +1,6 @@
 #include "boot/FDT.h"
 
-#include "driver/unavailable.h"
+#include "port/unavailable.h"
 
 int FDT(HANDLE, DCB, COMMTIMEOUTS, char*) {
     reportUnavailable("Boot-mode programming of the microcontroller");

@@ -1,5 +1,5 @@
 #include "boot/program_micro.h"
 
-#include "driver/unavailable.h"
+#include "port/unavailable.h"
 
 void ProgramMicro() { reportUnavailable("The MICRO command"); }

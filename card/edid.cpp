@@ -1,4 +1,4 @@
 #include "card/handlers.h"
-#include "driver/unavailable.h"
+#include "port/unavailable.h"
 
 void ProgramEDID(const char*) { reportUnavailable("The EDID command"); }

@@ -1,4 +1,4 @@
 #include "card/handlers.h"
-#include "driver/unavailable.h"
+#include "port/unavailable.h"
 
 void ProgramFPGA(const char*) { reportUnavailable("The FPGA command"); }

@@ -1,4 +1,4 @@
 #include "card/handlers.h"
-#include "driver/unavailable.h"
+#include "port/unavailable.h"
 
 void ProgramALL(int, int, int, int) { reportUnavailable("The ALL command"); }

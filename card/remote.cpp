@@ -1,4 +1,4 @@
 #include "card/handlers.h"
-#include "driver/unavailable.h"
+#include "port/unavailable.h"
 
 void Remote(const char*) { reportUnavailable("The REMOTE command"); }

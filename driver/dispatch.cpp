@@ -4,7 +4,7 @@
 
 #include "boot/program_micro.h"
 #include "card/handlers.h"
-#include "driver/exit_status.h"
+#include "port/exit_status.h"
 #include "platform/win32.h"
 #include "vxp/program_viper.h"
 #include "vxp/verify.h"

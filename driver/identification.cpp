@@ -3,8 +3,8 @@
 #include <cctype>
 #include <cstring>
 
-#include "driver/console.h"
-#include "driver/port.h"
+#include "port/console.h"
+#include "port/port.h"
 
 const char* const cardModeName[6] = {"DVI TO SDI",  "DL-SDI TO DVI",  "SL-SDI TO DVI",
                                      "HDMI TO SDI", "DL-SDI TO HDMI", "SL-SDI TO HDMI"};

@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "boot/FDT.h"
-#include "driver/console.h"
+#include "port/console.h"
 #include "driver/dispatch.h"
-#include "driver/exit_status.h"
+#include "port/exit_status.h"
 #include "driver/identification.h"
-#include "driver/port.h"
+#include "port/port.h"
 
 namespace {
 

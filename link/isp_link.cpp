@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "driver/console.h"
-#include "driver/port.h"
+#include "port/console.h"
+#include "port/port.h"
 #include "link/isp_packet_size.h"
 #include "link/port_io.h"
 

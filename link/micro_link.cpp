@@ -1,8 +1,8 @@
 // One command to the microcontroller and its one-byte verdict.
 #include "link/micro_link.h"
 
-#include "driver/console.h"
-#include "driver/port.h"
+#include "port/console.h"
+#include "port/port.h"
 #include "link/port_io.h"
 
 namespace {

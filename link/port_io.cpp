@@ -1,7 +1,7 @@
 #include "link/port_io.h"
 
-#include "driver/console.h"
-#include "driver/port.h"
+#include "port/console.h"
+#include "port/port.h"
 
 namespace {
 constexpr DWORD kDrainArea = 1024;

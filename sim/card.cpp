@@ -1,41 +1,94 @@
 #include "sim/card.h"
 
+#include <algorithm>
+
+#include "sim/microcontroller.h"
 #include "sim/card_choices.h"
+#include "sim/memory/card_memory.h"
+#include "sim/line/fault_dice.h"
+#include "sim/line/wire.h"
 
 namespace sim {
 
-Card::Card(const CardOptions& options, CardMemory& memory, ReplySink& out)
-    : out_(out),
-      vxp_(options, memory),
-      firmware_(options, memory, vxp_, out),
-      program_(options.bootMode      ? Program::kBoot
-               : options.oldFirmware ? Program::kOldFirmware
-                                     : Program::kFirmware) {}
+struct Card::Impl final : ReplySink {
+    explicit Impl(const CardOptions& opts)
+        : options(opts),
+          lateDice(options.seed, FaultStream::kLate),
+          wire(options),
+          memory(options.stateDir),
+          microcontroller(options, memory, *this) {}
 
-std::uint32_t Card::listeningBaud() const {
-    return program_ == Program::kBoot ? choices::kBootBaud : choices::kFirmwareBaud;
-}
-
-void Card::receive(std::uint8_t byte, Nanos at) {
-    switch (program_) {
-        case Program::kFirmware:
-            firmware_.receive(byte, at);
-            break;
-        case Program::kOldFirmware:
-            oldFirmware(byte, at);
-            break;
-        case Program::kBoot:
-            // The boot program's protocol is not modelled: it answers nothing.
-            break;
+    void reply(Nanos at, std::string_view bytes) override {
+        Nanos ready = options.paced ? at + choices::kProcessingDelay : at;
+        if (lateDice.roll(options.late)) ready += options.lateByMs * choices::kMillisecond;
+        wire.cardSends(bytes, ready, microcontroller.listeningBaud());
     }
+
+    // The card's own time for the host's `now`. The card's time never runs
+    // backwards: when the host's clock starts again (a new simulated run
+    // on the same card), the card's time carries on from where it was.
+    Nanos cardTime(Nanos now) {
+        Nanos time = now + offset;
+        if (time < latest) {
+            offset += latest - time;
+            time = latest;
+        }
+        latest = time;
+        return time;
+    }
+
+    // The card handles every byte that reaches it by `until`, in order.
+    void processUntil(Nanos until) {
+        while (auto arrival = wire.takeArrival(until, microcontroller.listeningBaud())) {
+            microcontroller.receive(arrival->byte, arrival->at);
+        }
+    }
+
+    CardOptions options;
+    FaultDice lateDice;
+    Nanos offset = 0;  // card time minus host time
+    Nanos latest = 0;  // the latest card time the host acted at
+    Wire wire;
+    CardMemory memory;
+    Microcontroller microcontroller;
+};
+
+Card::Card(const CardOptions& options) : impl_(std::make_unique<Impl>(options)) {}
+
+Card::~Card() = default;
+
+void Card::setHostBaud(std::uint32_t baud) { impl_->wire.setHostBaud(baud); }
+
+void Card::hostWrite(const std::uint8_t* data, std::size_t count, Nanos now) {
+    Nanos time = impl_->cardTime(now);
+    impl_->processUntil(time);
+    impl_->wire.hostSends(data, count, time);
 }
 
-void Card::oldFirmware(std::uint8_t byte, Nanos at) {
-    if (byte == choices::kOldFirmwareBootKey) {
-        program_ = Program::kBoot;
-    } else {
-        out_.reply(at, choices::kOldFirmwareMenu);
-    }
+std::optional<Nanos> Card::nextArrival(Nanos until) {
+    Nanos horizon = until + impl_->offset;
+    if (horizon < impl_->latest) horizon = impl_->cardTime(until);
+    impl_->processUntil(horizon);
+    std::optional<Nanos> next = impl_->wire.nextDelivery(horizon);
+    if (!next) return std::nullopt;
+    // A byte that arrived before the host's clock started again is there at once.
+    return std::max(*next, impl_->latest) - impl_->offset;
 }
+
+std::size_t Card::hostRead(std::uint8_t* out, std::size_t max, Nanos now) {
+    Nanos time = impl_->cardTime(now);
+    impl_->processUntil(time);
+    return impl_->wire.deliver(out, max, time);
+}
+
+const std::vector<std::uint8_t>& Card::flashDevice(int device) const {
+    static const std::vector<std::uint8_t> kNone;
+    const FlashDevice* flash = impl_->memory.flash(device);
+    return flash == nullptr ? kNone : flash->content();
+}
+
+const std::string& Card::received() const { return impl_->wire.received(); }
+
+void Card::saveState() const { impl_->memory.save(); }
 
 }  // namespace sim

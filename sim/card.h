@@ -1,36 +1,45 @@
-// The card as the serial line sees it: the microcontroller runs its
-// firmware, an old firmware that knows only its menu keys, or its boot
-// program, and listens at the bit rate of what it runs.
+// A whole simulated card at the far end of a serial line: the wire (bit
+// rates, byte times, faults) and every counterpart behind it. Its choices
+// are gathered in sim/card_choices.h.
+//
+// The card's time never runs backwards: when the host's clock starts again
+// (a new simulated run on the same card), the card carries on from the
+// latest time it had seen, as if the new run followed at once.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
-#include "sim/card_memory.h"
 #include "sim/card_options.h"
-#include "sim/firmware.h"
-#include "sim/reply_sink.h"
-#include "sim/vxp.h"
+#include "sim/line/serial_peer.h"
 
 namespace sim {
 
-class Card {
+class Card : public SerialPeer {
 public:
-    Card(const CardOptions& options, CardMemory& memory, ReplySink& out);
+    explicit Card(const CardOptions& options);
+    ~Card() override;
 
-    std::uint32_t listeningBaud() const;
+    void setHostBaud(std::uint32_t baud) override;
+    void hostWrite(const std::uint8_t* data, std::size_t count, Nanos now) override;
+    std::optional<Nanos> nextArrival(Nanos until) override;
+    std::size_t hostRead(std::uint8_t* out, std::size_t max, Nanos now) override;
 
-    // A byte the card received at `at`.
-    void receive(std::uint8_t byte, Nanos at);
+    // Flash device 1, 5 or 7 from address 0 up to the highest byte ever
+    // written (unwritten bytes 0xFF).
+    const std::vector<std::uint8_t>& flashDevice(int device) const;
+
+    // Every byte the card received, as it received it (after the wire's faults).
+    const std::string& received() const;
+
+    // Writes the memories into the state directory, if there is one.
+    void saveState() const;
 
 private:
-    enum class Program { kFirmware, kOldFirmware, kBoot };
-
-    void oldFirmware(std::uint8_t byte, Nanos at);
-
-    ReplySink& out_;
-    Vxp vxp_;
-    Firmware firmware_;
-    Program program_;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace sim

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "sim/serial_peer.h"
+#include "sim/line/serial_peer.h"
 
 namespace sim::choices {
 

@@ -45,7 +45,7 @@ struct CardOptions {
     std::uint64_t vanishAfter = 0;          // the card goes away after receiving this many bytes (0: never)
     std::uint64_t seed = 1;
 
-    // How many received bytes CardLine::received() keeps (the first ones).
+    // How many received bytes Card::received() keeps (the first ones).
     std::size_t receivedLimit = 64u << 20;
 };
 

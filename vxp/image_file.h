@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "driver/exit_status.h"
+#include "port/exit_status.h"
 #include "platform/win32.h"
 
 // The most bytes an update file may have: an image or driver file larger

@@ -1,6 +1,6 @@
 #include "vxp/load_file.h"
 
-#include "driver/console.h"
+#include "port/console.h"
 #include "link/port_io.h"
 #include "vxp/downloads.h"
 #include "vxp/image_file.h"

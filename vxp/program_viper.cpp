@@ -1,8 +1,8 @@
 #include "vxp/program_viper.h"
 
-#include "driver/console.h"
-#include "driver/exit_status.h"
-#include "driver/port.h"
+#include "port/console.h"
+#include "port/exit_status.h"
+#include "port/port.h"
 #include "vxp/image_file.h"
 #include "vxp/key_prompt.h"
 #include "vxp/load_file.h"

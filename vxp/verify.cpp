@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "driver/console.h"
+#include "port/console.h"
 #include "link/isp_link.h"
 #include "link/port_io.h"
 #include "vxp/download_progress.h"

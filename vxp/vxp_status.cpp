@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "driver/exit_status.h"
+#include "port/exit_status.h"
 #include "link/isp_link.h"
 #include "platform/win32.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/win32.h"
-#include "sim/serial_peer.h"
+#include "sim/line/serial_peer.h"
 
 namespace simport::detail {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "sim/serial_peer.h"
+#include "sim/line/serial_peer.h"
 
 namespace cardsim {
 

@@ -8,13 +8,13 @@
 #include <filesystem>
 #include <string>
 
-#include "sim/card_line.h"
+#include "sim/card.h"
 #include "sim/cardsim/byte_trace.h"
 #include "sim/cardsim/cardsim_options.h"
 #include "sim/cardsim/pseudo_terminal.h"
 #include "sim/cardsim/serve_loop.h"
 #include "sim/cardsim/stop_signal.h"
-#include "sim/sample_files.h"
+#include "sim/samples/sample_files.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     std::printf("%s\n", terminal.slavePath().c_str());
     std::fflush(stdout);
 
-    sim::CardLine line(options.card);
+    sim::Card line(options.card);
     cardsim::ByteTrace trace(options.trace, cardsim::monotonicNow());
     cardsim::serve(line, terminal, trace, stop.fd());
 

@@ -24,7 +24,7 @@ int timeoutUntil(sim::Nanos at, sim::Nanos now) {
 
 class Server {
 public:
-    Server(sim::CardLine& line, const PseudoTerminal& terminal, const ByteTrace& trace)
+    Server(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace)
         : line_(line), terminal_(terminal), trace_(trace) {}
 
     void run(int stopFd);
@@ -34,7 +34,7 @@ private:
     void sendDue(sim::Nanos now);
     void receive();
 
-    sim::CardLine& line_;
+    sim::Card& line_;
     const PseudoTerminal& terminal_;
     const ByteTrace& trace_;
     std::uint32_t baud_ = 0;
@@ -122,7 +122,7 @@ sim::Nanos monotonicNow() {
     return static_cast<sim::Nanos>(now.tv_sec) * 1000000000ull + static_cast<sim::Nanos>(now.tv_nsec);
 }
 
-void serve(sim::CardLine& line, const PseudoTerminal& terminal, const ByteTrace& trace,
+void serve(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace,
            int stopFd) {
     Server server(line, terminal, trace);
     server.run(stopFd);

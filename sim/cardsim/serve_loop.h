@@ -4,7 +4,7 @@
 // signal; it never spins.
 #pragma once
 
-#include "sim/card_line.h"
+#include "sim/card.h"
 #include "sim/cardsim/byte_trace.h"
 #include "sim/cardsim/pseudo_terminal.h"
 
@@ -14,7 +14,7 @@ namespace cardsim {
 sim::Nanos monotonicNow();
 
 // Serves `line` on `terminal` until `stopFd` becomes readable.
-void serve(sim::CardLine& line, const PseudoTerminal& terminal, const ByteTrace& trace,
+void serve(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace,
            int stopFd);
 
 }  // namespace cardsim

@@ -16,7 +16,7 @@
 #include <optional>
 
 #include "sim/card_choices.h"
-#include "sim/card_line.h"
+#include "sim/card.h"
 #include "tests/fuzz/scripted_line.h"
 
 namespace {
@@ -55,7 +55,7 @@ Nanos pauseOf(std::uint8_t code) {
 }
 
 // Takes every byte that has reached the host by `now`.
-void drain(sim::CardLine& card, Nanos now) {
+void drain(sim::Card& card, Nanos now) {
     std::uint8_t out[256];
     std::size_t delivered = 0;
     while (std::optional<Nanos> next = card.nextArrival(now)) {
@@ -67,7 +67,7 @@ void drain(sim::CardLine& card, Nanos now) {
     }
 }
 
-void requireBoundedMemories(const sim::CardLine& card) {
+void requireBoundedMemories(const sim::Card& card) {
     require(card.received().size() <= kReceivedLimit, "the received bytes kept stay within their limit");
     for (int device : kFlashDevices) {
         require(card.flashDevice(device).size() <= choices::kFlashCapacity, "a flash device keeps its capacity");
@@ -78,7 +78,7 @@ void requireBoundedMemories(const sim::CardLine& card) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
-    sim::CardLine card(optionsOf(data[0], data[1]));
+    sim::Card card(optionsOf(data[0], data[1]));
     std::size_t rate = 0;
     card.setHostBaud(kBitRates[rate]);
     Nanos now = 0;

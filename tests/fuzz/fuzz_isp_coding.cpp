@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "link/isp_link.h"
-#include "sim/isp_packet.h"
+#include "sim/vxp/isp_packet.h"
 #include "tests/fuzz/scripted_line.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "driver/identification.h"
-#include "driver/port.h"
+#include "port/port.h"
 #include "platform/sim/sim_port.h"
 #include "tests/fuzz/scripted_line.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "driver/identification.h"
-#include "driver/port.h"
+#include "port/port.h"
 #include "platform/sim/sim_port.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/firmware_script.h"

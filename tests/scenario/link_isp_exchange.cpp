@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/port.h"
+#include "port/port.h"
 #include "link/isp_link.h"
 #include "platform/sim/sim_port.h"
 #include "tests/scenario/link_wire_forms.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/exit_status.h"
+#include "port/exit_status.h"
 #include "platform/sim/sim_port.h"
 #include "tests/scenario/link_wire_forms.h"
 #include "tests/support/console_capture.h"

@@ -3,7 +3,7 @@
 // equal, and the status report comes from the card's video processor.
 #include <filesystem>
 
-#include "sim/card_line.h"
+#include "sim/card.h"
 #include "tests/scenario/vxp_isp_responder.h"
 #include "tests/support/tool_run.h"
 
@@ -22,7 +22,7 @@ TEST(ViperOnCard, EachDeviceHoldsItsImageAndReadsBackEqual) {
     kept.stateDir = "card-state";
     for (int device : {1, 5, 7}) {
         SCOPED_TRACE(device);
-        sim::CardLine card{kept};
+        sim::Card card{kept};
         const std::string name = "Device" + std::to_string(device) + ".bin";
         const std::string image = imageBytes(5000 + 7 * static_cast<std::size_t>(device), device);
         dir.write(name, image);
@@ -31,7 +31,7 @@ TEST(ViperOnCard, EachDeviceHoldsItsImageAndReadsBackEqual) {
         EXPECT_EQ(viper.status, 0) << viper.output;
         EXPECT_EQ(card.flashDevice(device), std::vector<std::uint8_t>(image.begin(), image.end()));
 
-        sim::CardLine again{kept};
+        sim::Card again{kept};
         ToolRun check = runTool({"COM1", "VERIFY", name}, again);
         EXPECT_EQ(check.status, 0) << check.output;
         EXPECT_TRUE(contains(check.output, "\rJob at 100% ----- Mismatch Total 0 \t\t\t\t\n")) << check.output;
@@ -40,7 +40,7 @@ TEST(ViperOnCard, EachDeviceHoldsItsImageAndReadsBackEqual) {
 
 TEST(ViperOnCard, StatusReportsTheCardsVideoProcessor) {
     WorkDir dir;
-    sim::CardLine card{sim::CardOptions{}};
+    sim::Card card{sim::CardOptions{}};
     ToolRun run = runTool({"COM1", "STATUS"}, card, "\rq");
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_FALSE(contains(run.output, "Timeout. Retry")) << run.output;

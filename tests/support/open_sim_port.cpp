@@ -1,6 +1,6 @@
 #include "tests/support/open_sim_port.h"
 
-#include "driver/port.h"
+#include "port/port.h"
 #include "platform/sim/sim_port.h"
 
 bool openSimPort(sim::SerialPeer& peer, DWORD startTick) {

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "sim/serial_peer.h"
+#include "sim/line/serial_peer.h"
 
 // Resets the simulated platform, connects `peer`, starts the clock at
 // `startTick` and opens the port into lport. Returns false when the port

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "sim/serial_peer.h"
+#include "sim/line/serial_peer.h"
 
 class ScriptedPeer : public sim::SerialPeer {
 public:

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/win32.h"
-#include "sim/serial_peer.h"
+#include "sim/line/serial_peer.h"
 
 struct ToolRun {
     std::string output;

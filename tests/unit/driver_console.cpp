@@ -2,7 +2,7 @@
 // sentence for a failed port open, and the elapsed-time lines.
 #include <gtest/gtest.h>
 
-#include "driver/console.h"
+#include "port/console.h"
 #include "platform/sim/sim_port.h"
 #include "tests/support/console_capture.h"
 

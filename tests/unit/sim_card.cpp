@@ -69,7 +69,7 @@ TEST(SimCard, OldFirmwareAnswersItsMenuKeysAndBootsOnSix) {
 }
 
 // A conversation touching every part of the card.
-std::string converse(sim::CardLine& line) {
+std::string converse(sim::Card& line) {
     TestHost host(line);
     std::string heard;
     for (int round = 0; round < 20; ++round) {
@@ -83,7 +83,7 @@ TEST(SimCard, TheSameSeedGivesTheSameFaults) {
     auto faulty = [](std::uint64_t seed) {
         return options([&](auto& o) { o.noise = 0.05; o.drop = 0.05; o.corrupt = 0.05; o.nack = 0.3; o.seed = seed; });
     };
-    sim::CardLine first(faulty(7)), second(faulty(7)), other(faulty(8)), clean{sim::CardOptions{}};
+    sim::Card first(faulty(7)), second(faulty(7)), other(faulty(8)), clean{sim::CardOptions{}};
     std::string heard = converse(first);
     EXPECT_EQ(heard, converse(second));
     EXPECT_EQ(first.received(), second.received());

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "sim/sample_files.h"
+#include "sim/samples/sample_files.h"
 #include "tests/support/work_dir.h"
 #include "tests/unit/sim_test_card.h"
 

@@ -2,7 +2,7 @@
 // example of the packet encoding.
 #include <gtest/gtest.h>
 
-#include "sim/isp_packet.h"
+#include "sim/vxp/isp_packet.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "sim/card_line.h"
-#include "sim/isp_packet.h"
+#include "sim/card.h"
+#include "sim/vxp/isp_packet.h"
 
 namespace simtest {
 
@@ -22,7 +22,7 @@ constexpr sim::Nanos kSec = 1000 * kMs;
 
 class TestHost {
 public:
-    explicit TestHost(sim::CardLine& line, sim::Nanos start = 0) : line_(line), now_(start) {}
+    explicit TestHost(sim::Card& line, sim::Nanos start = 0) : line_(line), now_(start) {}
 
     sim::Nanos now() const { return now_; }
     void wait(sim::Nanos duration) { now_ += duration; }
@@ -51,7 +51,7 @@ public:
     }
 
 private:
-    sim::CardLine& line_;
+    sim::Card& line_;
     sim::Nanos now_;
 };
 
@@ -66,7 +66,7 @@ sim::CardOptions options(Change change) {
 // A card and a host talking to it.
 struct Card {
     explicit Card(const sim::CardOptions& options = {}, sim::Nanos start = 0) : line(options), host(line, start) {}
-    sim::CardLine line;
+    sim::Card line;
     TestHost host;
 };
 

@@ -7,14 +7,14 @@
 #include <optional>
 #include <string_view>
 
-#include "sim/card_memory.h"
+#include "sim/memory/card_memory.h"
 #include "sim/card_options.h"
-#include "sim/driver_loader.h"
-#include "sim/fault_dice.h"
-#include "sim/isp_packet.h"
-#include "sim/isp_session.h"
-#include "sim/serial_peer.h"
-#include "sim/vxp_status_report.h"
+#include "sim/vxp/driver_loader.h"
+#include "sim/line/fault_dice.h"
+#include "sim/vxp/isp_packet.h"
+#include "sim/vxp/isp_session.h"
+#include "sim/line/serial_peer.h"
+#include "sim/vxp/vxp_status_report.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "driver/console.h"
+#include "port/console.h"
 
 #include <cctype>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "driver/port.h"
+#include "port/port.h"
 
-#include "driver/console.h"
+#include "port/console.h"
 
 char lportname[256];
 char lfullportname[256];

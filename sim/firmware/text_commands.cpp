@@ -1,4 +1,4 @@
-#include "sim/text_commands.h"
+#include "sim/firmware/text_commands.h"
 
 #include "sim/card_choices.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/isp_packet.h"
+#include "sim/vxp/isp_packet.h"
 
 namespace sim {
 

@@ -1,8 +1,8 @@
-#include "sim/firmware.h"
+#include "sim/firmware/firmware.h"
 
 #include "sim/card_choices.h"
-#include "sim/isp_replies.h"
-#include "sim/text_commands.h"
+#include "sim/vxp/isp_replies.h"
+#include "sim/firmware/text_commands.h"
 
 namespace sim {
 

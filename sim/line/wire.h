@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "sim/card_options.h"
-#include "sim/fault_dice.h"
-#include "sim/serial_peer.h"
+#include "sim/line/fault_dice.h"
+#include "sim/line/serial_peer.h"
 
 namespace sim {
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "sim/card_options.h"
-#include "sim/isp_packet.h"
+#include "sim/vxp/isp_packet.h"
 
 namespace sim {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "sim/flash_device.h"
+#include "sim/memory/flash_device.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "sim/wire.h"
+#include "sim/line/wire.h"
 
 #include <algorithm>
 

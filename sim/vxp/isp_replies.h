@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "sim/card_choices.h"
-#include "sim/isp_packet.h"
+#include "sim/vxp/isp_packet.h"
 
 namespace sim::isp {
 

@@ -8,9 +8,9 @@
 #include <array>
 #include <cstdint>
 
-#include "sim/card_memory.h"
-#include "sim/isp_packet.h"
-#include "sim/serial_peer.h"
+#include "sim/memory/card_memory.h"
+#include "sim/vxp/isp_packet.h"
+#include "sim/line/serial_peer.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "sim/card_memory.h"
+#include "sim/memory/card_memory.h"
 
 #include <cerrno>
 #include <cstdio>

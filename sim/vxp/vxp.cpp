@@ -1,8 +1,8 @@
-#include "sim/vxp.h"
+#include "sim/vxp/vxp.h"
 
 #include "sim/card_choices.h"
-#include "sim/isp_codes.h"
-#include "sim/isp_replies.h"
+#include "sim/vxp/isp_codes.h"
+#include "sim/vxp/isp_replies.h"
 
 namespace sim {
 

@@ -1,11 +1,11 @@
-#include "sim/sample_files.h"
+#include "sim/samples/sample_files.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "sim/fault_dice.h"
+#include "sim/line/fault_dice.h"
 
 namespace sim {
 

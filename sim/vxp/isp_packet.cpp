@@ -1,4 +1,4 @@
-#include "sim/isp_packet.h"
+#include "sim/vxp/isp_packet.h"
 
 namespace sim::isp {
 

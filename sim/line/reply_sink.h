@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "sim/serial_peer.h"
+#include "sim/line/serial_peer.h"
 
 namespace sim {
 

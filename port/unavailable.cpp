@@ -1,6 +1,6 @@
-#include "driver/unavailable.h"
+#include "port/unavailable.h"
 
-#include "driver/exit_status.h"
+#include "port/exit_status.h"
 #include "platform/win32.h"
 
 void reportUnavailable(const char* what) {

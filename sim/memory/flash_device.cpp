@@ -1,4 +1,4 @@
-#include "sim/flash_device.h"
+#include "sim/memory/flash_device.h"
 
 #include <algorithm>
 

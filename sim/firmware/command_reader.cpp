@@ -1,4 +1,4 @@
-#include "sim/command_reader.h"
+#include "sim/firmware/command_reader.h"
 
 #include "sim/card_choices.h"
 

@@ -1,10 +1,10 @@
-#include "sim/driver_loader.h"
+#include "sim/vxp/driver_loader.h"
 
 #include <algorithm>
 
 #include "sim/card_choices.h"
-#include "sim/isp_codes.h"
-#include "sim/isp_replies.h"
+#include "sim/vxp/isp_codes.h"
+#include "sim/vxp/isp_replies.h"
 
 namespace sim {
 

@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
-#include "sim/card_memory.h"
+#include "sim/memory/card_memory.h"
 #include "sim/card_options.h"
-#include "sim/command_reader.h"
-#include "sim/reply_sink.h"
-#include "sim/vxp.h"
+#include "sim/firmware/command_reader.h"
+#include "sim/line/reply_sink.h"
+#include "sim/vxp/vxp.h"
 
 namespace sim {
 

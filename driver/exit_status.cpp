@@ -1,3 +1,0 @@
-#include "driver/exit_status.h"
-
-int exitStatus = kExitDone;

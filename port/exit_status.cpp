@@ -1,0 +1,3 @@
+#include "port/exit_status.h"
+
+int exitStatus = kExitDone;

@@ -1,0 +1,36 @@
+// The card's microcontroller as the serial line sees it: it runs its
+// firmware, an old firmware that knows only its menu keys, or its boot
+// program, and listens at the bit rate of what it runs.
+#pragma once
+
+#include <cstdint>
+
+#include "sim/memory/card_memory.h"
+#include "sim/card_options.h"
+#include "sim/firmware/firmware.h"
+#include "sim/line/reply_sink.h"
+#include "sim/vxp/vxp.h"
+
+namespace sim {
+
+class Microcontroller {
+public:
+    Microcontroller(const CardOptions& options, CardMemory& memory, ReplySink& out);
+
+    std::uint32_t listeningBaud() const;
+
+    // A byte the card received at `at`.
+    void receive(std::uint8_t byte, Nanos at);
+
+private:
+    enum class Program { kFirmware, kOldFirmware, kBoot };
+
+    void oldFirmware(std::uint8_t byte, Nanos at);
+
+    ReplySink& out_;
+    Vxp vxp_;
+    Firmware firmware_;
+    Program program_;
+};
+
+}  // namespace sim
