@@ -6,8 +6,11 @@
 #include "boot/FDT.h"
 #include "port/console.h"
 #include "driver/dispatch.h"
+#include "driver/help.h"
 #include "port/exit_status.h"
+#include "port/interrupt_note.h"
 #include "driver/identification.h"
+#include "driver/version.h"
 #include "port/port.h"
 
 namespace {
@@ -139,7 +142,7 @@ void printBanner(int devicenumber) {
         printf("\t\t\t\t\t\t\t*%c*\t\t\t%s\n", 13, model);
     }
     printf("*\t\t\t\t\t\t\t*\n");
-    printf("\t\t\t\t\t\t\t*%c*\tUpdater Version   -> %d.%d\n", 13, 2, 20);
+    printf("\t\t\t\t\t\t\t*%c*\tUpdater Version   -> %d.%d\n", 13, kVersionMajor, kVersionMinor);
     printf("*\t\t\t\t\t\t\t*\n");
     if (RDVersion[0] == 'E') {
         printf("\t\t\t\t\t\t\t*%c*\tSoftware Version  -> Unknown\n", 13);
@@ -204,6 +207,8 @@ int runUpdater(int argc, char* argv[]) {
     exitStatus = kExitDone;
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     if (argc < 2) return kExitRefused;
+    if (answerHelpOrVersion(argv[1])) return kExitDone;
+    watchForInterrupt();
 
     char argvU[kWordArea];
     lport = INVALID_HANDLE_VALUE;
@@ -223,6 +228,7 @@ int runUpdater(int argc, char* argv[]) {
         } else {
             argvU[0] = '\0';
         }
+        setRerunCommand(argvU, argc > 3 ? argv[3] : nullptr);
         runWithOpenPort(argc, argv, argvU);
     }
 

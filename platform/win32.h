@@ -20,15 +20,18 @@
 #include <windows.h>
 #include <conio.h>
 
-// The runtime's millisecond sleep, which its headers mark deprecated; the
-// tool keeps it, so the mark is silenced here and only here.
-inline void win32Sleep(unsigned long milliseconds) {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ::_sleep(milliseconds);
-#pragma GCC diagnostic pop
-}
+// The waits of the tool (sleep, port read, key, PAUSE) as the real API has
+// them, with two additions implemented in platform/windows: standard output
+// is flushed first, so that what was printed shows while the tool waits,
+// and an interrupt (see watchInterrupts below) ends the run at the wait.
+void win32Sleep(unsigned long milliseconds);
+BOOL win32ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
+int win32Getch();
+int win32System(const char* command);
 #define _sleep(milliseconds) win32Sleep(milliseconds)
+#define ReadFile win32ReadFile
+#define _getch win32Getch
+#define system(command) win32System(command)
 
 #else
 
@@ -69,6 +72,7 @@ typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define ERROR_INVALID_HANDLE 6u
 #define ERROR_GEN_FAILURE 31u
 #define ERROR_INVALID_PARAMETER 87u
+#define ERROR_INSUFFICIENT_BUFFER 122u
 
 #define NOPARITY 0
 #define ODDPARITY 1
@@ -155,4 +159,27 @@ int _getch();
 int win32System(const char* command);
 #define system(command) win32System(command)
 
+// Win32's mapping of a device name to the device behind it: "COM1" gives
+// "/dev/ttyS0" on posix, an absolute path itself. Returns the characters
+// stored, both NULs of the list included, or 0 (last error set).
+DWORD QueryDosDeviceA(LPCSTR deviceName, char* targetPath, DWORD size);
+
+// No such Win32 code is set for a port on Windows; posix sets it when the
+// user lacks the permission to open a device.
+#define ERROR_PRIVILEGE_NOT_HELD 1314u
+
 #endif
+
+// Interrupts: Ctrl-C, Ctrl-Break, a closed console; on posix SIGINT, SIGTERM
+// and SIGHUP. From watchInterrupts() on, an interrupt ends the run at the
+// tool's next wait (sleep, port read or write, key), or after two seconds
+// if it never waits again: standard output is flushed, the current line
+// ended, the interrupt line printed on a line of its own, the console's
+// mode put back, and the process ends with status 130 (on posix by the
+// signal itself: 130 for SIGINT, 143 for SIGTERM, 129 for SIGHUP). A second
+// interrupt ends it at once.
+void watchInterrupts();
+
+// The interrupt line, "Interrupted." until set; the platform keeps a copy of
+// at most 511 characters.
+void setInterruptLine(const char* line);

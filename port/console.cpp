@@ -1,7 +1,10 @@
 #include "port/console.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
+
+#include "port/port.h"
 
 void caseSensitive(const char* argv, char* data) {
     std::size_t i = 0;
@@ -11,8 +14,29 @@ void caseSensitive(const char* argv, char* data) {
     data[i] = '\0';
 }
 
+namespace {
+
+constexpr std::size_t kErrorText = 256;  // what both callers give
+
+// Names the device behind the port: on posix COM1 is /dev/ttyS0.
+void noPermission(char* error) {
+    char device[128];  // a port name or device path: 99 characters at most
+    if (QueryDosDeviceA(lportname, device, sizeof device) == 0) {
+        std::snprintf(device, sizeof device, "%.99s", lportname);
+    }
+    std::snprintf(error, kErrorText,
+                  "No permission to open %s: read and write access to it is needed "
+                  "(usually membership of its group, such as dialout)",
+                  device);
+}
+
+}  // namespace
+
 void errorCheck(char* error) {
     switch (GetLastError()) {
+    case ERROR_PRIVILEGE_NOT_HELD:
+        noPermission(error);
+        break;
     case ERROR_FILE_NOT_FOUND:
         std::strcpy(error, "The COM port selected don't exist!");
         break;

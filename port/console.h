@@ -6,7 +6,10 @@
 // Writes the upper-case copy of `argv`, NUL included, into `data`.
 void caseSensitive(const char* argv, char* data);
 
-// Writes the operator's sentence for the last error of a failed port open.
+// Writes the operator's sentence for the last error of a failed port open
+// (at most 256 characters): a port that does not exist, one that another
+// program holds, and on posix one the user has no permission to open,
+// named by its device path.
 void errorCheck(char* error);
 
 // Prints the time since the tick `begin`: the "Time" form when `all` is 0,

@@ -1,35 +1,116 @@
 #!/usr/bin/env bash
-# An update run end to end against the simulated card: build the tool and
-# cardsim, start a card that keeps its memories in a state directory, write
-# Device5.bin into its flash device 5 (VIPER), read it back (VERIFY), show
-# the video processor's status (STATUS, answered with q), and check that the
-# card's flash device now holds the image byte for byte.
+# The story of one update, told against the simulated card: build the tool
+# and cardsim (reusing an existing build), start a card that keeps its
+# memories in a state directory, write Device5.bin into its flash device 5
+# (VIPER), read it back (VERIFY), show the video processor's status
+# (STATUS), and check that the card's flash device holds the image byte for
+# byte. Each step is one function; run_steps names them in order.
+#
+# Everything happens in a temporary directory, removed at the end unless
+# KEEP=1 is set (or a step failed): the update files, the card's memories
+# (card-state/) and what the tool printed in each step (logs/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-TARGETS="updater cardsim" scripts/setup.sh
 root=$PWD
+updater=$root/build/updater
+cardsim=$root/build/cardsim
+
+run_steps() {
+    start_card
+    step_viper
+    step_verify
+    step_status
+    check_card_holds Device5.bin device5.bin "flash device 5"
+}
+
+echo "An update of a simulated video converter card"
+TARGETS="updater cardsim" scripts/setup.sh
+
 work=$(mktemp -d /tmp/updater-demo-XXXXXX)
+mkdir "$work/logs"
+cardsim_pid=
+step_number=0
+succeeded=0
 
-"$root/build/cardsim" --make-samples "$work"
-"$root/build/cardsim" --link "$work/card" --state "$work/card-state" >/dev/null &
-cardsim_pid=$!
-trap 'kill $cardsim_pid 2>/dev/null || true' EXIT
-for _ in $(seq 100); do [ -e "$work/card" ] && break; sleep 0.05; done
+finish() {
+    if [ -n "$cardsim_pid" ]; then
+        kill "$cardsim_pid" 2>/dev/null || true
+        wait "$cardsim_pid" 2>/dev/null || true
+    fi
+    if [ "${KEEP:-0}" = 1 ] || [ "$succeeded" != 1 ]; then
+        echo "The demo's directory is kept: $work"
+    else
+        rm -rf "$work"
+        echo "The demo's directory is removed (KEEP=1 keeps it)"
+    fi
+}
+trap finish EXIT
 
-cd "$work"
-echo "== updater $work/card VIPER Device5.bin"
-"$root/build/updater" "$work/card" VIPER Device5.bin
-echo "== updater $work/card VERIFY Device5.bin"
-"$root/build/updater" "$work/card" VERIFY Device5.bin
-echo "== updater $work/card STATUS"
-echo q | "$root/build/updater" "$work/card" STATUS
-
-kill "$cardsim_pid"
-wait "$cardsim_pid" || true
-trap - EXIT
-if cmp -s Device5.bin card-state/device5.bin; then
-    echo "== The card's flash device 5 holds Device5.bin byte for byte ($work)"
-else
-    echo "== The card's flash device 5 differs from Device5.bin ($work)" >&2
+fail() {
+    echo "FAILED: $*" >&2
     exit 1
-fi
+}
+
+# Starts cardsim with its sample update files, its memories in card-state/.
+start_card() {
+    "$cardsim" --make-samples "$work" >"$work/logs/samples.log"
+    "$cardsim" --link "$work/card" --state "$work/card-state" >"$work/logs/cardsim.log" &
+    cardsim_pid=$!
+    for _ in $(seq 100); do [ -e "$work/card" ] && break; sleep 0.05; done
+    [ -e "$work/card" ] || fail "cardsim did not start (see $work/logs/cardsim.log)"
+    echo "Card: cardsim serves a simulated card on $(readlink "$work/card"); CARD below is its link,"
+    echo "      $work/card"
+    echo "Files: $(xargs -n1 basename <"$work/logs/samples.log" | xargs), from cardsim --make-samples"
+}
+
+# run_tool NAME INPUT ARGS...: one run of updater on the card, in the demo's
+# directory, with INPUT as its keys. Its output goes to logs/N-NAME.log
+# ($tool_log); prints the command, its exit status and time.
+run_tool() {
+    local name=$1 input=$2 start=$SECONDS status=0
+    shift 2
+    step_number=$((step_number + 1))
+    tool_log=$work/logs/$step_number-$name.log
+    (cd "$work" && printf '%s' "$input" | "$updater" "$work/card" "$@") >"$tool_log" 2>&1 || status=$?
+    echo "$step_number. updater CARD $*: exit $status after $((SECONDS - start)) s"
+    [ "$status" = 0 ] || { tail -n 20 "$tool_log"; fail "updater $* (its output: $tool_log)"; }
+}
+
+# The line of the tool's output that matches PATTERN, without carriage returns.
+tool_said() {
+    tr '\r' '\n' <"$tool_log" | grep -m1 -E "$1" | sed 's/[[:space:]]*$//'
+}
+
+step_viper() {
+    run_tool viper "" VIPER Device5.bin
+    echo "   the card: $(tool_said '^\*\s+[A-Z]' | sed 's/^\*\s*//'), software $(tool_said 'Software Version' | sed 's/.*-> //')"
+    echo "   loaded the ISP driver, erased device 5, wrote Device5.bin: $(tool_said 'Total Time')"
+}
+
+step_verify() {
+    run_tool verify "" VERIFY Device5.bin
+    echo "   read device 5 back: $(tool_said 'Job at 100%' | sed 's/Job at 100% -* //')"
+}
+
+step_status() {
+    run_tool status q STATUS
+    for field in 'Device Name' 'Device Type' 'Config Status'; do
+        echo "   $(tool_said "^$field" | tr -s ' ')"
+    done
+}
+
+# check_card_holds FILE STATE_FILE WHAT: after cardsim has saved its
+# memories, the state file equals the update file byte for byte.
+check_card_holds() {
+    kill "$cardsim_pid"
+    wait "$cardsim_pid" || true
+    cardsim_pid=
+    if cmp -s "$work/$1" "$work/card-state/$2"; then
+        echo "Check: the card's $3 holds $1 byte for byte"
+    else
+        fail "the card's $3 differs from $1"
+    fi
+}
+
+run_steps
+succeeded=1

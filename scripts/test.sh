@@ -1,7 +1,27 @@
 #!/usr/bin/env bash
-# Builds everything from nothing (installing what is missing) and runs every
-# test: unit, scenario on the simulated card, end to end over a pty.
+# Installs what is missing, builds everything into build/ (or $BUILD_DIR),
+# reusing an existing build, and runs every test: unit, scenario on the
+# simulated card, end to end over a pty. Extra CMake options may be given as
+# arguments. Prints a few progress lines; the tests' full output is in
+# $BUILD_DIR/test.log, shown in part when a test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh -DUPDATER_WERROR=ON
-ctest --test-dir "${BUILD_DIR:-build}" -j"$(nproc)" --output-on-failure --timeout 300
+
+build_dir=${BUILD_DIR:-build}
+scripts/setup.sh -DUPDATER_WERROR=ON "$@"
+
+progress_log=$build_dir/test.log
+: >"$progress_log"
+source scripts/progress.sh
+
+count=$(ctest --test-dir "$build_dir" -N | sed -n 's/^Total Tests: //p')
+echo "Running $count tests on $(nproc) cores (a few minutes; end-to-end runs take real time) ..."
+start=$SECONDS
+if ctest --test-dir "$build_dir" -j"$(nproc)" --output-on-failure --timeout 300 >"$progress_log" 2>&1; then
+    elapsed=$((SECONDS - start))
+    echo "All $count tests passed in $((elapsed / 60)) min $((elapsed % 60)) s (log: $progress_log)"
+else
+    sed -n '/The following tests FAILED/,$p' "$progress_log"
+    show_log_end 60
+    exit 1
+fi

@@ -8,6 +8,7 @@
 
 #include "platform/host/last_error.h"
 #include "platform/host/read_plan.h"
+#include "platform/posix/interrupts.h"
 #include "platform/posix/open_handles.h"
 #include "platform/posix/waiting.h"
 
@@ -92,6 +93,7 @@ bool readFullCount(int fd, std::uint8_t* out, std::size_t count, const host::Rea
 }  // namespace
 
 BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+    posix::stopIfInterrupted();  // also between reads that never wait
     if (read != nullptr) *read = 0;
     posix::OpenHandle* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
@@ -116,6 +118,7 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID data, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
+    posix::stopIfInterrupted();
     if (written != nullptr) *written = 0;
     posix::OpenHandle* port = posix::findPort(file);
     if (port == nullptr) return FALSE;

@@ -25,6 +25,9 @@ HANDLE openPort(const char* deviceName) {
     std::string path = posix::devicePath(deviceName);
     if (path.empty()) return refuse(-1, ERROR_FILE_NOT_FOUND);
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // A device the user may not open is told apart from one that another
+    // process holds (5, below), so that the operator hears which it is.
+    if (fd < 0 && (errno == EACCES || errno == EPERM)) return refuse(-1, ERROR_PRIVILEGE_NOT_HELD);
     if (fd < 0) return refuse(-1, host::win32Error(errno));
     // Another process holding the device is refused as Win32 refuses a port
     // already open.
@@ -67,4 +70,16 @@ DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
         return INVALID_FILE_SIZE;
     }
     return host::fileSize(open->fd, fileSizeHigh);
+}
+
+DWORD QueryDosDeviceA(LPCSTR deviceName, char* targetPath, DWORD size) {
+    std::string path = deviceName != nullptr ? posix::devicePath(deviceName) : "";
+    if (path.empty() || path.size() + 2 > size) {
+        host::setLastError(path.empty() ? ERROR_FILE_NOT_FOUND : ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    path.copy(targetPath, path.size());
+    targetPath[path.size()] = '\0';
+    targetPath[path.size() + 1] = '\0';  // the list's end
+    return static_cast<DWORD>(path.size() + 2);
 }

@@ -6,6 +6,8 @@
 #include <ctime>
 #include <poll.h>
 
+#include "platform/posix/interrupts.h"
+
 namespace posix {
 
 std::uint64_t monotonicNs() {
@@ -24,12 +26,13 @@ int waitFor(int fd, short events, std::uint64_t timeoutMs) {
     constexpr std::uint64_t kLongestPollMs = 1u << 30;  // within poll's int
     const std::uint64_t deadline = monotonicNs() + timeoutMs * kNanosPerMs;
     // Each round polls for what is left; signals and very long waits take
-    // more than one round, the deadline ends them.
+    // more than one round, the deadline ends them. An interrupt ends the run.
     for (;;) {
+        stopIfInterrupted();
         std::uint64_t left = msUntil(deadline);
-        pollfd watched{fd, events, 0};
-        int ready = ::poll(&watched, 1, static_cast<int>(std::min(left, kLongestPollMs)));
-        if (ready > 0) return watched.revents;
+        pollfd watched[2] = {{fd, events, 0}, {interruptFd(), POLLIN, 0}};
+        int ready = ::poll(watched, 2, static_cast<int>(std::min(left, kLongestPollMs)));
+        if (ready > 0 && watched[0].revents != 0) return watched[0].revents;
         if (ready == 0 && left <= kLongestPollMs) return 0;
         if (ready < 0 && errno != EINTR) return -1;
     }

@@ -18,7 +18,8 @@ std::uint64_t msUntil(std::uint64_t deadlineNs);
 
 // Waits at least `timeoutMs` for `events` on `fd` unless they come first,
 // resuming after signals. Returns the events that came (0 when the time ran
-// out), or -1 with errno set.
+// out), or -1 with errno set. A negative `fd` makes it a plain sleep. An
+// interrupt ends the run here (see interrupts.h).
 int waitFor(int fd, short events, std::uint64_t timeoutMs);
 
 }  // namespace posix

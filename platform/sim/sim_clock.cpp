@@ -8,4 +8,6 @@ DWORD GetTickCount() {
     return static_cast<DWORD>(state().startTick + state().now / kNanosPerMs);
 }
 
-void _sleep(unsigned long milliseconds) { state().now += static_cast<sim::Nanos>(milliseconds) * kNanosPerMs; }
+void _sleep(unsigned long milliseconds) {
+    simport::detail::advanceClock(state().now + static_cast<sim::Nanos>(milliseconds) * kNanosPerMs);
+}

@@ -7,11 +7,18 @@
 
 using simport::detail::state;
 
+namespace {
+constexpr char kInterruptKey = 0x03;  // Ctrl-C
+}
+
 int _getch() {
     auto& s = state();
+    simport::detail::stopIfInterrupted();
     ++s.keyReads;
     if (s.nextKey == s.keys.size()) return EOF;
-    return static_cast<unsigned char>(s.keys[s.nextKey++]);
+    char key = s.keys[s.nextKey++];
+    if (key == kInterruptKey) simport::detail::interruptNow();
+    return static_cast<unsigned char>(key);
 }
 
 HANDLE GetCurrentProcess() { return INVALID_HANDLE_VALUE; }

@@ -52,6 +52,13 @@ void failOpens(DWORD error, int times);
 // takes no time.
 void failReads(DWORD error, int after, int times);
 
+// The operator interrupts the run (Ctrl-C) at the simulated time `at`: the
+// first wait that would pass it stops there, and a port call or key read
+// made at or after it does not happen. The run then ends as on posix: the
+// interrupt line, and the process exits with status 130 (so a test runs the
+// tool in a child process). A key 0x03 (Ctrl-C) interrupts as well.
+void interruptAt(sim::Nanos at);
+
 // Every byte the tool wrote to the port, in order.
 const std::string& written();
 

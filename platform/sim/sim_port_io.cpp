@@ -19,7 +19,7 @@ std::size_t receive(std::uint8_t* out, std::size_t max) {
     return state().peer->hostRead(out, max, state().now);
 }
 
-void advanceTo(sim::Nanos time) { state().now = std::max(state().now, time); }
+void advanceTo(sim::Nanos time) { simport::detail::advanceClock(time); }
 
 // Waits until a byte arrives or `limit` passes; true when a byte arrived.
 bool waitForArrival(sim::Nanos limit) {
@@ -69,6 +69,7 @@ bool injectedReadFailure() {
 }  // namespace
 
 BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
+    simport::detail::stopIfInterrupted();
     if (read != nullptr) *read = 0;
     simport::detail::OpenHandle* port = simport::detail::findPort(file);
     if (port == nullptr) return FALSE;
@@ -93,6 +94,7 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID data, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
+    simport::detail::stopIfInterrupted();
     if (written != nullptr) *written = 0;
     if (simport::detail::findPort(file) == nullptr) return FALSE;
     const auto* bytes = static_cast<const std::uint8_t*>(data);

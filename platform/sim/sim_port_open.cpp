@@ -89,3 +89,16 @@ DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
     }
     return host::fileSize(open->fd, fileSizeHigh);
 }
+
+// A simulated port is its own device.
+DWORD QueryDosDeviceA(LPCSTR deviceName, char* targetPath, DWORD size) {
+    std::string name = upperCase(deviceName);
+    if (state().ports.count(name) == 0 || name.size() + 2 > size) {
+        host::setLastError(state().ports.count(name) == 0 ? ERROR_FILE_NOT_FOUND : ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    name.copy(targetPath, name.size());
+    targetPath[name.size()] = '\0';
+    targetPath[name.size() + 1] = '\0';
+    return static_cast<DWORD>(name.size() + 2);
+}

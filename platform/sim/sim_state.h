@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -47,6 +48,9 @@ struct State {
     int readsBeforeFailure = 0;
     int readFailures = 0;
 
+    std::optional<sim::Nanos> interruptAt;
+    bool watchingInterrupts = false;
+
     std::string written;
     DCB appliedDcb = defaultDcb();
     COMMTIMEOUTS appliedTimeouts{};
@@ -63,5 +67,15 @@ OpenHandle* findPort(HANDLE handle);
 
 // Closes every open handle and forgets everything.
 void resetState();
+
+// Advances the clock to `time`, or ends the run as interrupted when an
+// interrupt is due by then (the clock stops at the interrupt's time).
+void advanceClock(sim::Nanos time);
+
+// Ends the run as interrupted when an interrupt is due now.
+void stopIfInterrupted();
+
+// Ends the run as interrupted, as the operator's Ctrl-C does.
+[[noreturn]] void interruptNow();
 
 }  // namespace simport::detail

@@ -35,7 +35,9 @@ const char* usageText() {
            "Simulates a video converter card on a pseudo-terminal. Prints the terminal's\n"
            "path on start; stops on SIGINT or SIGTERM, saving its state.\n"
            "\n"
-           "  --link PATH         make PATH a symbolic link to the terminal (removed at exit)\n"
+           "  --link PATH         make PATH a symbolic link to the terminal, and hold\n"
+           "                      PATH.lock while running (both removed at exit); a PATH\n"
+           "                      of a card still running is refused\n"
            "  --model WORD        model word of the model reply (default SDITOHDMI): DVITOSDI,\n"
            "                      SDITODVI, SL-SDITODVI, HDMITOSDI, SDITOHDMI, SL-SDITOHDMI\n"
            "                      or any other word\n"
@@ -62,7 +64,7 @@ const char* usageText() {
            "                      instead of as fast as the terminal allows\n"
            "  --trace             print every byte both ways, time-stamped, on stderr\n"
            "  --make-samples DIR  write FDriver.bin, SFDriver.bin, Device1.bin, Device5.bin\n"
-           "                      and Device7.bin into DIR and exit\n"
+           "                      and Device7.bin into DIR (created), name them and exit\n"
            "  --help              print this text and exit\n";
 }
 

@@ -1,16 +1,13 @@
 // cardsim: a simulated video converter card on a pseudo-terminal.
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "sim/card.h"
 #include "sim/cardsim/byte_trace.h"
 #include "sim/cardsim/cardsim_options.h"
+#include "sim/cardsim/link_claim.h"
 #include "sim/cardsim/pseudo_terminal.h"
 #include "sim/cardsim/serve_loop.h"
 #include "sim/cardsim/stop_signal.h"
@@ -23,31 +20,15 @@ int failure(const std::string& text) {
     return 1;
 }
 
-// Makes `link` a symbolic link to `target`; an old symbolic link of that
-// name is replaced, any other file is left alone.
-bool makeLink(const std::string& link, const std::string& target, std::string& error) {
-    struct stat status {};
-    if (::lstat(link.c_str(), &status) == 0) {
-        if (!S_ISLNK(status.st_mode)) {
-            error = link + ": exists and is not a symbolic link";
-            return false;
-        }
-        ::unlink(link.c_str());
-    }
-    if (::symlink(target.c_str(), link.c_str()) != 0) {
-        error = link + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
-// Removes `link` if it still points to `target`.
-void removeLink(const std::string& link, const std::string& target) {
-    char buffer[4096];
-    ssize_t length = ::readlink(link.c_str(), buffer, sizeof buffer);
-    if (length > 0 && std::string(buffer, static_cast<std::size_t>(length)) == target) {
-        ::unlink(link.c_str());
-    }
+// Writes the sample update files into `dir`, created if need be, and names them.
+int makeSamples(const std::string& dir) {
+    std::error_code code;
+    std::filesystem::create_directories(dir, code);
+    if (code) return failure(dir + ": " + code.message());
+    std::string error = sim::writeSampleFiles(dir);
+    if (!error.empty()) return failure(error);
+    for (const std::string& name : sim::sampleFileNames()) std::printf("%s/%s\n", dir.c_str(), name.c_str());
+    return 0;
 }
 
 }  // namespace
@@ -63,10 +44,7 @@ int main(int argc, char** argv) {
         std::fputs(cardsim::usageText(), stdout);
         return 0;
     }
-    if (!options.makeSamples.empty()) {
-        error = sim::writeSampleFiles(options.makeSamples);
-        return error.empty() ? 0 : failure(error);
-    }
+    if (!options.makeSamples.empty()) return makeSamples(options.makeSamples);
     if (!options.card.stateDir.empty()) {
         std::error_code code;
         std::filesystem::create_directories(options.card.stateDir, code);
@@ -77,9 +55,12 @@ int main(int argc, char** argv) {
     if (!stop.install(error)) return failure(error);
     cardsim::PseudoTerminal terminal;
     if (!terminal.open(error)) return failure(error);
-    if (!options.link.empty() && !makeLink(options.link, terminal.slavePath(), error)) {
+    cardsim::LinkClaim link;
+    std::string note;
+    if (!options.link.empty() && !link.take(options.link, terminal.slavePath(), error, note)) {
         return failure(error);
     }
+    if (!note.empty()) std::fprintf(stderr, "cardsim: %s\n", note.c_str());
     std::printf("%s\n", terminal.slavePath().c_str());
     std::fflush(stdout);
 
@@ -88,6 +69,5 @@ int main(int argc, char** argv) {
     cardsim::serve(line, terminal, trace, stop.fd());
 
     line.saveState();
-    if (!options.link.empty()) removeLink(options.link, terminal.slavePath());
     return 0;
 }

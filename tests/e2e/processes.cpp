@@ -4,11 +4,18 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <poll.h>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <termios.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#ifdef __APPLE__
+#include <util.h>
+#else
+#include <pty.h>
+#endif
 
 namespace {
 
@@ -92,4 +99,67 @@ ProcessResult runProgram(const std::string& program, const std::string& dir,
 ProcessResult runUpdater(const std::string& dir, const std::vector<std::string>& args,
                          const std::string& input) {
     return runProgram(UPDATER_BIN, dir, args, input);
+}
+
+TerminalRun::TerminalRun(const std::string& dir, const std::vector<std::string>& args) {
+    std::vector<std::string> words{UPDATER_BIN};
+    words.insert(words.end(), args.begin(), args.end());
+    pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
+    if (pid_ < 0) throw std::runtime_error("forkpty");
+    if (pid_ == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        alarm(kRunLimitSeconds);
+        auto argv = argvOf(words);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+}
+
+TerminalRun::~TerminalRun() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (master_ >= 0) close(master_);
+}
+
+int TerminalRun::readSome(int timeoutMs) {
+    pollfd watched{master_, POLLIN, 0};
+    if (poll(&watched, 1, timeoutMs) <= 0) return 0;
+    char chunk[4096];
+    ssize_t n = read(master_, chunk, sizeof chunk);
+    if (n <= 0) return -1;  // EIO once the tool has gone
+    output_.append(chunk, static_cast<std::size_t>(n));
+    return 1;
+}
+
+bool TerminalRun::waitFor(const std::string& text) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (output_.find(text) == std::string::npos) {
+        if (readSome(1000) < 0 || std::chrono::steady_clock::now() > deadline) return false;
+    }
+    return true;
+}
+
+void TerminalRun::type(const std::string& keys) {
+    if (write(master_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) {
+        throw std::runtime_error("write to the terminal");
+    }
+}
+
+void TerminalRun::signal(int number) { kill(pid_, number); }
+
+ProcessResult TerminalRun::finish() {
+    while (readSome(kRunLimitSeconds * 1000) > 0) {
+    }
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return {output_, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
+}
+
+unsigned long TerminalRun::localModes() const {
+    termios mode{};
+    tcgetattr(master_, &mode);
+    return mode.c_lflag;
 }

@@ -38,3 +38,33 @@ ProcessResult runUpdater(const std::string& dir, const std::vector<std::string>&
 // Runs a program with `args` in `dir` and returns what it printed.
 ProcessResult runProgram(const std::string& program, const std::string& dir,
                          const std::vector<std::string>& args, const std::string& input = "");
+
+// updater on a pseudo-terminal of its own, as an operator runs it from a
+// terminal: its output is read from the terminal, keys are typed into it.
+class TerminalRun {
+public:
+    TerminalRun(const std::string& dir, const std::vector<std::string>& args);
+    ~TerminalRun();
+    TerminalRun(const TerminalRun&) = delete;
+    TerminalRun& operator=(const TerminalRun&) = delete;
+
+    // Reads what it prints until `text` has appeared; false when it ended
+    // or a minute passed first.
+    bool waitFor(const std::string& text);
+    void type(const std::string& keys);
+    void signal(int number);
+
+    // Reads to the end and waits for it: its whole output and status (128 +
+    // the signal's number when a signal ended it).
+    ProcessResult finish();
+
+    // The terminal's local modes (ICANON, ECHO, ISIG ...) now.
+    unsigned long localModes() const;
+
+private:
+    // 1: read some output; 0: none came within `timeoutMs`; -1: it has ended.
+    int readSome(int timeoutMs);
+    pid_t pid_ = -1;
+    int master_ = -1;
+    std::string output_;
+};

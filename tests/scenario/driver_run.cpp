@@ -43,6 +43,22 @@ TEST_F(Run, NoArgumentPrintsNothing) {
     EXPECT_EQ(simport::opens(), 0);
 }
 
+TEST_F(Run, HelpAndVersionNeedNoCard) {
+    for (const char* option : {"--help", "-h", "/?"}) {
+        ToolRun run = runTool({option}, peer);
+        EXPECT_EQ(run.output.rfind("updater 2.20: updates the programmable parts", 0), 0u) << option;
+        for (const char* part : {"  updater PORT COMMAND [FILE]\n", "/dev/ttyS0", "  GAMMA FILE.csv ",
+                                 "Genw7144.cde", "  130  interrupted"}) {
+            EXPECT_NE(run.output.find(part), std::string::npos) << option << ": " << part;
+        }
+        EXPECT_EQ(run.status, 0);
+    }
+    ToolRun version = runTool({"--version", "COM1", "STATUS"}, peer);
+    EXPECT_EQ(version.output, "updater 2.20 (Linux)\n");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(simport::opens(), 0);
+}
+
 TEST_F(Run, PortNameMustBeComAndOneToThreeDigits) {
     for (const char* name : {"LPT1", "COM", "COM1234", "COM1\\..\\X", "COMX"}) {
         ToolRun run = runTool({name, "STATUS"}, peer);
@@ -77,6 +93,13 @@ TEST_F(Run, PortThatCannotBeOpened) {
     EXPECT_EQ(busy.output,
               "Failed to open COM1 :  The COM port selected is already open by an other "
               "program!\n\nExit updater\n");
+
+    simport::failOpens(ERROR_PRIVILEGE_NOT_HELD, 1);
+    ToolRun denied = runTool({"COM1", "STATUS"}, peer);
+    EXPECT_EQ(denied.output,
+              "Failed to open COM1 :  No permission to open COM1: read and write access to it is "
+              "needed (usually membership of its group, such as dialout)\n\nExit updater\n");
+    EXPECT_EQ(denied.status, 1);
 
     simport::failOpens(ERROR_PATH_NOT_FOUND, 1);
     ToolRun other = runTool({"COM1", "STATUS"}, peer);

@@ -1,11 +1,18 @@
 #include "tests/support/tool_run.h"
 
+#include <cstdio>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "driver/updater.h"
 #include "platform/sim/sim_port.h"
 #include "tests/support/console_capture.h"
 
-ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer,
-                const std::string& keys, DWORD startTick) {
+namespace {
+
+int callUpdater(const std::vector<std::string>& args, sim::SerialPeer& peer, const std::string& keys,
+                DWORD startTick) {
     simport::attach(&peer);
     simport::startClock(startTick);
     simport::pressKeys(keys);
@@ -15,8 +22,40 @@ ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer,
     std::vector<char*> argv;
     for (auto& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
+    return runUpdater(static_cast<int>(words.size()), argv.data());
+}
 
+}  // namespace
+
+ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer,
+                const std::string& keys, DWORD startTick) {
     ConsoleCapture capture;
-    int status = runUpdater(static_cast<int>(words.size()), argv.data());
+    int status = callUpdater(args, peer, keys, startTick);
     return {capture.text(), status};
+}
+
+ToolRun runToolInterrupted(const std::vector<std::string>& args, sim::SerialPeer& peer,
+                           sim::Nanos at, const std::string& keys) {
+    int ends[2];
+    if (::pipe(ends) != 0) throw std::runtime_error("pipe");
+    std::fflush(stdout);
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(ends[1], STDOUT_FILENO);
+        ::close(ends[0]);
+        ::close(ends[1]);
+        simport::interruptAt(at);
+        int status = callUpdater(args, peer, keys, 0x1000);
+        std::fflush(stdout);
+        ::_exit(status);
+    }
+    ::close(ends[1]);
+    std::string output;
+    char chunk[4096];
+    ssize_t n;
+    while ((n = ::read(ends[0], chunk, sizeof chunk)) > 0) output.append(chunk, static_cast<std::size_t>(n));
+    ::close(ends[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
 }

@@ -1,0 +1,42 @@
+// cardsim as a newcomer meets it: sample files into a directory it makes,
+// a second card refused on the link of a running one, a stale link replaced.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "tests/e2e/processes.h"
+
+TEST(EndToEnd, CardsimLinksAndSamples) {
+    char templ[] = "/tmp/updater-e2e-XXXXXX";
+    std::string dir = mkdtemp(templ);
+
+    ProcessResult samples = runProgram(CARDSIM_BIN, dir, {"--make-samples", dir + "/new/files"});
+    EXPECT_EQ(samples.status, 0);
+    EXPECT_EQ(samples.output, dir + "/new/files/FDriver.bin\n" + dir + "/new/files/SFDriver.bin\n" + dir +
+                                  "/new/files/Device1.bin\n" + dir + "/new/files/Device5.bin\n" + dir +
+                                  "/new/files/Device7.bin\n");
+    EXPECT_TRUE(std::filesystem::exists(dir + "/new/files/Device7.bin"));
+
+    // A link left by a card that was killed points nowhere and is replaced.
+    ASSERT_EQ(symlink("/dev/pts/no-such-terminal", (dir + "/card").c_str()), 0);
+    {
+        Cardsim first(dir, {});
+        std::string terminal = "/dev/pts/no-such-terminal";
+        for (int i = 0; i < 500 && terminal == "/dev/pts/no-such-terminal"; ++i) {
+            usleep(10000);
+            terminal = std::filesystem::read_symlink(first.link());
+        }
+        ASSERT_NE(terminal, "/dev/pts/no-such-terminal");
+
+        ProcessResult second = runProgram(CARDSIM_BIN, dir, {"--link", first.link()});
+        EXPECT_EQ(second.status, 1);
+        EXPECT_EQ(std::filesystem::read_symlink(first.link()), terminal) << "the first card keeps its link";
+        EXPECT_EQ(runUpdater(dir, {first.link(), "STATUS"}, "q").status, 0) << "and still answers";
+        EXPECT_EQ(first.stop(), 0);
+    }
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir + "/card")));
+    EXPECT_FALSE(std::filesystem::exists(dir + "/card.lock"));
+    std::filesystem::remove_all(dir);
+}
