@@ -10,6 +10,7 @@ namespace {
 constexpr DWORD kInquiryWaitMs = 5000;
 constexpr DWORD kDrainWaitMs = 5000;
 constexpr DWORD kDrainChunk = 100;
+constexpr DWORD kQuietMs = 5;
 constexpr DWORD kCommandPauseMs = 1000;
 constexpr DWORD kSwitchPauseMs = 50;
 
@@ -59,11 +60,16 @@ bool inquireProgrammingUnit(HANDLE port, unsigned char* ReadBuf) {
     return true;
 }
 
-// Nothing more may come after the inquiry's answer.
+// Nothing more may come after the inquiry's answer: the line must fall
+// silent for kQuietMs (a few byte times at 9600 bit/s; one polling read is
+// shorter than one byte time there, so it cannot tell a pause between two
+// bytes from silence) within 5 s.
 bool drain(HANDLE port, unsigned char* ReadBuf) {
     _sleep(kCommandPauseMs);
     DWORD deadline = GetTickCount() + kDrainWaitMs;
-    while (readInto(port, ReadBuf, kDrainChunk) > 0) {
+    DWORD quietUntil = GetTickCount() + kQuietMs;
+    while (!tickPassed(quietUntil)) {
+        if (readInto(port, ReadBuf, kDrainChunk) > 0) quietUntil = GetTickCount() + kQuietMs;
         if (tickPassed(deadline)) return stepFailed("\nTime Out 6");
     }
     return true;

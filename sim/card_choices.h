@@ -141,8 +141,8 @@ constexpr Nanos kBootEraseTime = 20 * kMillisecond;
 // and at exit: the protocol has no closing command.
 constexpr std::uint32_t kMicroFlashSize = 512 * 1024;
 
-// Boot faults (CardOptions::bootFault, "KIND@STEP"), each on the first
-// answer of its step:
+// Boot faults (CardOptions::bootFault, "KIND@STEP"), on the first answer
+// of their step (no-ack on all of them):
 //   silent:  from there on nothing is answered or taken in;
 //   late:    the answer leaves lateByMs late; the program takes nothing in
 //            until it has left;
@@ -152,7 +152,7 @@ constexpr std::uint32_t kMicroFlashSize = 512 * 1024;
 //            acknowledge; after the micro kernel 0xAA then 0xFF: a failed
 //            erase, the flash left as it was and the boot program halted;
 //   bad-sum: the status or inquiry answer with its last byte one higher;
-//   no-ack:  the request is carried out but not answered;
+//   no-ack:  every request of the step is carried out but not answered;
 //   chatter: the answer is followed by kBootChatterBytes bytes 0xFF, ten
 //            seconds of a line that never falls silent at 9600 bit/s.
 constexpr std::size_t kBootChatterBytes = 9600;

@@ -11,7 +11,7 @@ BootFault::Kind BootAnswers::send(BootStep step, Nanos at, Nanos processing, std
     if (silenced_) return BootFault::Kind::kSilent;
     BootFault::Kind applied = BootFault::Kind::kNone;
     if (!faultUsed_ && fault_.kind != BootFault::Kind::kNone && fault_.step == step) {
-        faultUsed_ = true;
+        faultUsed_ = fault_.kind != BootFault::Kind::kNoAck;  // a missing acknowledge stays missing
         applied = fault_.kind;
     }
     std::string bytes(answer);

@@ -36,7 +36,7 @@ struct BootFault {
         kLate,     // the step's first answer leaves lateByMs late; until then the program takes nothing in
         kWrong,    // the step's first answer differs (see sim/card_choices.h)
         kBadSum,   // the step's first five-byte answer carries a wrong sum
-        kNoAck,    // the step's first request is carried out but not answered
+        kNoAck,    // the step's requests are carried out but never answered
         kChatter,  // after the step's first answer the line never falls silent
     };
     Kind kind = Kind::kNone;
