@@ -72,7 +72,7 @@ const char* formFault(const Token& token, char* why, std::size_t size) {
     if (token.length < 4) return "the record has no count";
     for (std::size_t i = 2; i < token.length; ++i) {
         if (hexDigit(token.text[i]) < 0) {
-            std::snprintf(why, size, "character %zu is not an upper-case hexadecimal digit", i + 1);
+            std::snprintf(why, size, "character %lu is not an upper-case hexadecimal digit", static_cast<unsigned long>(i + 1));
             return why;
         }
     }

@@ -71,6 +71,7 @@ class Micro : public ::testing::Test {
 protected:
     void SetUp() override {
         simport::reset();
+        flag = 0;
         ASSERT_EQ(sim::writeSampleFiles(dir.path()), "");
     }
     void writeFirmware(const std::string& text) { dir.write("appMain.mot", text); }
