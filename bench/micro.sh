@@ -40,7 +40,7 @@ kill "$card_pid"; wait "$card_pid" || true
 grep -q "END...REBOOT THE DEVICE!" micro.out || { echo "micro: the run failed" >&2; exit 1; }
 
 # 2: on the simulated clock.
-sim=$("$root/build/micro_sim_clock" 2>&1 >/dev/null | tail -n 1)
+sim=$("$root/build/bench/micro_sim_clock" 2>&1 >/dev/null | tail -n 1)
 
 # 3 and the report.
 read -r user sys wall < <(tail -n 1 micro.time)
