@@ -1,5 +1,50 @@
 #include "boot/program_micro.h"
 
-#include "port/unavailable.h"
+#include <cstring>
 
-void ProgramMicro() { reportUnavailable("The MICRO command"); }
+#include "boot/FDT.h"
+#include "port/console.h"
+#include "port/exit_status.h"
+#include "port/port.h"
+
+namespace {
+
+constexpr DWORD kAnswerPauseMs = 50;
+constexpr DWORD kBootRate = 9600;
+
+// One write of the whole command; false when it did not all go out.
+bool sendCommand(const char* cmd) {
+    DWORD ret = 0;
+    DWORD length = static_cast<DWORD>(std::strlen(cmd));
+    lrc = WriteFile(lport, cmd, length, &ret, nullptr);
+    return lrc && ret == length;
+}
+
+}  // namespace
+
+void ProgramMicro() {
+    DWORD begin = GetTickCount();
+    exitStatus = kExitFailed;
+
+    char cmd[20];
+    std::snprintf(cmd, sizeof cmd, "#MICROMODE\r");
+    if (!sendCommand(cmd)) return;
+    _sleep(kAnswerPauseMs);
+    unsigned char ReadBuf[50];
+    DWORD ret = 0;
+    ReadFile(lport, ReadBuf, sizeof ReadBuf, &ret, nullptr);
+    if (ret > 0) {
+        std::snprintf(cmd, sizeof cmd, "#MICRO\r");
+        if (!sendCommand(cmd)) return;
+        _sleep(kAnswerPauseMs);
+    }
+
+    lDCB.BaudRate = kBootRate;
+    lrc = SetCommState(lport, &lDCB);
+    if (!lrc) {
+        printf("Failed to set port state : error %ld\n", static_cast<long>(GetLastError()));
+        return;
+    }
+    FDT(lport, lDCB, ct, lfullportname);
+    printTime(begin, 1);
+}

@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "boot/FDT.h"
+#include "boot/appmain_check.h"
+#include "boot/kernel_files.h"
 #include "port/console.h"
 #include "driver/dispatch.h"
 #include "driver/help.h"
@@ -56,7 +58,9 @@ bool takePortName(const char* argument, char* argvU) {
     return true;
 }
 
-// MICRO needs "appMain.mot"; some known-bad builds of it are refused by size.
+// MICRO needs "appMain.mot"; some known-bad builds of it are refused by size,
+// and the whole file and the boot kernels are checked before anything is
+// sent, so that a run never stops halfway on a bad file.
 bool firmwareFileAcceptable() {
     HANDLE file = CreateFileA("appMain.mot", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
@@ -68,7 +72,7 @@ bool firmwareFileAcceptable() {
             return false;
         }
     }
-    return true;
+    return appMainFileValid("appMain.mot") && kernelFilesUsable();
 }
 
 // Sends single 0x00 bytes and counts what the last read brought back: a

@@ -19,7 +19,11 @@ struct Card::Impl final : ReplySink {
           microcontroller(options, memory, *this) {}
 
     void reply(Nanos at, std::string_view bytes) override {
-        Nanos ready = options.paced ? at + choices::kProcessingDelay : at;
+        replyAfter(at, choices::kProcessingDelay, bytes);
+    }
+
+    void replyAfter(Nanos at, Nanos processing, std::string_view bytes) override {
+        Nanos ready = options.paced ? at + processing : at;
         if (lateDice.roll(options.late)) ready += options.lateByMs * choices::kMillisecond;
         wire.cardSends(bytes, ready, microcontroller.listeningBaud());
     }
@@ -86,6 +90,8 @@ const std::vector<std::uint8_t>& Card::flashDevice(int device) const {
     const FlashDevice* flash = impl_->memory.flash(device);
     return flash == nullptr ? kNone : flash->content();
 }
+
+const std::vector<std::uint8_t>& Card::microFlash() const { return impl_->memory.micro().content(); }
 
 const std::string& Card::received() const { return impl_->wire.received(); }
 

@@ -31,6 +31,9 @@ public:
     // written (unwritten bytes 0xFF).
     const std::vector<std::uint8_t>& flashDevice(int device) const;
 
+    // The microcontroller's flash from address 0 (erased bytes 0xFF).
+    const std::vector<std::uint8_t>& microFlash() const;
+
     // Every byte the card received, as it received it (after the wire's faults).
     const std::string& received() const;
 

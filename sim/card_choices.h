@@ -76,8 +76,86 @@ constexpr std::string_view kOldFirmwareMenu =
     "\r\nMAIN MENU\r\n1 - Setup\r\n$ - Status\r\n6 - Boot loader\r\n> ";
 constexpr std::uint8_t kOldFirmwareBootKey = '6';
 
-// The boot program (at power-up with bootMode, or after "6") listens at
-// 9600 bit/s and answers nothing: its protocol is not modelled yet.
+// With oldFirmwareMenuOnly the old firmware answers only its menu keys
+// (carriage return, "1", "$") and ignores every other byte, the probe's 0x00
+// included: the tool then finds a silent card at 115200 bit/s that is not
+// in boot mode, takes the boot-mode path, gets no answer there (result 55)
+// and sends the menu keys and "6". Without it the old firmware answers the
+// probe, and MICRO reaches it through identification instead.
+constexpr std::uint8_t kOldFirmwareMenuKeys[3] = {'\r', '1', '$'};
+
+// "#MICROMODE" is answered kMicroModeAnswer and readies the switch; a
+// "#MICRO" right after it (no answer) starts the boot program at 9600
+// bit/s. "#MICRO" without "#MICROMODE" just before it is unknown ("#N").
+constexpr std::string_view kMicroModeAnswer = "#A\r";
+
+// ---- Boot program and kernels --------------------------------------------
+//
+// The boot program runs at power-up with bootMode, after the old firmware's
+// "6" or after "#MICRO". It listens at 9600 bit/s and answers exactly the
+// exchange of the boot-mode programmer (sim/boot/boot_program.cpp has the
+// byte forms). What is not exactly the protocol's bytes is refused:
+//   - a 0x55 before a 0x00 was answered, and any other byte while matching,
+//     is line noise: no answer;
+//   - a micro kernel length of 0 or above kMaxKernelLength: both length
+//     bytes echoed, then kKernelLengthRefused, and matching starts again;
+//   - a command frame (command, size, bytes, sum; or a single command byte)
+//     that is not the one awaited next, a main or write kernel with a wrong
+//     sum or a length outside 1 to kMaxKernelLength, a programming frame
+//     with a wrong sum, an address not on a 128-byte boundary or beyond the
+//     flash: answered kBootRefusal, nothing done, the same request awaited
+//     again. The tool waits for 0x06, so a refusal fails its step.
+// The micro kernel answers the new bit rate at 9600 bit/s and listens at
+// 115200 from then on; bytes that cross at the other rate are garbage.
+constexpr std::string_view kBootRefusal = "\x15";
+constexpr std::string_view kKernelLengthRefused = "\xFF";
+
+// Every kernel the card takes has 1 to kMaxKernelLength bytes: the RAM the
+// boot program loads them into. The tool sends at most 4000.
+constexpr std::uint32_t kMaxKernelLength = 4096;
+
+// Added to each kernel's byte sum by the protocol (the length not summed).
+constexpr std::uint8_t kMainKernelSumConstant = 0x75;
+constexpr std::uint8_t kWriteKernelSumConstant = 0x9A;
+
+// Programming frame: 0x50, the address (4 bytes, MSB first), 128 data
+// bytes, a sum making the frame add up to 0 modulo 256.
+constexpr std::uint8_t kProgramCommand = 0x50;
+constexpr std::size_t kProgramFrameLength = 134;
+
+// Processing times of a paced card. The boot program and its kernels answer
+// from their receive interrupt: an echo or an answer leaves within
+// microseconds. The flash is modelled as buffered: a frame is acknowledged
+// once checked, and the erase after the micro kernel is short, so that a
+// paced run's time is the protocol's wire time and pauses (the tool allows
+// 5 s for the erase and 7 s per frame).
+constexpr Nanos kBootEchoTime = 10 * kMicrosecond;
+constexpr Nanos kBootAnswerTime = 20 * kMicrosecond;
+constexpr Nanos kBootFrameTime = 50 * kMicrosecond;
+constexpr Nanos kBootEraseTime = 20 * kMillisecond;
+
+// The microcontroller's flash: 512 KiB, more than the largest image the
+// tool writes (0x800 + 262144 bytes). It is erased when the micro kernel is
+// complete, programmed frame by frame (bits only cleared), and saved as
+// micro.bin after the erase, after every status inquiry of the write kernel
+// and at exit: the protocol has no closing command.
+constexpr std::uint32_t kMicroFlashSize = 512 * 1024;
+
+// Boot faults (CardOptions::bootFault, "KIND@STEP"), on the first answer
+// of their step (no-ack on all of them):
+//   silent:  from there on nothing is answered or taken in;
+//   late:    the answer leaves lateByMs late; the program takes nothing in
+//            until it has left;
+//   wrong:   an echo with its lowest bit flipped; 37 02 00 40 87 for the
+//            inquiry; 5F 02 04 00 9B for the main kernel's status and 5F 02
+//            03 00 9C for the write kernel's; kBootRefusal for an
+//            acknowledge; after the micro kernel 0xAA then 0xFF: a failed
+//            erase, the flash left as it was and the boot program halted;
+//   bad-sum: the status or inquiry answer with its last byte one higher;
+//   no-ack:  every request of the step is carried out but not answered;
+//   chatter: the answer is followed by kBootChatterBytes bytes 0xFF, ten
+//            seconds of a line that never falls silent at 9600 bit/s.
+constexpr std::size_t kBootChatterBytes = 9600;
 
 // ---- Microcontroller ----------------------------------------------------
 

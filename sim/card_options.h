@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "sim/boot/boot_fault.h"
+
 namespace sim {
 
 struct CardOptions {
@@ -17,6 +19,7 @@ struct CardOptions {
     // What runs on the microcontroller at power-up.
     bool bootMode = false;      // only the boot program (silent at 115200 bit/s)
     bool oldFirmware = false;   // a firmware that knows only its menu keys
+    bool oldFirmwareMenuOnly = false;  // the old firmware answers its menu keys only, not the probe
 
     // The video processor's status report, as its resident firmware gives it.
     std::string vxpName = "VXP-CORE 2.1";    // 12 characters, blank-padded
@@ -44,6 +47,7 @@ struct CardOptions {
     std::uint64_t lateByMs = 4000;          // beyond the tool's packet and text waits
     std::uint64_t vanishAfter = 0;          // the card goes away after receiving this many bytes (0: never)
     std::uint64_t seed = 1;
+    BootFault bootFault;  // what goes wrong in the boot program or its kernels (late uses lateByMs)
 
     // How many received bytes Card::received() keeps (the first ones).
     std::size_t receivedLimit = 64u << 20;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "sim/boot/boot_program.h"
 #include "sim/memory/card_memory.h"
 #include "sim/card_options.h"
 #include "sim/firmware/firmware.h"
@@ -28,8 +29,10 @@ private:
     void oldFirmware(std::uint8_t byte, Nanos at);
 
     ReplySink& out_;
+    bool menuOnly_;
     Vxp vxp_;
     Firmware firmware_;
+    BootProgram boot_;
     Program program_;
 };
 

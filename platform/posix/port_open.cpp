@@ -38,6 +38,9 @@ HANDLE openPort(const char* deviceName) {
     if (::tcgetattr(fd, &settings) != 0) return refuse(fd, ERROR_FILE_NOT_FOUND);  // not a serial device
     posix::makeRaw(settings);
     if (::tcsetattr(fd, TCSANOW, &settings) != 0) return refuse(fd, host::win32Error(errno));
+    // A port opens with empty buffers, as a Win32 serial driver opens it:
+    // what arrived while no one held it is not part of this run.
+    ::tcflush(fd, TCIOFLUSH);
 
     auto open = std::make_unique<posix::OpenHandle>();
     open->fd = fd;

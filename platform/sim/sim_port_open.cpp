@@ -1,6 +1,7 @@
 // Opening and closing on the simulated platform: "\\.\NAME" opens a
 // simulated port, any other name a plain file of the host's file system.
 #include <cctype>
+#include <cstdint>
 #include <unistd.h>
 
 #include "platform/host/device_name.h"
@@ -53,7 +54,14 @@ HANDLE openPort(const char* deviceName) {
     open->isPort = true;
     open->portName = name;
     open->dcb = simport::portDefaults();
-    if (state().peer != nullptr) state().peer->setHostBaud(open->dcb.BaudRate);
+    if (state().peer != nullptr) {
+        state().peer->setHostBaud(open->dcb.BaudRate);
+        // A port opens with empty buffers: what reached it while it was
+        // closed is gone.
+        std::uint8_t scratch[256];
+        while (state().peer->hostRead(scratch, sizeof scratch, state().now) > 0) {
+        }
+    }
     return keep(std::move(open));
 }
 

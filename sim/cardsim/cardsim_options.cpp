@@ -43,10 +43,13 @@ const char* usageText() {
            "                      or any other word\n"
            "  --firmware WORD     firmware version word (default V2.05)\n"
            "  --variant DIGIT     variant digit of the version reply (default 1; 2 = PLUS)\n"
-           "  --boot              start in boot mode (the boot program answers nothing yet)\n"
+           "  --boot              start in boot mode: only the boot program runs\n"
            "  --old-firmware      run an old firmware that knows only its menu keys\n"
+           "  --menu-keys-only    the old firmware answers its menu keys only, not the\n"
+           "                      probe (implies --old-firmware)\n"
            "  --state DIR         keep the flash devices as DIR/device1.bin, device5.bin,\n"
-           "                      device7.bin: loaded at start, written after every\n"
+           "                      device7.bin and the microcontroller's flash as\n"
+           "                      DIR/micro.bin: loaded at start, written after every\n"
            "                      completed download and at exit (DIR is created)\n"
            "  --silent            the card never sends anything\n"
            "  --noise RATE        before each byte the card sends, a random byte with\n"
@@ -59,12 +62,22 @@ const char* usageText() {
            "  --late-by MS        how late a late reply is (default 4000 ms)\n"
            "  --vanish-after N    the card goes away after receiving N bytes: it sends\n"
            "                      nothing more\n"
+           "  --boot-fault KIND@STEP  a fault of the boot program or its kernels at the\n"
+           "                      first answer of STEP; KIND: silent (nothing answered from\n"
+           "                      there on), late (by --late-by), wrong (another answer; at\n"
+           "                      erase a failed erase), bad-sum, no-ack, chatter (a line\n"
+           "                      that does not fall silent); STEP: match, start,\n"
+           "                      length-high, length-low, kernel, erase, inquiry, device,\n"
+           "                      clock, rate, confirm, finish, main-kernel, status,\n"
+           "                      prepare, write-kernel, frame, image-status\n"
            "  --seed N            seed of the faults (default 1): same seed, same faults\n"
            "  --pace              deliver bytes at the host's bit rate (10 bit times each)\n"
            "                      instead of as fast as the terminal allows\n"
            "  --trace             print every byte both ways, time-stamped, on stderr\n"
-           "  --make-samples DIR  write FDriver.bin, SFDriver.bin, Device1.bin, Device5.bin\n"
-           "                      and Device7.bin into DIR (created), name them and exit\n"
+           "  --make-samples DIR  write the sample update files into DIR (created), name\n"
+           "                      them and exit: FDriver.bin, SFDriver.bin, Device1.bin,\n"
+           "                      Device5.bin, Device7.bin, the boot kernels uGen7144.cde,\n"
+           "                      Genm7144.cde, Genw7144.cde and appMain.mot\n"
            "  --help              print this text and exit\n";
 }
 
@@ -123,6 +136,15 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             card.bootMode = true;
         } else if (name == "--old-firmware") {
             card.oldFirmware = true;
+        } else if (name == "--menu-keys-only") {
+            card.oldFirmware = true;
+            card.oldFirmwareMenuOnly = true;
+        } else if (name == "--boot-fault") {
+            ok = value(text);
+            if (ok && !sim::parseBootFault(text, card.bootFault)) {
+                error = "--boot-fault: not KIND@STEP: " + text;
+                ok = false;
+            }
         } else if (name == "--state") {
             ok = value(card.stateDir);
         } else if (name == "--silent") {

@@ -19,6 +19,10 @@ void Firmware::receive(std::uint8_t byte, Nanos at) {
             out_.reply(at, choices::kProbeAnswer);
             break;
         case Request::Kind::kText:
+            if (auto answer = microMode_.answer(request->body)) {
+                if (!answer->empty()) out_.reply(at, *answer);
+                break;
+            }
             out_.reply(at, request->overflowed ? std::string(choices::kUnknownTextCommandAnswer)
                                                : answerTextCommand(request->body, options_));
             break;

@@ -8,6 +8,7 @@
 #include "sim/memory/card_memory.h"
 #include "sim/card_options.h"
 #include "sim/firmware/command_reader.h"
+#include "sim/firmware/micro_mode.h"
 #include "sim/line/reply_sink.h"
 #include "sim/vxp/vxp.h"
 
@@ -20,6 +21,9 @@ public:
 
     void receive(std::uint8_t byte, Nanos at);
 
+    // "#MICROMODE" and "#MICRO" came: the boot program takes over.
+    bool bootProgramCalled() const { return microMode_.entered(); }
+
 private:
     void microCommand(char letter, Nanos at);
     void packet(const Request& request, Nanos at);
@@ -29,6 +33,7 @@ private:
     Vxp& vxp_;
     ReplySink& out_;
     CommandReader reader_;
+    MicroModeEntry microMode_;
 };
 
 }  // namespace sim

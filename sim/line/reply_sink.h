@@ -12,6 +12,10 @@ class ReplySink {
 public:
     virtual void reply(Nanos at, std::string_view bytes) = 0;
 
+    // The same with a processing time of the counterpart's own instead of
+    // the card's usual one.
+    virtual void replyAfter(Nanos at, Nanos processing, std::string_view bytes) = 0;
+
 protected:
     ~ReplySink() = default;
 };

@@ -59,6 +59,7 @@ CardMemory::CardMemory(std::string stateDir)
     for (std::size_t i = 0; i < kDeviceNumbers.size(); ++i) {
         devices_[i].restore(readFile(fileOf(stateDir_, kDeviceNumbers[i]), devices_[i].capacity()));
     }
+    micro_.restore(readFile(stateDir_ + "/micro.bin", choices::kMicroFlashSize));
 }
 
 FlashDevice* CardMemory::flash(int device) {
@@ -76,6 +77,7 @@ void CardMemory::save() const {
     for (std::size_t i = 0; i < kDeviceNumbers.size(); ++i) {
         writeFile(fileOf(stateDir_, kDeviceNumbers[i]), devices_[i].content());
     }
+    writeFile(stateDir_ + "/micro.bin", micro_.content());
 }
 
 }  // namespace sim

@@ -1,12 +1,13 @@
-// The card's memories that outlive a run: flash devices 1, 5 and 7, kept as
-// files (device1.bin, device5.bin, device7.bin) in a state directory when
-// one is given.
+// The card's memories that outlive a run: flash devices 1, 5 and 7 and the
+// microcontroller's flash, kept as files (device1.bin, device5.bin,
+// device7.bin, micro.bin) in a state directory when one is given.
 #pragma once
 
 #include <array>
 #include <string>
 
 #include "sim/memory/flash_device.h"
+#include "sim/memory/micro_flash.h"
 
 namespace sim {
 
@@ -20,6 +21,10 @@ public:
     FlashDevice* flash(int device);
     const FlashDevice* flash(int device) const;
 
+    // The microcontroller's flash, kept as micro.bin.
+    MicroFlash& micro() { return micro_; }
+    const MicroFlash& micro() const { return micro_; }
+
     // Writes every memory into the state directory, each file replaced as
     // a whole. Failures are reported on standard error.
     void save() const;
@@ -27,6 +32,7 @@ public:
 private:
     std::string stateDir_;
     std::array<FlashDevice, 3> devices_;
+    MicroFlash micro_;
 };
 
 }  // namespace sim

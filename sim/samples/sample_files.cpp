@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "sim/line/fault_dice.h"
+#include "sim/samples/firmware_image.h"
 
 namespace sim {
 
@@ -26,6 +27,11 @@ constexpr Sample kSamples[] = {
     {"Device1.bin", 64 * 1024 + 17, 0xD1, {}},
     {"Device5.bin", 256 * 1024, 0xD5, {}},
     {"Device7.bin", 128 * 1024 + 200, 0xD7, {}},
+    // The boot kernels: opaque bytes to the card model, which takes any
+    // kernel of a valid length.
+    {"uGen7144.cde", 1200, 0xC1, {}},
+    {"Genm7144.cde", 2600, 0xC2, {}},
+    {"Genw7144.cde", 1400, 0xC3, {}},
 };
 
 std::vector<std::uint8_t> contentOf(const Sample& sample) {
@@ -66,6 +72,12 @@ std::string writeSampleFiles(const std::string& dir) {
         if (out != nullptr) ok = std::fclose(out) == 0 && ok;
         if (!ok) return path + ": " + std::strerror(errno);
     }
+    std::string path = dir + "/appMain.mot";
+    std::string firmware = sRecordFile(sampleFirmwareData());
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    bool ok = out != nullptr && std::fwrite(firmware.data(), 1, firmware.size(), out) == firmware.size();
+    if (out != nullptr) ok = std::fclose(out) == 0 && ok;
+    if (!ok) return path + ": " + std::strerror(errno);
     return {};
 }
 

@@ -2,7 +2,8 @@
 // (FDriver.bin, SFDriver.bin: 0x2000 bytes, the driver from 0x800 on, of
 // the shape the card's loader accepts) and the three device images
 // (Device1.bin, Device5.bin, Device7.bin: deterministic pseudo-random
-// bytes; Device1.bin and Device7.bin end in a partial 32-byte block).
+// bytes; Device1.bin and Device7.bin end in a partial 32-byte block), the
+// three boot kernels, and appMain.mot (sim/samples/firmware_image.h).
 #pragma once
 
 #include <cstdint>

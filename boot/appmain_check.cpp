@@ -1,0 +1,143 @@
+#include "boot/appmain_check.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "boot/srecord_readers.h"
+
+namespace {
+
+constexpr std::size_t kLongestRecord = 219;
+constexpr unsigned long kVectorArea = 8 * kBlockSize;  // the first 1024 data bytes
+
+struct Token {
+    char text[kLongestRecord + 1];
+    std::size_t length;  // the whole token's, even where the text was cut
+    unsigned long line;  // the file line the token starts on
+};
+
+struct ImageCount {
+    unsigned long data = 0;  // data bytes before the end-of-image record
+    bool ended = false;
+};
+
+// Reads the next whitespace-delimited token; false at the end of the file.
+bool nextToken(FILE* file, unsigned long& line, Token& token) {
+    int c = fgetc(file);
+    while (c != EOF && std::isspace(c)) {
+        if (c == '\n') ++line;
+        c = fgetc(file);
+    }
+    if (c == EOF) return false;
+    token.line = line;
+    token.length = 0;
+    for (; c != EOF && !std::isspace(c); c = fgetc(file)) {
+        if (token.length < kLongestRecord) token.text[token.length] = static_cast<char>(c);
+        ++token.length;
+    }
+    if (c == '\n') ++line;
+    token.text[token.length < kLongestRecord ? token.length : kLongestRecord] = '\0';
+    return true;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+unsigned byteAt(const Token& token, std::size_t i) {
+    return static_cast<unsigned>(hexDigit(token.text[2 + 2 * i]) * 16 + hexDigit(token.text[3 + 2 * i]));
+}
+
+// Address bytes of each record type; 0 for the type that has no records.
+std::size_t addressBytes(char type) {
+    switch (type) {
+    case '0': case '1': case '5': case '9': return 2;
+    case '2': case '6': case '8': return 3;
+    case '3': case '7': return 4;
+    default: return 0;
+    }
+}
+
+// Why the record is not well formed, or nullptr.
+const char* formFault(const Token& token, char* why, std::size_t size) {
+    if (token.length > kLongestRecord) return "the record is longer than 219 characters";
+    if (token.text[0] != 'S' || !std::isdigit(static_cast<unsigned char>(token.text[1]))) {
+        return "not an S-record (S and a type digit)";
+    }
+    if (addressBytes(token.text[1]) == 0) return "S4 is not a record type";
+    if (token.length % 2 != 0) return "the record has an odd number of characters";
+    if (token.length < 4) return "the record has no count";
+    for (std::size_t i = 2; i < token.length; ++i) {
+        if (hexDigit(token.text[i]) < 0) {
+            std::snprintf(why, size, "character %lu is not an upper-case hexadecimal digit", static_cast<unsigned long>(i + 1));
+            return why;
+        }
+    }
+    std::size_t count = byteAt(token, 0);
+    if (count != (token.length - 4) / 2) {
+        std::snprintf(why, size, "the count %02X does not match the record's length", static_cast<unsigned>(count));
+        return why;
+    }
+    if (count < addressBytes(token.text[1]) + 1) return "the count leaves no room for the address and the checksum";
+    unsigned sum = 0;
+    for (std::size_t i = 0; i <= count; ++i) sum += byteAt(token, i);
+    if ((sum & 0xFF) != 0xFF) return "the record's checksum is wrong";
+    return nullptr;
+}
+
+// Counts the data of an S3 record read before the end-of-image record;
+// returns why they cannot be written, or nullptr.
+const char* dataFault(const Token& token, ImageCount& image, char* why, std::size_t size) {
+    if (byteAt(token, 1) == 0xFF && byteAt(token, 2) == 0xFF) {
+        image.ended = true;
+        if (image.data >= kVectorArea) return nullptr;
+        std::snprintf(why, size, "the end-of-image record comes after %lu data bytes; at least %lu are needed",
+                      image.data, kVectorArea);
+        return why;
+    }
+    unsigned long length = byteAt(token, 0) - 5;
+    if (image.data < kVectorArea && image.data % kBlockSize + length > kBlockSize) {
+        std::snprintf(why, size, "the record's data cross the 128-byte block that ends at data byte %lu",
+                      (image.data / kBlockSize + 1) * kBlockSize);
+        return why;
+    }
+    image.data += length;
+    if (image.data > kVectorArea + kImageArea) return "more than 262144 data bytes after the first 1024";
+    return nullptr;
+}
+
+bool refuse(unsigned long line, const char* why) {
+    printf("Bad appMain.mot file. Exit.\n");
+    printf("Line %lu: %s.\n", line, why);
+    return false;
+}
+
+}  // namespace
+
+bool appMainFileValid(const char* name) {
+    FILE* file = fopen(name, "rb");
+    if (file == nullptr) {
+        printf("Bad appMain.mot file. Exit.\n");
+        printf("The file cannot be read.\n");
+        return false;
+    }
+    unsigned long line = 1;
+    Token token{};
+    token.line = 1;
+    ImageCount image;
+    char why[120];
+    const char* fault = nullptr;
+    while (fault == nullptr && nextToken(file, line, token)) {
+        fault = formFault(token, why, sizeof why);
+        if (fault == nullptr && token.text[1] == '3' && !image.ended) {
+            fault = dataFault(token, image, why, sizeof why);
+        }
+    }
+    fclose(file);
+    if (fault != nullptr) return refuse(token.line, fault);
+    if (!image.ended) return refuse(token.line, "no end-of-image record (an S3 record at address FFFFxxxx)");
+    return true;
+}

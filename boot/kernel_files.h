@@ -1,0 +1,22 @@
+// The three boot kernels the programmer loads into the microcontroller's
+// RAM, sent as they are stored: the micro kernel to the boot program, the
+// main kernel and the write kernel to the micro kernel.
+#pragma once
+
+#include "platform/win32.h"
+
+extern const char* const kMicroKernelFile;  // "uGen7144.cde"
+extern const char* const kMainKernelFile;   // "Genm7144.cde"
+extern const char* const kWriteKernelFile;  // "Genw7144.cde"
+
+constexpr DWORD kKernelArea = 4000;  // the most of a kernel the programmer sends
+
+// True when the three kernel files are there, none empty and none longer
+// than 4000 bytes; otherwise prints which file and why, and returns false.
+// Checked before anything is sent: a kernel missing halfway would leave the
+// card with its flash erased.
+bool kernelFilesUsable();
+
+// Reads up to 4000 bytes of the kernel file `name` into `into` and returns
+// their number, or -1 (after "/nFile load error\n") when it cannot be opened.
+long loadKernel(const char* name, unsigned char* into);

@@ -1,0 +1,31 @@
+// The microcontroller's own flash, written only through its boot program:
+// erasing sets every byte to 0xFF, programming only clears bits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace sim {
+
+class MicroFlash {
+public:
+    MicroFlash();  // erased
+
+    // The whole flash from address 0.
+    const std::vector<std::uint8_t>& content() const { return content_; }
+
+    // Takes `content` from address 0 on; beyond it the flash reads erased.
+    void restore(const std::vector<std::uint8_t>& content);
+
+    void erase();
+
+    // Programs `count` bytes at `address`: each becomes its old value AND
+    // the new one. False (nothing written) when they do not all fit.
+    bool program(std::uint32_t address, const std::uint8_t* data, std::size_t count);
+
+private:
+    std::vector<std::uint8_t> content_;
+};
+
+}  // namespace sim

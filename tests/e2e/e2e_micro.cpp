@@ -1,0 +1,72 @@
+// The real tool against cardsim over a pseudo-terminal: MICRO from a card in
+// boot mode, from a running firmware and from an old firmware, and the
+// card's micro.bin compared with where the image must land.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdlib.h>
+
+#include "sim/card_choices.h"
+#include "sim/samples/firmware_image.h"
+#include "tests/e2e/processes.h"
+
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string freshDirWithSamples() {
+    char templ[] = "/tmp/updater-e2e-XXXXXX";
+    std::string dir = mkdtemp(templ);
+    EXPECT_EQ(runProgram(CARDSIM_BIN, dir, {"--make-samples", dir}).status, 0);
+    return dir;
+}
+
+std::string flashText(const std::vector<std::uint8_t>& data) {
+    std::vector<std::uint8_t> flash = sim::flashImageOf(data, sim::choices::kMicroFlashSize);
+    return {flash.begin(), flash.end()};
+}
+
+// One MICRO run against a cardsim started with `options` and a state directory.
+void programMicro(const std::string& dir, const std::vector<std::string>& options,
+                  const std::vector<std::uint8_t>& data) {
+    std::vector<std::string> all{"--state", dir + "/state"};
+    all.insert(all.end(), options.begin(), options.end());
+    Cardsim card(dir, all);
+    ProcessResult run = runUpdater(dir, {card.link(), "MICRO"});
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("\nEND...REBOOT THE DEVICE!\n"), std::string::npos) << run.output;
+    EXPECT_EQ(card.stop(), 0);
+    EXPECT_TRUE(readFile(dir + "/state/micro.bin") == flashText(data)) << "micro.bin differs";
+}
+
+}  // namespace
+
+TEST(EndToEnd, MicroFromEveryWayIntoTheBootProgram) {
+    const std::vector<std::vector<std::string>> cards = {{"--boot"}, {}, {"--menu-keys-only"}};
+    for (const auto& options : cards) {
+        SCOPED_TRACE(options.empty() ? "running firmware" : options[0]);
+        std::string dir = freshDirWithSamples();
+        programMicro(dir, options, sim::sampleFirmwareData());
+        std::filesystem::remove_all(dir);
+    }
+}
+
+TEST(EndToEnd, MicroWritesAnImageMadeByObjcopy) {
+    if (std::system("objcopy --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "binutils' objcopy is not installed";
+    std::string dir = freshDirWithSamples();
+    std::vector<std::uint8_t> binary(1024 + 5000);
+    for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<std::uint8_t>(i * 7 + (i >> 9));
+    std::ofstream(dir + "/firmware.bin", std::ios::binary)
+        .write(reinterpret_cast<const char*>(binary.data()), static_cast<std::streamsize>(binary.size()));
+    std::string command = "cd " + dir +
+                          " && objcopy -I binary -O srec --srec-forceS3 --srec-len=16 firmware.bin appMain.mot"
+                          " && printf 'S305FFFF80007C\\r\\n' >> appMain.mot";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    programMicro(dir, {"--boot"}, binary);
+    std::filesystem::remove_all(dir);
+}

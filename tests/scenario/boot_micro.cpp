@@ -1,0 +1,322 @@
+// MICRO as the operator runs it, against the whole simulated card on the
+// simulated clock: the three ways into the boot program, where the image
+// lands in the microcontroller's flash, every failure end of the boot-mode
+// programmer reached through a fault of the card, and the file checks that
+// refuse a bad appMain.mot before anything is sent.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "boot/communication_check.h"
+#include "platform/sim/sim_port.h"
+#include "sim/card.h"
+#include "sim/card_choices.h"
+#include "sim/samples/firmware_image.h"
+#include "sim/samples/sample_files.h"
+#include "tests/support/tool_run.h"
+#include "tests/support/work_dir.h"
+
+namespace {
+
+const std::string kBootPath =
+    "\nFlash is not programmed (BOOT MODE) or using old firmware version"
+    "\nMICRO Mode OK...Now starting the FDT programm...\n";
+const std::string kNoBootProgram =
+    "\nTime Out...No communication with Boot Program...Maybe there's an old firmware..."
+    "\nNow Calling the function to check the version of the firmware...";
+const std::string kOldFirmwareMenu =
+    "\nYou are using an old firmware...Now programming the FLASH ...\nBe sure to upload the most recent firmware ";
+const std::string kReminder =
+    "\nTime out...No old firmware...No communication..Reboot the card and try again..."
+    "\nBe sure that the jumpers for the RS-232 commmunications are at the right place";
+const std::string kKernelsLoaded =
+    "\rJob at 100 %     \n\rOK\n->SET PARAMETERS...OK\n->SENDING MAIN KERNEL...OK\n->Set PARAMETERS...OK"
+    "\n->WRITING .MOT FILE  TO FLASH MEMORY...\n";
+const std::string kWritten = "\rJob at 100 %      \n\rOK\nEND...REBOOT THE DEVICE!\n";
+
+std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+// The texts appear in `output` in this order.
+void expectInOrder(const std::string& output, const std::vector<std::string>& texts) {
+    std::size_t at = 0;
+    for (const std::string& text : texts) {
+        std::size_t found = output.find(text, at);
+        ASSERT_NE(found, std::string::npos) << "missing, or out of order: " << text << "\n--- in ---\n" << output;
+        at = found + text.size();
+    }
+}
+
+std::vector<std::uint8_t> flashOf(const std::vector<std::uint8_t>& data) {
+    return sim::flashImageOf(data, sim::choices::kMicroFlashSize);
+}
+
+std::vector<std::uint8_t> bytes(std::size_t size, unsigned seed) {
+    std::vector<std::uint8_t> data(size);
+    for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<std::uint8_t>(i * 37 + seed + (i >> 8));
+    return data;
+}
+
+sim::CardOptions card(const std::function<void(sim::CardOptions&)>& change) {
+    sim::CardOptions options;
+    change(options);
+    return options;
+}
+
+class Micro : public ::testing::Test {
+protected:
+    void SetUp() override {
+        simport::reset();
+        flag = 0;
+        ASSERT_EQ(sim::writeSampleFiles(dir.path()), "");
+    }
+    void writeFirmware(const std::string& text) { dir.write("appMain.mot", text); }
+    WorkDir dir;
+};
+
+TEST_F(Micro, EveryWayIntoTheBootProgramWritesTheImage) {
+    struct Entry {
+        const char* what;
+        sim::CardOptions options;
+        std::vector<std::string> texts;
+        std::string heard;  // what the card must have received on the way in
+    };
+    const std::string start = "\n->CHECKING COMMUNICATION WITH SH2...OK\n->SENDING MICRO KERNEL...\n";
+    const Entry entries[] = {
+        {"boot mode", card([](auto& o) { o.bootMode = true; }),
+         {kBootPath, start, kKernelsLoaded, kWritten, "\nTime : 0 minutes 1"}, std::string(2, '\xff')},
+        {"running firmware", sim::CardOptions{},
+         {"Software Version  -> V2.05\n", start, kKernelsLoaded, kWritten, "\nTotal Time : 0 minutes 1"},
+         "#MICROMODE\r#MICRO\r"},
+        {"old firmware answering its menu keys only", card([](auto& o) { o.oldFirmware = o.oldFirmwareMenuOnly = true; }),
+         {kBootPath, "\n->CHECKING COMMUNICATION WITH SH2..." + kNoBootProgram + kOldFirmwareMenu, start,
+          kKernelsLoaded, kWritten},
+         "\r1$6"},
+    };
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.what);
+        simport::reset();
+        flag = 0;
+        sim::Card line{entry.options};
+        ToolRun run = runTool({"COM1", "MICRO"}, line);
+        EXPECT_EQ(run.status, 0);
+        expectInOrder(run.output, entry.texts);
+        EXPECT_EQ(run.output.find("Error"), std::string::npos);
+        EXPECT_NE(line.received().find(entry.heard), std::string::npos);
+        EXPECT_TRUE(line.microFlash() == flashOf(sim::sampleFirmwareData()));
+    }
+}
+
+TEST_F(Micro, OldFirmwareIsHandedToItsBootProgramThenProgrammedInASecondRun) {
+    sim::Card line{card([](auto& o) { o.oldFirmware = true; })};
+    ToolRun first = runTool({"COM1", "MICRO"}, line);
+    EXPECT_EQ(first.status, 1);
+    EXPECT_NE(first.output.find("\nYou are using an old firmware version..."), std::string::npos);
+    EXPECT_EQ(simport::written().back(), '6');
+
+    ToolRun second = runTool({"COM1", "MICRO"}, line);
+    EXPECT_EQ(second.status, 0) << second.output;
+    expectInOrder(second.output, {kBootPath, kKernelsLoaded, kWritten});
+    EXPECT_TRUE(line.microFlash() == flashOf(sim::sampleFirmwareData()));
+}
+
+TEST_F(Micro, AfterTheFirstTimeOutTheOperatorIsRemindedEveryTenSecondsUntilTheCardAnswers) {
+    // The boot program answers its first 0x00 only after 45 s: the first
+    // check gives up after 10 s, the menu keys follow, and the second check
+    // reminds the operator at 10, 20 and 30 s of its own wait.
+    sim::Card line{card([](auto& o) {
+        o.bootMode = true;
+        o.bootFault = {sim::BootFault::Kind::kLate, sim::BootStep::kMatch};
+        o.lateByMs = 45000;
+    })};
+    ToolRun run = runTool({"COM1", "MICRO"}, line);
+    EXPECT_EQ(run.status, 0);
+    expectInOrder(run.output, {kBootPath, kNoBootProgram, kOldFirmwareMenu, kReminder, kReminder, kReminder,
+                               "OK\n->SENDING MICRO KERNEL", kWritten});
+    EXPECT_EQ(count(run.output, kReminder), 3u);
+    EXPECT_EQ(run.output.find("Time :"), std::string::npos) << "no time after the second run";
+    EXPECT_TRUE(line.microFlash() == flashOf(sim::sampleFirmwareData()));
+}
+
+TEST_F(Micro, ImagePlacementFollowsTheOrderOfTheData) {
+    struct Placement {
+        const char* what;
+        std::vector<std::uint8_t> data;
+        std::size_t perRecord;
+        std::function<std::string(std::string)> edit;  // applied to the file's text
+        std::size_t frames;
+    };
+    auto none = [](std::string text) { return text; };
+    const std::string others = "S00600004844521B\r\nS1130000285F245F2212226A000424290008237C2A\r\n"
+                               "S215000000000102030405060708090A0B0C0D0E0F1062\r\nS5030003F9\r\n";
+    const Placement cases[] = {
+        {"32-byte records, three frames after the vector area, the last one partial", bytes(1024 + 300, 1), 32, none,
+         8 + 3},
+        {"an end-of-image record right after the vector area", bytes(1024, 2), 16, none, 8},
+        {"other record types skipped, records after the end never read", bytes(1024 + 128, 3), 16,
+         [&](std::string text) {
+             return others + text + "S30900001000DEADBEEFAE\r\nS70500000000FA\r\n";
+         },
+         8 + 1},
+    };
+    for (const Placement& c : cases) {
+        SCOPED_TRACE(c.what);
+        simport::reset();
+        writeFirmware(c.edit(sim::sRecordFile(c.data, c.perRecord)));
+        sim::Card line{card([](auto& o) { o.bootMode = true; })};
+        ToolRun run = runTool({"COM1", "MICRO"}, line);
+        EXPECT_EQ(run.status, 0) << run.output;
+        EXPECT_TRUE(line.microFlash() == flashOf(c.data));
+        // Each frame is acknowledged by the card, and no more are sent.
+        const std::string& heard = line.received();
+        std::size_t imageStart = heard.find("\x40", heard.find("\x3F\x07\x04\x80"));
+        EXPECT_EQ(count(heard.substr(imageStart), std::string("\x50\x00\x00", 3)), c.frames);
+    }
+}
+
+TEST_F(Micro, EveryFailureOfTheProgrammerThroughAFaultOfTheCard) {
+    using Kind = sim::BootFault::Kind;
+    using Step = sim::BootStep;
+    struct Fault {
+        Kind kind;
+        Step step;
+        std::string text;
+        int status = 1;
+        std::uint64_t lateByMs = 8000;
+        std::size_t times = 1;
+    };
+    const Fault faults[] = {
+        {Kind::kSilent, Step::kMatch, kNoBootProgram},
+        {Kind::kNoAck, Step::kStart, "\nTime Out...Retry...", 1, 8000, 5},
+        {Kind::kSilent, Step::kLengthHigh, "\nTime Out1"},
+        {Kind::kSilent, Step::kLengthLow, "\nTime Out 2"},
+        {Kind::kSilent, Step::kKernel, "\nTime Out 3"},
+        {Kind::kWrong, Step::kKernel, "Error during  validation  byte"},
+        {Kind::kSilent, Step::kErase, "\nTime Out 4"},
+        {Kind::kWrong, Step::kErase, "\n\rOKError during erasing of the flash"},
+        {Kind::kSilent, Step::kInquiry, "\nTime Out 5"},
+        {Kind::kWrong, Step::kInquiry, "\nError 2"},
+        {Kind::kChatter, Step::kInquiry, "\nTime Out 6"},
+        {Kind::kNoAck, Step::kDevice, "\nACK NOT received  DEVICE!!"},
+        {Kind::kWrong, Step::kClock, "\nACK NOT received  SElect CLOCK MODE!!"},
+        {Kind::kLate, Step::kRate, "\nACK NOT received  Changing Baud RAte!!"},
+        {Kind::kNoAck, Step::kConfirm, "\nACK NOT  received  Baud Rate !!!!"},
+        {Kind::kSilent, Step::kFinish, "\nACK NOT  received   Finish Data Set !!!!"},
+        {Kind::kWrong, Step::kMainKernel, "\nACK NOT received MAIN KERNEL ..15"},
+        {Kind::kLate, Step::kMainKernel, "\nACK NOT received MAIN KERNEL ..66", 1, 3100},
+        {Kind::kSilent, Step::kStatus, "\nTime Out 7"},
+        {Kind::kBadSum, Step::kStatus, "Error checking sum 9d ....9c"},
+        {Kind::kWrong, Step::kStatus, "\nError 3"},
+        {Kind::kNoAck, Step::kPrepare, "\nACK NOT RECEIVE PrepareUser"},
+        {Kind::kNoAck, Step::kWriteKernel, "\nACK NOT received  FDTWrite \n->WRITING", 0},
+        {Kind::kNoAck, Step::kFrame, "\nACK NOT received  :( "},
+        {Kind::kLate, Step::kFrame, "\nACK NOT received  :( ", 1, 7000},
+        {Kind::kLate, Step::kFrame, kWritten, 0, 6880},
+        {Kind::kSilent, Step::kImageStatus, "\nTime Out 8"},
+        {Kind::kBadSum, Step::kImageStatus, "Error checking sum BINARY9c ....9b", 0},
+        {Kind::kWrong, Step::kImageStatus, "\nError 4"},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.text);
+        simport::reset();
+        flag = 0;
+        sim::Card line{card([&](auto& o) {
+            o.bootFault = {fault.kind, fault.step};
+            o.lateByMs = fault.lateByMs;
+        })};
+        ToolRun run = runTool({"COM1", "MICRO"}, line);
+        EXPECT_EQ(run.status, fault.status) << run.output;
+        EXPECT_EQ(count(run.output, fault.text), fault.times) << run.output;
+        if (fault.status == 0) {
+            EXPECT_NE(run.output.find(kWritten), std::string::npos);
+            EXPECT_TRUE(line.microFlash() == flashOf(sim::sampleFirmwareData()));
+        } else {
+            // The failure is the programmer's last word; the handler's time follows.
+            std::size_t end = run.output.rfind(fault.text) + fault.text.size();
+            EXPECT_EQ(run.output.compare(end, 14, "\nTotal Time : "), 0) << run.output;
+            EXPECT_FALSE(line.microFlash() == flashOf(sim::sampleFirmwareData()));
+        }
+    }
+}
+
+TEST_F(Micro, BadFilesAreRefusedBeforeAnythingIsSent) {
+    const std::string good = sim::sRecordFile(bytes(1024 + 64, 5));
+    auto goodLine = [&](int n) {  // line n (from 1) of the good file, without its end
+        std::size_t at = 0;
+        for (int i = 1; i < n; ++i) at = good.find('\n', at) + 1;
+        return good.substr(at, good.find('\r', at) - at);
+    };
+    auto replaced = [&](int n, const std::string& record) {
+        std::string text = good;
+        std::string old = goodLine(n);
+        return text.replace(text.find(old), old.size(), record);
+    };
+    std::string wrongSum = goodLine(3);
+    wrongSum.back() = wrongSum.back() == '0' ? '1' : '0';
+    std::string lower = goodLine(3);
+    lower[10] = 'a';
+    struct Refusal {
+        const char* what;
+        std::function<void()> setUp;
+        std::string expected;
+    };
+    const Refusal refusals[] = {
+        {"wrong checksum", [&] { writeFirmware(replaced(3, wrongSum)); },
+         "Bad appMain.mot file. Exit.\nLine 3: the record's checksum is wrong.\n"},
+        {"small letters", [&] { writeFirmware(replaced(3, lower)); },
+         "Bad appMain.mot file. Exit.\nLine 3: character 11 is not an upper-case hexadecimal digit.\n"},
+        {"odd length", [&] { writeFirmware(replaced(2, goodLine(2) + "0")); },
+         "Bad appMain.mot file. Exit.\nLine 2: the record has an odd number of characters.\n"},
+        {"count too large", [&] { writeFirmware(replaced(2, "S316" + goodLine(2).substr(4))); },
+         "Bad appMain.mot file. Exit.\nLine 2: the count 16 does not match the record's length.\n"},
+        {"over-long record", [&] { writeFirmware(replaced(4, "S3" + std::string(218, '0'))); },
+         "Bad appMain.mot file. Exit.\nLine 4: the record is longer than 219 characters.\n"},
+        {"stray text", [&] { writeFirmware("hello\r\n" + good); },
+         "Bad appMain.mot file. Exit.\nLine 1: not an S-record (S and a type digit).\n"},
+        {"records across a block boundary", [&] { writeFirmware(sim::sRecordFile(bytes(2048, 1), 48)); },
+         "Bad appMain.mot file. Exit.\nLine 4: the record's data cross the 128-byte block that ends at data "
+         "byte 128.\n"},
+        {"too little data", [&] { writeFirmware(sim::sRecordFile(bytes(1000, 1))); },
+         "Bad appMain.mot file. Exit.\nLine 65: the end-of-image record comes after 1000 data bytes; at least "
+         "1024 are needed.\n"},
+        {"too much data", [&] { writeFirmware(sim::sRecordFile(bytes(1024 + 262144 + 16, 1), 64)); },
+         "Bad appMain.mot file. Exit.\nLine 4114: more than 262144 data bytes after the first 1024.\n"},
+        {"no end-of-image record", [&] { writeFirmware(good.substr(0, good.rfind("S305"))); },
+         "Bad appMain.mot file. Exit.\nLine 69: no end-of-image record (an S3 record at address FFFFxxxx).\n"},
+        {"a missing kernel", [&] { writeFirmware(good); std::filesystem::remove("Genw7144.cde"); },
+         "Bad kernel file Genw7144.cde. Exit.\nThe file cannot be read.\n"},
+        {"a kernel too long to send whole", [&] { writeFirmware(good); dir.write("uGen7144.cde", std::string(4001, 'k')); },
+         "Bad kernel file uGen7144.cde. Exit.\nThe file is longer than 4000 bytes.\n"},
+        {"an empty kernel", [&] { writeFirmware(good); dir.write("Genm7144.cde", ""); },
+         "Bad kernel file Genm7144.cde. Exit.\nThe file is empty.\n"},
+    };
+    for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(refusal.what);
+        simport::reset();
+        ASSERT_EQ(sim::writeSampleFiles(dir.path()), "");
+        refusal.setUp();
+        sim::Card line{card([](auto& o) { o.bootMode = true; })};
+        ToolRun run = runTool({"COM1", "MICRO"}, line);
+        EXPECT_EQ(run.output, refusal.expected + "\nExit updater\n");
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(simport::written(), "");
+    }
+}
+
+TEST_F(Micro, SixKnownBadSizesAreRefusedByTheirSizeAlone) {
+    for (std::size_t size : {570422u, 570974u, 510718u, 510526u, 511446u, 511070u}) {
+        simport::reset();
+        writeFirmware(std::string(size, 'S'));
+        sim::Card line{sim::CardOptions{}};
+        ToolRun run = runTool({"COM1", "MICRO"}, line);
+        EXPECT_EQ(run.output, "Bad appMain.mot file. Exit.\n\nExit updater\n") << size;
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(simport::written(), "");
+    }
+}
+
+}  // namespace
