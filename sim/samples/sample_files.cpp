@@ -45,12 +45,23 @@ std::vector<std::uint8_t> contentOf(const Sample& sample) {
     }
     return bytes;
 }
+
+constexpr std::string_view kFirmwareName = "appMain.mot";
+
+// One file of the samples, whole.
+bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    bool ok = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    if (out != nullptr) ok = std::fclose(out) == 0 && ok;
+    return ok;
+}
 }  // namespace
 
 const std::vector<std::string>& sampleFileNames() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> list;
         for (const Sample& sample : kSamples) list.emplace_back(sample.name);
+        list.emplace_back(kFirmwareName);
         return list;
     }();
     return names;
@@ -60,24 +71,18 @@ std::vector<std::uint8_t> sampleFile(std::string_view name) {
     for (const Sample& sample : kSamples) {
         if (sample.name == name) return contentOf(sample);
     }
+    if (name == kFirmwareName) {
+        std::string text = sRecordFile(sampleFirmwareData());
+        return {text.begin(), text.end()};
+    }
     return {};
 }
 
 std::string writeSampleFiles(const std::string& dir) {
-    for (const Sample& sample : kSamples) {
-        std::string path = dir + "/" + std::string(sample.name);
-        std::vector<std::uint8_t> bytes = contentOf(sample);
-        std::FILE* out = std::fopen(path.c_str(), "wb");
-        bool ok = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-        if (out != nullptr) ok = std::fclose(out) == 0 && ok;
-        if (!ok) return path + ": " + std::strerror(errno);
+    for (const std::string& name : sampleFileNames()) {
+        std::string path = dir + "/" + name;
+        if (!writeFile(path, sampleFile(name))) return path + ": " + std::strerror(errno);
     }
-    std::string path = dir + "/appMain.mot";
-    std::string firmware = sRecordFile(sampleFirmwareData());
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    bool ok = out != nullptr && std::fwrite(firmware.data(), 1, firmware.size(), out) == firmware.size();
-    if (out != nullptr) ok = std::fclose(out) == 0 && ok;
-    if (!ok) return path + ": " + std::strerror(errno);
     return {};
 }
 

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "sim/samples/sample_files.h"
 #include "tests/e2e/processes.h"
 
 TEST(EndToEnd, CardsimLinksAndSamples) {
@@ -14,10 +15,12 @@ TEST(EndToEnd, CardsimLinksAndSamples) {
 
     ProcessResult samples = runProgram(CARDSIM_BIN, dir, {"--make-samples", dir + "/new/files"});
     EXPECT_EQ(samples.status, 0);
-    EXPECT_EQ(samples.output, dir + "/new/files/FDriver.bin\n" + dir + "/new/files/SFDriver.bin\n" + dir +
-                                  "/new/files/Device1.bin\n" + dir + "/new/files/Device5.bin\n" + dir +
-                                  "/new/files/Device7.bin\n");
-    EXPECT_TRUE(std::filesystem::exists(dir + "/new/files/Device7.bin"));
+    std::string listed;
+    for (const std::string& name : sim::sampleFileNames()) {
+        listed += dir + "/new/files/" + name + "\n";
+        EXPECT_TRUE(std::filesystem::exists(dir + "/new/files/" + name)) << name;
+    }
+    EXPECT_EQ(samples.output, listed);
 
     // A link left by a card that was killed points nowhere and is replaced.
     ASSERT_EQ(symlink("/dev/pts/no-such-terminal", (dir + "/card").c_str()), 0);

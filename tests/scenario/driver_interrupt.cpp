@@ -20,6 +20,7 @@ struct Case {
     std::string keys;
     std::string lastPrinted;  // found in the last 60 characters printed before the interrupt
     std::string line;
+    bool bootMode = false;
 };
 
 TEST(Interrupt, EndsTheRunWithWhatMayBePartlyWrittenAndHowToRecover) {
@@ -37,10 +38,17 @@ TEST(Interrupt, EndsTheRunWithWhatMayBePartlyWrittenAndHowToRecover) {
          "Interrupted."},
         {"key prompt", {"COM1", "STATUS"}, kNever, "\r\x03", "Press Enter to refresh or 'Q' to quit ",
          "Interrupted."},
+        {"micro kernel", {"COM1", "MICRO"}, 2 * kSecond, "", "\rJob at",
+         "Interrupted: the card stays in boot mode: run MICRO again.", true},
+        {"micro image", {"COM1", "MICRO"}, 15 * kSecond, "", "",
+         "Interrupted: the microcontroller's flash may be partly written and the card stays in boot "
+         "mode: run MICRO again.", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        sim::Card card{sim::CardOptions{}};
+        sim::CardOptions options;
+        options.bootMode = c.bootMode;
+        sim::Card card{options};
         ToolRun run = runToolInterrupted(c.args, card, c.at, c.keys);
         EXPECT_EQ(run.status, 130);
         const std::string end = "\n" + c.line + "\n";
