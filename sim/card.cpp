@@ -19,9 +19,16 @@ struct Card::Impl final : ReplySink {
           microcontroller(options, memory, *this) {}
 
     void reply(Nanos at, std::string_view bytes) override {
-        Nanos ready = options.paced ? at + choices::kProcessingDelay : at;
+        send(options.paced ? at + choices::kProcessingDelay : at, bytes);
+    }
+
+    Nanos interruptReply(Nanos at, std::string_view bytes) override {
+        return send(options.paced ? at + choices::kInterruptDelay : at, bytes);
+    }
+
+    Nanos send(Nanos ready, std::string_view bytes) {
         if (lateDice.roll(options.late)) ready += options.lateByMs * choices::kMillisecond;
-        wire.cardSends(bytes, ready, microcontroller.listeningBaud());
+        return wire.cardSends(bytes, ready, microcontroller.listeningBaud());
     }
 
     // The card's own time for the host's `now`. The card's time never runs
@@ -88,6 +95,8 @@ const std::vector<std::uint8_t>& Card::flashDevice(int device) const {
 }
 
 const std::string& Card::received() const { return impl_->wire.received(); }
+
+const ContentMemory& Card::content() const { return impl_->memory.content(); }
 
 void Card::saveState() const { impl_->memory.save(); }
 

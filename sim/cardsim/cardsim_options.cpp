@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "sim/card_choices.h"
+#include "sim/samples/xsvf_sample.h"
+
 namespace cardsim {
 
 namespace {
@@ -43,9 +46,12 @@ const char* usageText() {
            "  --variant DIGIT     variant digit of the version reply (default 1; 2 = PLUS)\n"
            "  --boot              start in boot mode (the boot program answers nothing yet)\n"
            "  --old-firmware      run an old firmware that knows only its menu keys\n"
-           "  --state DIR         keep the flash devices as DIR/device1.bin, device5.bin,\n"
-           "                      device7.bin: loaded at start, written after every\n"
-           "                      completed download and at exit (DIR is created)\n"
+           "  --state DIR         keep the card's memories in DIR (created): the flash\n"
+           "                      devices as device1.bin, device5.bin, device7.bin, the\n"
+           "                      EDID as edid.bin, the gamma table as gamma.bin, the last\n"
+           "                      FPGA file played as fpga.xsvf: loaded at start, written\n"
+           "                      after every completed operation and at exit; every text\n"
+           "                      command and its answer is added to remote.log\n"
            "  --silent            the card never sends anything\n"
            "  --noise RATE        before each byte the card sends, a random byte with\n"
            "                      probability RATE (0 to 1)\n"
@@ -58,11 +64,23 @@ const char* usageText() {
            "  --vanish-after N    the card goes away after receiving N bytes: it sends\n"
            "                      nothing more\n"
            "  --seed N            seed of the faults (default 1): same seed, same faults\n"
+           "  --fpga-error-every N  the FPGA player sends an error report \"$E\" before\n"
+           "                      every Nth request\n"
+           "  --fpga-stall-at N   the first FPGA block request from the Nth request on\n"
+           "                      stops after its first '$' (for --fpga-stall-ms, default\n"
+           "                      2000 ms)\n"
+           "  --fpga-stall-ms MS  how long that stall lasts\n"
+           "  --fpga-fail-at N    the FPGA player ends with \"~F\" in place of its Nth request\n"
+           "  --content-write-fails  the EDID and gamma memories refuse every write: the\n"
+           "                      card's verdict is \"~E\"\n"
            "  --pace              deliver bytes at the host's bit rate (10 bit times each)\n"
            "                      instead of as fast as the terminal allows\n"
            "  --trace             print every byte both ways, time-stamped, on stderr\n"
-           "  --make-samples DIR  write FDriver.bin, SFDriver.bin, Device1.bin, Device5.bin\n"
-           "                      and Device7.bin into DIR and exit\n"
+           "  --make-samples DIR  write FDriver.bin, SFDriver.bin, Device1.bin, Device5.bin,\n"
+           "                      Device7.bin, fpga.xsvf, EDID.bin (256 bytes), edid128.bin,\n"
+           "                      gamma.csv and remote.txt into DIR and exit\n"
+           "  --xsvf-size N       the size of that fpga.xsvf in bytes (default 200000,\n"
+           "                      256 to 16777216)\n"
            "  --help              print this text and exit\n";
 }
 
@@ -141,6 +159,22 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             ok = count(card.vanishAfter);
         } else if (name == "--seed") {
             ok = count(card.seed);
+        } else if (name == "--fpga-error-every") {
+            ok = count(card.fpgaErrorEvery);
+        } else if (name == "--fpga-stall-at") {
+            ok = count(card.fpgaStallAt);
+        } else if (name == "--fpga-stall-ms") {
+            ok = count(card.fpgaStallMs);
+        } else if (name == "--fpga-fail-at") {
+            ok = count(card.fpgaFailAt);
+        } else if (name == "--content-write-fails") {
+            card.contentWriteFails = true;
+        } else if (name == "--xsvf-size") {
+            ok = count(options.xsvfSize);
+            if (ok && (options.xsvfSize < sim::kXsvfMinimumSize || options.xsvfSize > sim::choices::kFpgaFileCapacity)) {
+                error = "--xsvf-size: from 256 to 16777216 bytes: " + std::string(argv[i]);
+                ok = false;
+            }
         } else if (name == "--pace") {
             card.paced = true;
         } else if (name == "--trace") {

@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!options.makeSamples.empty()) {
-        error = sim::writeSampleFiles(options.makeSamples);
+        error = sim::writeSampleFiles(options.makeSamples, options.xsvfSize);
         return error.empty() ? 0 : failure(error);
     }
     if (!options.card.stateDir.empty()) {

@@ -1,11 +1,12 @@
 // The card's memories that outlive a run: flash devices 1, 5 and 7, kept as
 // files (device1.bin, device5.bin, device7.bin) in a state directory when
-// one is given.
+// one is given, and the memories of the content commands (content_memory.h).
 #pragma once
 
 #include <array>
 #include <string>
 
+#include "sim/memory/content_memory.h"
 #include "sim/memory/flash_device.h"
 
 namespace sim {
@@ -20,12 +21,18 @@ public:
     FlashDevice* flash(int device);
     const FlashDevice* flash(int device) const;
 
+    // The EDID memory, the gamma table, the FPGA configuration and the
+    // text command log.
+    ContentMemory& content() { return content_; }
+    const ContentMemory& content() const { return content_; }
+
     // Writes every memory into the state directory, each file replaced as
     // a whole. Failures are reported on standard error.
     void save() const;
 
 private:
     std::string stateDir_;
+    ContentMemory content_;
     std::array<FlashDevice, 3> devices_;
 };
 

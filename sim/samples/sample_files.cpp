@@ -6,6 +6,9 @@
 #include <cstring>
 
 #include "sim/line/fault_dice.h"
+#include "sim/samples/edid_sample.h"
+#include "sim/samples/text_samples.h"
+#include "sim/samples/xsvf_sample.h"
 
 namespace sim {
 
@@ -28,6 +31,21 @@ constexpr Sample kSamples[] = {
     {"Device7.bin", 128 * 1024 + 200, 0xD7, {}},
 };
 
+// The samples of the content commands, made by their own generators.
+constexpr std::string_view kContentSamples[] = {"fpga.xsvf", "EDID.bin", "edid128.bin", "gamma.csv",
+                                                "remote.txt"};
+
+std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+
+std::vector<std::uint8_t> contentSample(std::string_view name, std::size_t xsvfSize) {
+    if (name == "fpga.xsvf") return xsvfSample(xsvfSize);
+    if (name == "EDID.bin") return edidSample(2);
+    if (name == "edid128.bin") return edidSample(1);
+    if (name == "gamma.csv") return bytesOf(gammaSample());
+    if (name == "remote.txt") return bytesOf(remoteSample());
+    return {};
+}
+
 std::vector<std::uint8_t> contentOf(const Sample& sample) {
     std::vector<std::uint8_t> bytes(sample.size);
     FaultDice random(sample.seed, FaultStream::kSamples);
@@ -45,22 +63,23 @@ const std::vector<std::string>& sampleFileNames() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> list;
         for (const Sample& sample : kSamples) list.emplace_back(sample.name);
+        for (std::string_view name : kContentSamples) list.emplace_back(name);
         return list;
     }();
     return names;
 }
 
-std::vector<std::uint8_t> sampleFile(std::string_view name) {
+std::vector<std::uint8_t> sampleFile(std::string_view name, std::size_t xsvfSize) {
     for (const Sample& sample : kSamples) {
         if (sample.name == name) return contentOf(sample);
     }
-    return {};
+    return contentSample(name, xsvfSize);
 }
 
-std::string writeSampleFiles(const std::string& dir) {
-    for (const Sample& sample : kSamples) {
-        std::string path = dir + "/" + std::string(sample.name);
-        std::vector<std::uint8_t> bytes = contentOf(sample);
+std::string writeSampleFiles(const std::string& dir, std::size_t xsvfSize) {
+    for (const std::string& name : sampleFileNames()) {
+        std::string path = dir + "/" + name;
+        std::vector<std::uint8_t> bytes = sampleFile(name, xsvfSize);
         std::FILE* out = std::fopen(path.c_str(), "wb");
         bool ok = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
         if (out != nullptr) ok = std::fclose(out) == 0 && ok;

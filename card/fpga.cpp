@@ -1,4 +1,0 @@
-#include "card/handlers.h"
-#include "port/unavailable.h"
-
-void ProgramFPGA(const char*) { reportUnavailable("The FPGA command"); }

@@ -1,4 +1,0 @@
-#include "card/handlers.h"
-#include "port/unavailable.h"
-
-void ProgramALL(int, int, int, int) { reportUnavailable("The ALL command"); }
