@@ -21,8 +21,8 @@ struct Answer {
 TEST(SimCard, AnswersToTextAndMicroCommands) {
     const Answer cases[] = {
         {"version", kPlus, "#DEVERSION\r", "#DEVERSION 2 V3.17b\r"},
-        {"unknown command", kPlus, "#WHAT\r", "#N\r"},
-        {"overlong command", kPlus, "#" + std::string(200, 'X') + "\r", "#N\r"},
+        {"unknown command", kPlus, "#WHAT\r", "#NACK\r"},
+        {"overlong command", kPlus, "#" + std::string(200, 'X') + "\r", "#NACK\r"},
         {"noise before a command", kPlus, "xy\x7f#DEVTYPE\r", "#DEVTYPE HDMITOSDI\r"},
         {"any model word", options([](auto& o) { o.model = "SL-SDITODVI"; }), "#DEVTYPE\r", "#DEVTYPE SL-SDITODVI\r"},
         {"unknown model word", options([](auto& o) { o.model = "NOSUCHCARD"; }), "#DEVTYPE\r", "#DEVTYPE NOSUCHCARD\r"},
