@@ -4,6 +4,8 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -52,6 +54,11 @@ int Cardsim::stop() {
     waitpid(pid_, &status, 0);
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 ProcessResult runProgram(const std::string& program, const std::string& dir,
