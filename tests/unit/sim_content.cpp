@@ -1,6 +1,6 @@
 // The card's content transfers on the line: the XSVF player's requests for
-// each instruction, its waits, and the strictness of every transfer about
-// what it receives and when.
+// each instruction (its waits show in the FPGA scenario's timing), and the
+// strictness of every transfer about what it receives and when.
 #include "tests/unit/sim_test_card.h"
 
 using namespace simtest;
@@ -39,38 +39,6 @@ TEST(SimContent, ThePlayerAsksForExactlyWhatEachInstructionNeeds) {
     }
     EXPECT_TRUE(card.line.content().fpgaFile().empty());
     EXPECT_EQ(card.host.exchange("#DEVTYPE\r"), "#DEVTYPE SDITOHDMI\r") << "the line is back with the commands";
-}
-
-// XRUNTEST's time after each shift that ends in Run-Test/Idle, XWAIT's own.
-TEST(SimContent, ThePlayerWaitsAsTheFileAsks) {
-    const std::string four("$$\0\x04", 4);
-    const struct {
-        std::string sent;
-        std::string request;
-        sim::Nanos wait;
-    } steps[] = {
-        {"#FPGA 1\r", "*", 0},
-        {"\x04", four, 0},           {word(30000), "*", 0},            // XRUNTEST 30 ms
-        {"\x02", "*", 0},            {"\x08", std::string("$$\0\x01", 4), 0}, {"\x11", "*", 30 * kMs},  // XSIR
-        {"\x17", std::string("$$\0\x06", 4), 0}, {std::string("\0\0", 2) + word(250000), "*", 250 * kMs},  // XWAIT
-        {std::string(1, '\0'), "~S", 0},
-    };
-    Card card;
-    std::string file;
-    for (const auto& step : steps) {
-        card.host.send(step.sent);
-        sim::Nanos sent = card.host.now();
-        auto answer = card.host.timedCollect(step.sent.size() * 100 * kUs + 400 * kMs);
-        std::string text;
-        for (auto& [at, byte] : answer) text.push_back(byte);
-        ASSERT_EQ(text, step.request);
-        // The last byte sent arrives, the card waits, its request crosses the line.
-        sim::Nanos quick = sent + (step.sent.size() + step.request.size()) * 86805 + 10 * kUs;
-        EXPECT_GE(answer.back().first, quick + step.wait - 10 * kUs);
-        EXPECT_LT(answer.back().first, quick + step.wait);
-        if (step.sent != "#FPGA 1\r") file += step.sent;
-    }
-    EXPECT_EQ(std::string(card.line.content().fpgaFile().begin(), card.line.content().fpgaFile().end()), file);
 }
 
 // A byte sent before the host could have seen the card's last request or
