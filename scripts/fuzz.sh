@@ -18,9 +18,10 @@ cmake -S . -B "$build_dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWi
 cmake --build "$build_dir" -j"$(nproc)" --target fuzz_targets
 
 # Each target with the longest input worth trying: a few replies for the
-# tool's readers, a few packets for the coding, a whole session for the card.
+# tool's readers, a few packets for the coding, a whole session for the card,
+# a gamma table of a thousand short lines, a script with a card's answers.
 targets=(fuzz_text_reply:512 fuzz_isp_reply:512 fuzz_micro_reply:512 fuzz_isp_coding:256
-         fuzz_card_input:4096)
+         fuzz_card_input:4096 fuzz_gamma_table:8192 fuzz_fpga_requests:512 fuzz_remote_script:1024)
 
 mkdir -p "$build_dir/crashes" "$build_dir/fuzz-logs"
 failed=()

@@ -22,10 +22,10 @@ struct Card::Impl final : ReplySink {
         replyAfter(at, choices::kProcessingDelay, bytes);
     }
 
-    void replyAfter(Nanos at, Nanos processing, std::string_view bytes) override {
+    Nanos replyAfter(Nanos at, Nanos processing, std::string_view bytes) override {
         Nanos ready = options.paced ? at + processing : at;
         if (lateDice.roll(options.late)) ready += options.lateByMs * choices::kMillisecond;
-        wire.cardSends(bytes, ready, microcontroller.listeningBaud());
+        return wire.cardSends(bytes, ready, microcontroller.listeningBaud());
     }
 
     // The card's own time for the host's `now`. The card's time never runs
@@ -94,6 +94,8 @@ const std::vector<std::uint8_t>& Card::flashDevice(int device) const {
 const std::vector<std::uint8_t>& Card::microFlash() const { return impl_->memory.micro().content(); }
 
 const std::string& Card::received() const { return impl_->wire.received(); }
+
+const ContentMemory& Card::content() const { return impl_->memory.content(); }
 
 void Card::saveState() const { impl_->memory.save(); }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sim/card_options.h"
+#include "sim/memory/content_memory.h"
 #include "sim/line/serial_peer.h"
 
 namespace sim {
@@ -33,6 +34,9 @@ public:
 
     // The microcontroller's flash from address 0 (erased bytes 0xFF).
     const std::vector<std::uint8_t>& microFlash() const;
+    // The EDID memory, the gamma table, the last FPGA configuration played
+    // and the log of text commands.
+    const ContentMemory& content() const;
 
     // Every byte the card received, as it received it (after the wire's faults).
     const std::string& received() const;

@@ -56,15 +56,28 @@ constexpr std::size_t kMaxPendingReplyBytes = 64 * 1024;
 // ("#DEVERSION" -> "#DEVERSION <variant digit> <firmware word>\r",
 // "#DEVTYPE" -> "#DEVTYPE <model word>\r"), "=M" with a letter and a
 // carriage return as a micro command, "=G" up to a carriage return as an
-// ISP packet for the video processor, a 0x00 byte as a probe; anything
-// else between requests is ignored. A second '#' restarts a text command,
-// a second "=G" a packet.
+// ISP packet for the video processor, a 0x00 byte as a probe, a carriage
+// return alone as an empty line; anything else between requests is
+// ignored. A second '#' restarts a text command, a second "=G" a packet.
+// The text commands are listed in sim/firmware/text_commands.cpp.
 
 // Answer to a 0x00 probe byte: 19 bytes, no '#'.
 constexpr std::string_view kProbeAnswer = "\r\nCONVERTER READY\r\n";
 
-// Answer to a '#' command the firmware does not know.
-constexpr std::string_view kUnknownTextCommandAnswer = "#N\r";
+// Answer to a '#' command the firmware does not know, or whose arguments
+// it refuses; and to a command it carried out (the remote commands of
+// sim/firmware/text_commands.cpp).
+constexpr std::string_view kUnknownTextCommandAnswer = "#NACK\r";
+constexpr std::string_view kAcknowledgedAnswer = "#ACK\r";
+
+// Answer to a carriage return outside any command (an empty line): the
+// firmware's prompt (three bytes, no '#').
+constexpr std::string_view kPrompt = "\r\n>";
+
+// Every text command and its answer goes to the text command log
+// (remote.log); the card keeps at most this many bytes of it in memory,
+// the file keeps them all.
+constexpr std::size_t kTextLogKept = 1 << 20;
 
 // A text command longer than this (between '#' and the carriage return) is
 // treated as unknown.
@@ -237,7 +250,63 @@ constexpr Nanos kEraseTimePerMiB = 4 * kSecond;  // 2 MiB: 9 s, the tool waits 2
 // Status reply (0x632) word 1: high byte the mode (0 none, 1 write, 2
 // read), low byte the selected device number (0 when none).
 
-// The sample update files (drivers and images) are described in
-// sim/sample_files.h.
+// ---- Content transfers (sim/content/) -------------------------------------
+//
+// After "#FPGA 1\r", "#EDID 1\r", "#EDID 2\r" or "#GAMMA 3 0\r" the running
+// firmware hands the line to a transfer: every byte the host sends goes to
+// it until it ends, so that data bytes are never read as commands. Its
+// requests, acknowledgements and verdicts come from the serial interrupt
+// routine and leave this long after the byte that prompted them.
+constexpr Nanos kInterruptDelay = 2 * kMicrosecond;
+
+// The card is strict about what it receives: a host byte that arrives
+// before the host could have received the card's last request or
+// acknowledgement (an overrun), or that the card did not ask for, ends the
+// transfer at once: the FPGA player with "~F", EDID and gamma with "~E".
+//
+// A transfer the host has left - nothing came for this long since the card
+// last waited for it - is over when the next byte arrives; that byte is
+// read as a command again.
+constexpr Nanos kTransferIdleTimeout = 10 * kSecond;
+
+// EDID: only the models with an EDID memory (DVITOSDI and HDMITOSDI) know
+// "#EDID"; the others answer it as an unknown command. "#EDID n" takes n
+// blocks (1 or 2) of kEdidBlockSize bytes, each byte acknowledged with '.',
+// then the sum byte: "~S" when it equals the sum of the data bytes modulo
+// 256 (the image is kept), "~E" otherwise (the memory keeps what it held).
+constexpr std::size_t kEdidBlockSize = 128;
+
+// Gamma: "#GAMMA 3 0" (three channels, table 0) takes kGammaValues values
+// of two bytes, high byte first, each acknowledged with '.' after its low
+// byte, then the sum byte of all the value bytes: "~S" when it matches and
+// every value was at most kGammaMaxValue (the table is kept), "~E"
+// otherwise (the table keeps what it held).
+constexpr std::size_t kGammaValues = 3072;
+constexpr std::uint16_t kGammaMaxValue = 1023;
+
+// FPGA: "#FPGA 1" starts the XSVF player (sim/content/fpga_player.h). It
+// asks for exactly the bytes each instruction needs: '*' for one byte (an
+// opcode, XSIR's length byte, a comment's character), "$$" hi lo for a
+// block of an instruction's fixed-size arguments (XSIR2's two length bytes
+// included), at most kMostBlockRequest bytes per request. XCOMPLETE ends the
+// transfer with "~S" and the card keeps the file as played; an opcode the
+// player does not know (XSDRINC among them) ends it with "~F". XRUNTEST
+// sets the time the card then waits in Run-Test/Idle after each XSIR,
+// XSIR2, XSDR, XSDRTDO, XSDRE and XSDRTDOE; XWAIT waits its own time. There
+// is no FPGA behind the player: TDO values are not compared, and XREPEAT,
+// XTDOMASK, XSETSDRMASKS, XSTATE, XENDIR and XENDDR are taken without effect.
+constexpr std::size_t kMostBlockRequest = 65535;
+// The longest file the card plays: an instruction that would take it
+// further ends the transfer with "~F".
+constexpr std::size_t kFpgaFileCapacity = 16 * 1024 * 1024;
+
+// Faults of the content transfers, by option: fpgaErrorEvery N sends an
+// error report "$E" before every Nth request of the FPGA player;
+// fpgaStallAt N makes the first block request from the Nth request on stop
+// for fpgaStallMs after its first '$'; fpgaFailAt N sends "~F" in place of
+// the Nth request; contentWriteFails makes the EDID and gamma memories
+// refuse every write (verdict "~E").
+
+// The sample update files are described in sim/samples/sample_files.h.
 
 }  // namespace sim::choices

@@ -49,6 +49,13 @@ struct CardOptions {
     std::uint64_t seed = 1;
     BootFault bootFault;  // what goes wrong in the boot program or its kernels (late uses lateByMs)
 
+    // Faults of the content transfers (see sim/card_choices.h); 0 or false: none.
+    std::uint64_t fpgaErrorEvery = 0;   // an error report "$E" before every Nth FPGA request
+    std::uint64_t fpgaStallAt = 0;      // the first block request from the Nth on stalls inside
+    std::uint64_t fpgaStallMs = 2000;   // for this long
+    std::uint64_t fpgaFailAt = 0;       // "~F" in place of the Nth FPGA request
+    bool contentWriteFails = false;     // the EDID and gamma memories refuse every write
+
     // How many received bytes Card::received() keeps (the first ones).
     std::size_t receivedLimit = 64u << 20;
 };

@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "sim/card_choices.h"
+#include "sim/samples/xsvf_sample.h"
+
 namespace cardsim {
 
 namespace {
@@ -47,10 +50,13 @@ const char* usageText() {
            "  --old-firmware      run an old firmware that knows only its menu keys\n"
            "  --menu-keys-only    the old firmware answers its menu keys only, not the\n"
            "                      probe (implies --old-firmware)\n"
-           "  --state DIR         keep the flash devices as DIR/device1.bin, device5.bin,\n"
-           "                      device7.bin and the microcontroller's flash as\n"
-           "                      DIR/micro.bin: loaded at start, written after every\n"
-           "                      completed download and at exit (DIR is created)\n"
+           "  --state DIR         keep the card's memories in DIR (created): the flash\n"
+           "                      devices as device1.bin, device5.bin, device7.bin, the\n"
+           "                      microcontroller's flash as micro.bin, the EDID as\n"
+           "                      edid.bin, the gamma table as gamma.bin, the last FPGA\n"
+           "                      file played as fpga.xsvf: loaded at start, written\n"
+           "                      after every completed operation and at exit; every text\n"
+           "                      command and its answer is added to remote.log\n"
            "  --silent            the card never sends anything\n"
            "  --noise RATE        before each byte the card sends, a random byte with\n"
            "                      probability RATE (0 to 1)\n"
@@ -71,13 +77,25 @@ const char* usageText() {
            "                      clock, rate, confirm, finish, main-kernel, status,\n"
            "                      prepare, write-kernel, frame, image-status\n"
            "  --seed N            seed of the faults (default 1): same seed, same faults\n"
+           "  --fpga-error-every N  the FPGA player sends an error report \"$E\" before\n"
+           "                      every Nth request\n"
+           "  --fpga-stall-at N   the first FPGA block request from the Nth request on\n"
+           "                      stops after its first '$' (for --fpga-stall-ms, default\n"
+           "                      2000 ms)\n"
+           "  --fpga-stall-ms MS  how long that stall lasts\n"
+           "  --fpga-fail-at N    the FPGA player ends with \"~F\" in place of its Nth request\n"
+           "  --content-write-fails  the EDID and gamma memories refuse every write: the\n"
+           "                      card's verdict is \"~E\"\n"
            "  --pace              deliver bytes at the host's bit rate (10 bit times each)\n"
            "                      instead of as fast as the terminal allows\n"
            "  --trace             print every byte both ways, time-stamped, on stderr\n"
            "  --make-samples DIR  write the sample update files into DIR (created), name\n"
            "                      them and exit: FDriver.bin, SFDriver.bin, Device1.bin,\n"
            "                      Device5.bin, Device7.bin, the boot kernels uGen7144.cde,\n"
-           "                      Genm7144.cde, Genw7144.cde and appMain.mot\n"
+           "                      Genm7144.cde, Genw7144.cde, appMain.mot, fpga.xsvf,\n"
+           "                      EDID.bin (256 bytes), edid128.bin, gamma.csv, remote.txt\n"
+           "  --xsvf-size N       the size of that fpga.xsvf in bytes (default 200000,\n"
+           "                      256 to 16777216)\n"
            "  --help              print this text and exit\n";
 }
 
@@ -165,6 +183,22 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             ok = count(card.vanishAfter);
         } else if (name == "--seed") {
             ok = count(card.seed);
+        } else if (name == "--fpga-error-every") {
+            ok = count(card.fpgaErrorEvery);
+        } else if (name == "--fpga-stall-at") {
+            ok = count(card.fpgaStallAt);
+        } else if (name == "--fpga-stall-ms") {
+            ok = count(card.fpgaStallMs);
+        } else if (name == "--fpga-fail-at") {
+            ok = count(card.fpgaFailAt);
+        } else if (name == "--content-write-fails") {
+            card.contentWriteFails = true;
+        } else if (name == "--xsvf-size") {
+            ok = count(options.xsvfSize);
+            if (ok && (options.xsvfSize < sim::kXsvfMinimumSize || options.xsvfSize > sim::choices::kFpgaFileCapacity)) {
+                error = "--xsvf-size: from 256 to 16777216 bytes: " + std::string(argv[i]);
+                ok = false;
+            }
         } else if (name == "--pace") {
             card.paced = true;
         } else if (name == "--trace") {

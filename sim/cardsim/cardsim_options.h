@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sim/card_options.h"
+#include "sim/samples/sample_files.h"
 
 namespace cardsim {
 
@@ -13,6 +14,7 @@ struct Options {
     std::string link;         // symbolic link to the pty slave, if any
     bool trace = false;
     std::string makeSamples;  // write the sample files here and exit
+    std::uint64_t xsvfSize = sim::kDefaultXsvfSize;  // the size of the sample fpga.xsvf
     bool help = false;
 };
 

@@ -21,11 +21,11 @@ int failure(const std::string& text) {
 }
 
 // Writes the sample update files into `dir`, created if need be, and names them.
-int makeSamples(const std::string& dir) {
+int makeSamples(const std::string& dir, std::size_t xsvfSize) {
     std::error_code code;
     std::filesystem::create_directories(dir, code);
     if (code) return failure(dir + ": " + code.message());
-    std::string error = sim::writeSampleFiles(dir);
+    std::string error = sim::writeSampleFiles(dir, xsvfSize);
     if (!error.empty()) return failure(error);
     for (const std::string& name : sim::sampleFileNames()) std::printf("%s/%s\n", dir.c_str(), name.c_str());
     return 0;
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         std::fputs(cardsim::usageText(), stdout);
         return 0;
     }
-    if (!options.makeSamples.empty()) return makeSamples(options.makeSamples);
+    if (!options.makeSamples.empty()) return makeSamples(options.makeSamples, options.xsvfSize);
     if (!options.card.stateDir.empty()) {
         std::error_code code;
         std::filesystem::create_directories(options.card.stateDir, code);

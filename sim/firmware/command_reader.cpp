@@ -32,6 +32,7 @@ std::optional<Request> CommandReader::idle(std::uint8_t byte) {
     body_.clear();
     overflowed_ = false;
     if (byte == kProbe) return Request{Request::Kind::kProbe, {}, false};
+    if (byte == kEnd) return Request{Request::Kind::kEmptyLine, {}, false};
     if (byte == '#') state_ = State::kText;
     if (byte == '=') state_ = State::kEscape;
     return std::nullopt;

@@ -1,7 +1,8 @@
 // Splits what the running firmware receives into its requests: a 0x00
 // probe byte, a text command ('#' up to a carriage return), a micro
 // command ("=M", a letter, a carriage return) and an ISP packet for the
-// video processor ("=G" up to a carriage return). Other bytes are ignored.
+// video processor ("=G" up to a carriage return), and a carriage return
+// alone (an empty line). Other bytes are ignored.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,7 @@
 namespace sim {
 
 struct Request {
-    enum class Kind { kProbe, kText, kMicro, kPacket };
+    enum class Kind { kProbe, kText, kMicro, kPacket, kEmptyLine };
     Kind kind;
     // Text: the command after '#'; micro: the letter; packet: the encoded
     // body between "=G" and the carriage return.

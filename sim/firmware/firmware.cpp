@@ -1,6 +1,7 @@
 #include "sim/firmware/firmware.h"
 
 #include "sim/card_choices.h"
+#include "sim/content/content_commands.h"
 #include "sim/vxp/isp_replies.h"
 #include "sim/firmware/text_commands.h"
 
@@ -12,6 +13,13 @@ constexpr std::string_view kMicroInvalid = "=M~";
 }  // namespace
 
 void Firmware::receive(std::uint8_t byte, Nanos at) {
+    if (transfer_ && !transfer_->leftBy(at)) {
+        transfer_->receive(byte, at);
+        if (transfer_->ended()) transfer_.reset();
+        return;
+    }
+    transfer_.reset();
+
     std::optional<Request> request = reader_.feed(byte);
     if (!request) return;
     switch (request->kind) {
@@ -19,12 +27,10 @@ void Firmware::receive(std::uint8_t byte, Nanos at) {
             out_.reply(at, choices::kProbeAnswer);
             break;
         case Request::Kind::kText:
-            if (auto answer = microMode_.answer(request->body)) {
-                if (!answer->empty()) out_.reply(at, *answer);
-                break;
-            }
-            out_.reply(at, request->overflowed ? std::string(choices::kUnknownTextCommandAnswer)
-                                               : answerTextCommand(request->body, options_));
+            textCommand(*request, at);
+            break;
+        case Request::Kind::kEmptyLine:
+            out_.reply(at, choices::kPrompt);
             break;
         case Request::Kind::kMicro:
             microCommand(request->body[0], at);
@@ -33,6 +39,28 @@ void Firmware::receive(std::uint8_t byte, Nanos at) {
             packet(*request, at);
             break;
     }
+}
+
+void Firmware::textCommand(const Request& request, Nanos at) {
+    if (auto answer = microMode_.answer(request.body)) {
+        std::string_view logged = *answer;
+        if (!logged.empty() && logged.back() == '\r') logged.remove_suffix(1);
+        memory_.content().logTextCommand(request.body, logged);
+        if (!answer->empty()) out_.reply(at, *answer);
+        return;
+    }
+    if (!request.overflowed) {
+        transfer_ = startContentSession(request.body, options_, memory_.content(), out_, at);
+    }
+    if (transfer_) {
+        memory_.content().logTextCommand(request.body, "(transfer)");
+        if (transfer_->ended()) transfer_.reset();
+        return;
+    }
+    std::string answer = request.overflowed ? std::string(choices::kUnknownTextCommandAnswer)
+                                            : answerTextCommand(request.body, options_);
+    memory_.content().logTextCommand(request.body, std::string_view(answer).substr(0, answer.size() - 1));
+    out_.reply(at, answer);
 }
 
 void Firmware::microCommand(char letter, Nanos at) {

@@ -1,12 +1,15 @@
 // The microcontroller's running firmware: answers the probe byte and its
 // text commands, carries out the micro commands that steer the video
-// processor, and passes ISP packets to the video processor.
+// processor, passes ISP packets to the video processor, and hands the line
+// to a content transfer after a content command until the transfer ends.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "sim/memory/card_memory.h"
 #include "sim/card_options.h"
+#include "sim/content/content_session.h"
 #include "sim/firmware/command_reader.h"
 #include "sim/firmware/micro_mode.h"
 #include "sim/line/reply_sink.h"
@@ -25,6 +28,7 @@ public:
     bool bootProgramCalled() const { return microMode_.entered(); }
 
 private:
+    void textCommand(const Request& request, Nanos at);
     void microCommand(char letter, Nanos at);
     void packet(const Request& request, Nanos at);
 
@@ -34,6 +38,7 @@ private:
     ReplySink& out_;
     CommandReader reader_;
     MicroModeEntry microMode_;
+    std::unique_ptr<ContentSession> transfer_;
 };
 
 }  // namespace sim

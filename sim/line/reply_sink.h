@@ -13,8 +13,10 @@ public:
     virtual void reply(Nanos at, std::string_view bytes) = 0;
 
     // The same with a processing time of the counterpart's own instead of
-    // the card's usual one.
-    virtual void replyAfter(Nanos at, Nanos processing, std::string_view bytes) = 0;
+    // the card's usual one (an echo or acknowledgement from the serial
+    // interrupt routine leaves within microseconds). Returns the time the
+    // reply's last byte reaches the host.
+    virtual Nanos replyAfter(Nanos at, Nanos processing, std::string_view bytes) = 0;
 
 protected:
     ~ReplySink() = default;

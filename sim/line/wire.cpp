@@ -84,8 +84,8 @@ void Wire::queueOut(std::uint8_t byte, Nanos readyAt, std::uint32_t baud) {
     outgoing_.push_back({outFree_, byte, baud, false});
 }
 
-void Wire::cardSends(std::string_view bytes, Nanos readyAt, std::uint32_t cardBaud) {
-    if (silent_ || vanished_) return;
+Nanos Wire::cardSends(std::string_view bytes, Nanos readyAt, std::uint32_t cardBaud) {
+    if (silent_ || vanished_) return std::max(outFree_, readyAt);
     for (char c : bytes) {
         if (outNoise_.roll(noise_)) queueOut(outNoise_.byte(), readyAt, cardBaud);
         if (outDrop_.roll(drop_)) continue;
@@ -93,6 +93,7 @@ void Wire::cardSends(std::string_view bytes, Nanos readyAt, std::uint32_t cardBa
         if (outCorrupt_.roll(corrupt_)) byte = corrupted(byte, outCorrupt_);
         queueOut(byte, readyAt, cardBaud);
     }
+    return std::max(outFree_, readyAt);
 }
 
 std::optional<Nanos> Wire::nextDelivery(Nanos until) const {

@@ -36,8 +36,9 @@ public:
     std::optional<Arrival> takeArrival(Nanos until, std::uint32_t cardBaud);
 
     // The card starts sending `bytes` at `readyAt` (or when the line is
-    // free), at `cardBaud`.
-    void cardSends(std::string_view bytes, Nanos readyAt, std::uint32_t cardBaud);
+    // free), at `cardBaud`. Returns when the line is free again: the arrival
+    // of the last byte queued.
+    Nanos cardSends(std::string_view bytes, Nanos readyAt, std::uint32_t cardBaud);
 
     std::optional<Nanos> nextDelivery(Nanos until) const;
     std::size_t deliver(std::uint8_t* out, std::size_t max, Nanos now);

@@ -1,11 +1,7 @@
 #include "sim/memory/card_memory.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-
 #include "sim/card_choices.h"
+#include "sim/memory/state_file.h"
 
 namespace sim {
 
@@ -22,37 +18,11 @@ int indexOf(int device) {
 std::string fileOf(const std::string& dir, int device) {
     return dir + "/device" + std::to_string(device) + ".bin";
 }
-
-std::vector<std::uint8_t> readFile(const std::string& path, std::size_t limit) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes;
-    if (!in) return bytes;
-    bytes.resize(limit);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(limit));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return bytes;
-}
-
-// Writes a sibling file first and renames it over the old one, so a file
-// is never left half written.
-void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::string temporary = path + ".new";
-    std::FILE* out = std::fopen(temporary.c_str(), "wb");
-    bool ok = out != nullptr;
-    if (ok) {
-        ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-        ok = std::fclose(out) == 0 && ok;
-    }
-    if (ok) ok = std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        std::fprintf(stderr, "card: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-        std::remove(temporary.c_str());
-    }
-}
 }  // namespace
 
 CardMemory::CardMemory(std::string stateDir)
     : stateDir_(std::move(stateDir)),
+      content_(stateDir_),
       devices_{FlashDevice(choices::kFlashCapacity), FlashDevice(choices::kFlashCapacity),
                FlashDevice(choices::kFlashCapacity)} {
     if (stateDir_.empty()) return;
@@ -73,6 +43,7 @@ const FlashDevice* CardMemory::flash(int device) const {
 }
 
 void CardMemory::save() const {
+    content_.save();
     if (stateDir_.empty()) return;
     for (std::size_t i = 0; i < kDeviceNumbers.size(); ++i) {
         writeFile(fileOf(stateDir_, kDeviceNumbers[i]), devices_[i].content());

@@ -7,6 +7,9 @@
 
 #include "sim/line/fault_dice.h"
 #include "sim/samples/firmware_image.h"
+#include "sim/samples/edid_sample.h"
+#include "sim/samples/text_samples.h"
+#include "sim/samples/xsvf_sample.h"
 
 namespace sim {
 
@@ -33,6 +36,21 @@ constexpr Sample kSamples[] = {
     {"Genm7144.cde", 2600, 0xC2, {}},
     {"Genw7144.cde", 1400, 0xC3, {}},
 };
+
+// The samples of the content commands, made by their own generators.
+constexpr std::string_view kContentSamples[] = {"fpga.xsvf", "EDID.bin", "edid128.bin", "gamma.csv",
+                                                "remote.txt"};
+
+std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+
+std::vector<std::uint8_t> contentSample(std::string_view name, std::size_t xsvfSize) {
+    if (name == "fpga.xsvf") return xsvfSample(xsvfSize);
+    if (name == "EDID.bin") return edidSample(2);
+    if (name == "edid128.bin") return edidSample(1);
+    if (name == "gamma.csv") return bytesOf(gammaSample());
+    if (name == "remote.txt") return bytesOf(remoteSample());
+    return {};
+}
 
 std::vector<std::uint8_t> contentOf(const Sample& sample) {
     std::vector<std::uint8_t> bytes(sample.size);
@@ -62,12 +80,13 @@ const std::vector<std::string>& sampleFileNames() {
         std::vector<std::string> list;
         for (const Sample& sample : kSamples) list.emplace_back(sample.name);
         list.emplace_back(kFirmwareName);
+        for (std::string_view name : kContentSamples) list.emplace_back(name);
         return list;
     }();
     return names;
 }
 
-std::vector<std::uint8_t> sampleFile(std::string_view name) {
+std::vector<std::uint8_t> sampleFile(std::string_view name, std::size_t xsvfSize) {
     for (const Sample& sample : kSamples) {
         if (sample.name == name) return contentOf(sample);
     }
@@ -75,13 +94,13 @@ std::vector<std::uint8_t> sampleFile(std::string_view name) {
         std::string text = sRecordFile(sampleFirmwareData());
         return {text.begin(), text.end()};
     }
-    return {};
+    return contentSample(name, xsvfSize);
 }
 
-std::string writeSampleFiles(const std::string& dir) {
+std::string writeSampleFiles(const std::string& dir, std::size_t xsvfSize) {
     for (const std::string& name : sampleFileNames()) {
         std::string path = dir + "/" + name;
-        if (!writeFile(path, sampleFile(name))) return path + ": " + std::strerror(errno);
+        if (!writeFile(path, sampleFile(name, xsvfSize))) return path + ": " + std::strerror(errno);
     }
     return {};
 }

@@ -4,18 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdlib.h>
 
 #include "tests/e2e/processes.h"
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void programAndVerify(const std::string& image, const std::string& stateFile) {
     char templ[] = "/tmp/updater-e2e-XXXXXX";
@@ -32,9 +25,9 @@ void programAndVerify(const std::string& image, const std::string& stateFile) {
     EXPECT_NE(verify.output.find("Job at 100% ----- Mismatch Total 0 "), std::string::npos);
 
     EXPECT_EQ(card.stop(), 0);
-    std::string written = readFile(dir + "/state/" + stateFile);
+    std::string written = readWholeFile(dir + "/state/" + stateFile);
     EXPECT_FALSE(written.empty());
-    EXPECT_TRUE(written == readFile(dir + "/" + image)) << "the card's device differs from " << image;
+    EXPECT_TRUE(written == readWholeFile(dir + "/" + image)) << "the card's device differs from " << image;
     std::filesystem::remove_all(dir);
 }
 

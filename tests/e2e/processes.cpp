@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <termios.h>
@@ -59,6 +61,11 @@ int Cardsim::stop() {
     waitpid(pid_, &status, 0);
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 ProcessResult runProgram(const std::string& program, const std::string& dir,

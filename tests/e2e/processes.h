@@ -35,6 +35,9 @@ struct ProcessResult {
 ProcessResult runUpdater(const std::string& dir, const std::vector<std::string>& args,
                          const std::string& input = "");
 
+// The whole content of the file at `path` (empty when it cannot be read).
+std::string readWholeFile(const std::string& path);
+
 // Runs a program with `args` in `dir` and returns what it printed.
 ProcessResult runProgram(const std::string& program, const std::string& dir,
                          const std::vector<std::string>& args, const std::string& input = "");

@@ -21,8 +21,8 @@ struct Answer {
 TEST(SimCard, AnswersToTextAndMicroCommands) {
     const Answer cases[] = {
         {"version", kPlus, "#DEVERSION\r", "#DEVERSION 2 V3.17b\r"},
-        {"unknown command", kPlus, "#WHAT\r", "#N\r"},
-        {"overlong command", kPlus, "#" + std::string(200, 'X') + "\r", "#N\r"},
+        {"unknown command", kPlus, "#WHAT\r", "#NACK\r"},
+        {"overlong command", kPlus, "#" + std::string(200, 'X') + "\r", "#NACK\r"},
         {"noise before a command", kPlus, "xy\x7f#DEVTYPE\r", "#DEVTYPE HDMITOSDI\r"},
         {"any model word", options([](auto& o) { o.model = "SL-SDITODVI"; }), "#DEVTYPE\r", "#DEVTYPE SL-SDITODVI\r"},
         {"unknown model word", options([](auto& o) { o.model = "NOSUCHCARD"; }), "#DEVTYPE\r", "#DEVTYPE NOSUCHCARD\r"},
@@ -34,6 +34,13 @@ TEST(SimCard, AnswersToTextAndMicroCommands) {
         {"every byte dropped", options([](auto& o) { o.drop = 1.0; }), "#DEVTYPE\r", "", ""},
         {"noise before every byte", options([](auto& o) { o.noise = 1.0; }), "=MQ\r", "?=?M?~"},
         {"packets refused, micro commands not", options([](auto& o) { o.nack = 1.0; }), "=MP\r", "=M*"},
+        {"an empty line", kPlus, "\r", "\r\n>"},
+        {"remote commands", kPlus, "#OSD ON\r#PATTERN 7\r#BRIGHTNESS 100\r#CONTRAST 0\r#SATURATION 50\r#SAVE\r",
+         "#ACK\r#ACK\r#ACK\r#ACK\r#ACK\r#ACK\r"},
+        {"remote commands with other arguments", kPlus, "#OSD on\r#PATTERN 8\r#BRIGHTNESS 101\r#CONTRAST -1\r#SAVE NOW\r",
+         "#NACK\r#NACK\r#NACK\r#NACK\r#NACK\r"},
+        {"content commands this card does not know", options([](auto&) {}), "#EDID 1\r#GAMMA 3 1\r#FPGA 2\r",
+         "#NACK\r#NACK\r#NACK\r"},
     };
     for (const Answer& c : cases) {
         Card card(c.options);

@@ -2,6 +2,7 @@
 // and on request, read back by the card) and the sample update files.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -67,6 +68,65 @@ TEST(SimFiles, SampleFilesHaveTheirShapesAndTheCardTakesThem) {
     loadDriver(card.host, driver);
     writeImage(card.host, 7, image);
     EXPECT_EQ(card.line.flashDevice(7), image);
+}
+
+}  // namespace
+
+namespace {
+
+std::string textOf(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+
+// The content memories: loaded at start, written when a transfer ends
+// with "~S" (edid.bin, gamma.bin big-endian), the text commands logged.
+TEST(SimFiles, ContentMemoriesAreLoadedAndWrittenWhenATransferSucceeds) {
+    WorkDir dir;
+    std::vector<std::uint8_t> gamma(2 * 3072);
+    for (std::size_t i = 0; i < gamma.size(); i += 2) gamma[i + 1] = static_cast<std::uint8_t>(i / 2);
+    gamma[0] = 0x03;
+    dir.write("gamma.bin", textOf(gamma));
+    dir.write("fpga.xsvf", std::string(1, '\0'));
+    dir.write("edid.bin", std::string(100, 'x'));  // neither 128 nor 256 bytes: not taken
+    const sim::CardOptions withState = options([&](auto& o) { o.stateDir = dir.path(); o.model = "DVITOSDI"; });
+
+    Card card(withState);
+    EXPECT_EQ(card.line.content().gamma()[0], 0x0300);
+    EXPECT_EQ(card.line.content().gamma()[5], 5);
+    EXPECT_EQ(card.line.content().fpgaFile(), std::vector<std::uint8_t>(1, 0));
+    EXPECT_TRUE(card.line.content().edid().empty());
+
+    std::vector<std::uint8_t> image = sim::sampleFile("edid128.bin");
+    EXPECT_EQ(card.host.exchange("#EDID 1\r"), "");
+    for (std::uint8_t byte : image) ASSERT_EQ(card.host.exchange(std::string(1, static_cast<char>(byte))), ".");
+    EXPECT_EQ(fileBytes(dir.path() + "/edid.bin").size(), 100u);
+    EXPECT_EQ(card.host.exchange(std::string(1, '\0')), "~S");
+    EXPECT_EQ(fileBytes(dir.path() + "/edid.bin"), image);
+    EXPECT_EQ(card.host.exchange("#SAVE\r"), "#ACK\r");
+    EXPECT_EQ(textOf(fileBytes(dir.path() + "/remote.log")), "#EDID 1\t(transfer)\n#SAVE\t#ACK\n");
+
+    Card again(withState);
+    EXPECT_EQ(again.line.content().edid(), image);
+}
+
+// The XSVF sample comes at the size asked for, ending with XCOMPLETE.
+TEST(SimFiles, TheXsvfSampleHasTheSizeAskedFor) {
+    for (std::size_t size : {256u, 3000u, 65537u, 700001u}) {
+        std::vector<std::uint8_t> xsvf = sim::sampleFile("fpga.xsvf", size);
+        EXPECT_EQ(xsvf.size(), size);
+        EXPECT_EQ(xsvf.back(), 0x00);
+    }
+}
+
+// Where edid-decode is installed, it finds the sample EDIDs conforming.
+TEST(SimFiles, SampleEdidsConformToEdidDecode) {
+    if (std::system("command -v edid-decode >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "edid-decode is not installed";
+    }
+    WorkDir dir;
+    for (const char* name : {"edid128.bin", "EDID.bin"}) {
+        dir.write(name, textOf(sim::sampleFile(name)));
+        std::string command = std::string("edid-decode --check ") + name + " 2>&1 | grep -q 'EDID conformity: PASS'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << name;
+    }
 }
 
 }  // namespace

@@ -88,3 +88,26 @@ t=fuzz_card_input
     seed $t driver_and_image
 { bytes '\x02\x01'; chunk 1 '\r1$'; chunk 0x21 '6'; chunk 0x61 '\x00\x55'; } | seed $t old_firmware_to_boot
 { bytes '\x0c\x07'; chunk 1 "#DEVERSION\r$status_request"; chunk 0x21 "$status_request"; chunk 0x21 '=MP\r'; } | seed $t faults_unpaced
+{ bytes '\x00\x01'; chunk 1 '#FPGA 1\r'; chunk 0x21 '\x16'; chunk 0x21 'a'; chunk 0x21 '\x00';
+  chunk 0x21 '\x08'; chunk 0x21 '\x00\x00\x00\x10'; chunk 0x21 '\x03'; chunk 0x21 'xy'; chunk 0x21 '\x00'; } |
+    seed $t fpga_player
+{ bytes '\x00\x01'; chunk 1 '#GAMMA 3 0\r'; chunk 0x21 '\x03\xff'; chunk 0x21 '\x00\x01\x02'; chunk 0x2f '\r#SAVE\r'; } |
+    seed $t gamma_left
+
+# Gamma files: the file's bytes.
+t=fuzz_gamma_table
+{ echo '% a table'; for _ in $(seq 1024); do echo '1,2,3'; done; } | seed $t accepted
+printf '%% comment\r\n12 ,34,56\r\nR,G,B\r\n1024,0,0\r\n' | seed $t refused
+printf '99999999999999999999,-1,+5\n\n' | seed $t out_of_range
+
+# FPGA transfers: [start tick code][chunks from the card]; pause code 0x9a
+# is 1664 ms, past the tool's pauses.
+t=fuzz_fpga_requests
+{ bytes '\x00'; chunk 0x9a '$$\x00\x10'; chunk 60 '*'; chunk 60 '$E*'; chunk 60 '~S'; } | seed $t served
+{ bytes '\x00'; chunk 0x9a '$'; chunk 0x90 '$\x00\x01'; chunk 60 '~F'; } | seed $t stalled
+
+# Remote scripts: [start tick code][script length][script][chunks from the card].
+t=fuzz_remote_script
+script='#OSD ON\n&5\n@shown\n$\n#SAVE\r\n'
+{ bytes '\x00'; bytes "\\x$(printf %02x "$(bytes "$script" | wc -c)")"; bytes "$script";
+  chunk 12 '\r\n>'; chunk 30 '#ACK\r'; chunk 0x90 '##NACK\r'; } | seed $t answered

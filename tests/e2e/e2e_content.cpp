@@ -1,0 +1,80 @@
+// The real tool against cardsim over a pseudo-terminal: the update a
+// technician runs (ALL: EDID, flash devices 5 and 1, FPGA), then GAMMA and
+// REMOTE; the card's state files are compared with the update files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <stdlib.h>
+
+#include "tests/e2e/processes.h"
+
+namespace {
+
+std::string samplesDir() {
+    char templ[] = "/tmp/updater-e2e-XXXXXX";
+    std::string dir = mkdtemp(templ);
+    EXPECT_EQ(runProgram(CARDSIM_BIN, dir, {"--make-samples", dir, "--xsvf-size", "20000"}).status, 0);
+    return dir;
+}
+
+// The gamma table as the card keeps it: every value of the data lines,
+// big-endian 16-bit.
+std::string gammaMemory(const std::string& table) {
+    std::string bytes;
+    std::istringstream lines(table);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.empty() || line[0] == '%') continue;
+        std::istringstream fields(line);
+        std::string field;
+        while (std::getline(fields, field, ',')) {
+            int value = std::stoi(field);
+            bytes += {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
+        }
+    }
+    return bytes;
+}
+
+}  // namespace
+
+TEST(EndToEnd, AllUpdatesEveryPartOfTheCard) {
+    std::string dir = samplesDir();
+    Cardsim card(dir, {"--model", "DVITOSDI", "--state", dir + "/state"});
+    ProcessResult all = runUpdater(dir, {card.link(), "ALL"});
+    EXPECT_EQ(all.status, 0) << all.output;
+    EXPECT_NE(all.output.find("EDID.bin : \tYES\n"), std::string::npos);
+    EXPECT_NE(all.output.find("\nSuccess\nTotal Time : "), std::string::npos);
+    EXPECT_EQ(card.stop(), 0);
+    const struct {
+        const char* state;
+        const char* file;
+    } kept[] = {{"edid.bin", "EDID.bin"}, {"device5.bin", "Device5.bin"}, {"device1.bin", "Device1.bin"},
+                {"fpga.xsvf", "fpga.xsvf"}};
+    for (const auto& k : kept) {
+        std::string memory = readWholeFile(dir + "/state/" + k.state);
+        EXPECT_FALSE(memory.empty()) << k.state;
+        EXPECT_TRUE(memory == readWholeFile(dir + "/" + k.file)) << k.state << " differs from " << k.file;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+TEST(EndToEnd, GammaAndRemote) {
+    std::string dir = samplesDir();
+    Cardsim card(dir, {"--state", dir + "/state"});
+    ProcessResult gamma = runUpdater(dir, {card.link(), "GAMMA", "gamma.csv"});
+    EXPECT_EQ(gamma.status, 0) << gamma.output;
+    EXPECT_NE(gamma.output.find("->Sending Gamma Data...Success\n"), std::string::npos);
+    ProcessResult remote = runUpdater(dir, {card.link(), "REMOTE", "remote.txt"});
+    EXPECT_EQ(remote.status, 0) << remote.output;
+    EXPECT_NE(remote.output.find("\n->ACK : 8 / 8  \n->NACK : 0 / 8  \nEnd of remote.txt"), std::string::npos)
+        << remote.output;
+    EXPECT_EQ(card.stop(), 0);
+
+    EXPECT_TRUE(readWholeFile(dir + "/state/gamma.bin") == gammaMemory(readWholeFile(dir + "/gamma.csv")));
+    std::string log = readWholeFile(dir + "/state/remote.log");
+    for (const char* line : {"#GAMMA 3 0\t(transfer)\n", "#OSD ON\t#ACK\n", "#PATTERN 3\t#ACK\n", "#SAVE\t#ACK\n"}) {
+        EXPECT_NE(log.find(line), std::string::npos) << line << " in " << log;
+    }
+    std::filesystem::remove_all(dir);
+}

@@ -1,0 +1,163 @@
+// FPGA against the simulated card: the card's XSVF player asks for the file
+// byte by byte and block by block; the card must end up holding the file,
+// the wire must carry it exactly once, and every way a transfer can end
+// must show on the console and in the exit status.
+#include "tests/scenario/card_run.h"
+#include "tests/support/firmware_script.h"
+#include "tests/support/scripted_peer.h"
+
+namespace {
+
+constexpr double kByteSeconds = 10.0 / 115200;
+
+std::string word(std::uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+            static_cast<char>(value)};
+}
+
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The time a run takes to identify the card and refuse a missing file.
+double openingSeconds() {
+    WorkDir dir;
+    sim::Card card{sim::CardOptions{}};
+    return runOnCard(card, {"COM1", "FPGA", "none.xsvf"}).seconds;
+}
+
+TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
+    // Under 5000 bytes every pass prints; over 700000 bytes the size is
+    // measured as 700000 and the progress stays at 100 while the rest goes.
+    for (std::size_t size : {3000u, 720000u}) {
+        SCOPED_TRACE(size);
+        WorkDir dir;
+        const std::string file = sample("fpga.xsvf", size);
+        dir.write("fpga.xsvf", file);
+        sim::Card card{sim::CardOptions{}};
+        CardRun run = runOnCard(card, {"COM1", "FPGA", "fpga.xsvf"});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_TRUE(run.sent == "#FPGA 1\r" + file) << run.sent.size();
+        EXPECT_TRUE(text(card.content().fpgaFile()) == file);
+        EXPECT_EQ(run.console.rfind("\n->Programming FPGA...\n\rJob at ", 0), 0u) << run.console.substr(0, 80);
+        EXPECT_TRUE(endsWith(run.console, "\rJob at 100.00 %\nSuccess" + kExit));
+        EXPECT_FALSE(contains(run.console, "Taille"));
+    }
+}
+
+// Every request kind of the player: single bytes for opcodes and a
+// comment's characters, blocks for fixed arguments, a 80000-byte argument
+// split into 65535 and 14465 bytes, and the card's own waits (XWAIT 100 ms,
+// XRUNTEST 2 s after XSDR). The transfer takes exactly the pauses, one
+// 50 ms quiet wait per request, the card's waits and the wire.
+TEST(FpgaOnCard, RequestsOfEveryKindAreServedAfterTheirQuietWait) {
+    const std::string file = std::string("\x16" "ab", 3) + std::string(1, '\0') +  // XCOMMENT: 4 requests
+                             std::string("\x15\x00\x10\x12\x34", 5) +               // XSIR2: 3
+                             "\x08" + word(320000) +                                 // XSDRSIZE: 2
+                             "\x09" + sample("Device5.bin").substr(0, 80000) +       // XSDRTDO: 3
+                             std::string("\x17\x00\x00", 3) + word(100000) +         // XWAIT: 2
+                             "\x04" + word(2000000) +                                // XRUNTEST: 2
+                             "\x08" + word(8) + "\x03\x5A" + std::string(1, '\0');   // XSDRSIZE, XSDR: 4; XCOMPLETE: 1
+    const int requests = 21;
+    const int requestBytes = 12 * 1 + 9 * 4;  // '*' and "$$" hi lo
+    WorkDir dir;
+    dir.write("kinds.xsvf", file);
+    sim::Card card{sim::CardOptions{}};
+    CardRun run = runOnCard(card, {"COM1", "FPGA", "kinds.xsvf"});
+    EXPECT_EQ(run.status, 0) << run.console;
+    EXPECT_TRUE(text(card.content().fpgaFile()) == file);
+
+    // The first request arrives within the pauses; "~S" ends the wire time.
+    double wire = static_cast<double>(file.size() + requestBytes - 1 + 2) * kByteSeconds;
+    double bound = 1.0 + 0.5 + requests * 0.050 + 0.1 + 2.0 + wire;
+    double transfer = run.seconds - openingSeconds();
+    EXPECT_GT(transfer, bound - 0.001);
+    EXPECT_LT(transfer, bound + 0.01);
+}
+
+TEST(FpgaOnCard, EveryEndOfATransfer) {
+    const std::string small = sample("fpga.xsvf", 3000);
+    const std::string report = "Taille du fichier : ";
+    const std::string stars = "\n/**********************************/\n";
+    const struct {
+        const char* what;
+        sim::CardOptions options;
+        std::string file;
+        std::string ending;  // the console's end before its last line; "report" adds the closing report
+        bool report;
+        int status;
+    } cases[] = {
+        {"an opcode the card does not play", {}, small.substr(0, 40) + "\x0B", "", false, 1},
+        {"the file ends inside a block", {}, small.substr(0, 2000), "", true, 1},
+        {"the card ends midway", cardOptions("SDITOHDMI", [](auto& o) { o.fpgaFailAt = 6; }), small, "", false, 1},
+        {"the card stalls inside a block request",
+         cardOptions("SDITOHDMI", [](auto& o) { o.fpgaStallAt = 3; }), small,
+         "\nThe card stopped inside a request.\n", true, 1},
+        {"the card goes away", cardOptions("SDITOHDMI", [](auto& o) { o.vanishAfter = 22 + 8 + 50; }), small,
+         "\nNo request from the card for 60 seconds.\n", true, 1},
+        {"error reports in between", cardOptions("SDITOHDMI", [](auto& o) { o.fpgaErrorEvery = 4; }), small,
+         "\rJob at 100.00 %\nSuccess", false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WorkDir dir;
+        dir.write("fpga.xsvf", c.file);
+        sim::Card card{c.options};
+        CardRun run = runOnCard(card, {"COM1", "FPGA", "fpga.xsvf"});
+        EXPECT_EQ(run.status, c.status);
+        std::size_t served = run.sent.size() - 8;
+        EXPECT_EQ(run.sent.substr(8), c.file.substr(0, served));
+        std::string closing = c.report ? report + std::to_string(served) + "\n" + stars : "";
+        EXPECT_TRUE(endsWith(run.console, c.ending + closing + kExit)) << run.console.substr(run.console.size() - 200);
+        EXPECT_EQ(contains(run.console, "\nerror : $E"), c.options.fpgaErrorEvery != 0);
+        EXPECT_EQ(card.content().fpgaFile().empty(), c.status != 0);
+    }
+}
+
+// Read calls that fail are tried again after a 1 ms pause each (never in a
+// busy loop); the transfer goes on.
+TEST(FpgaOnCard, FailingReadsAreRetriedAfterAPause) {
+    WorkDir dir;
+    const std::string file = sample("fpga.xsvf", 3000);
+    dir.write("fpga.xsvf", file);
+    sim::Card plain{sim::CardOptions{}};
+    double normal = runOnCard(plain, {"COM1", "FPGA", "fpga.xsvf"}).seconds;
+    sim::Card card{sim::CardOptions{}};
+    // The first 60 reads belong to the identification.
+    CardRun run = runOnCard(card, {"COM1", "FPGA", "fpga.xsvf"}, "",
+                            [] { simport::failReads(ERROR_GEN_FAILURE, 60, 200); });
+    EXPECT_EQ(run.status, 0) << run.console;
+    EXPECT_TRUE(text(card.content().fpgaFile()) == file);
+    EXPECT_NEAR(run.seconds - normal, 0.200, 0.001);
+}
+
+TEST(FpgaOnCard, AnUnreadableFileIsRefusedBeforeTheCardHearsOfIt) {
+    WorkDir dir;
+    std::filesystem::create_directory("folder.xsvf");
+    dir.write("empty.xsvf", "");
+    for (const char* name : {"folder.xsvf", "empty.xsvf"}) {
+        sim::Card card{sim::CardOptions{}};
+        CardRun run = runOnCard(card, {"COM1", "FPGA", name});
+        EXPECT_EQ(run.console, std::string("Unable to read file : ") + name +
+                                   "\nTaille du fichier : 0\n\n/**********************************/\n" + kExit);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.sent, "");
+    }
+}
+
+// What the card sends while the tool waits for quiet after a request is
+// thrown away: here an end mark that must not end the transfer.
+TEST(FpgaOnScriptedCard, BytesWithinTheQuietWaitAreDiscarded) {
+    WorkDir dir;
+    dir.write("one.xsvf", std::string(1, '\0'));
+    ScriptedPeer peer;
+    answerOpening(peer);
+    peer.onWrite("#FPGA 1\r", "*~F");
+    peer.onWrite(std::string(1, '\0'), "~S", ScriptedPeer::kMs);
+    simport::reset();
+    ToolRun run = runTool({"COM1", "FPGA", "one.xsvf"}, peer);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(endsWith(run.output, "\nSuccess" + kExit)) << run.output;
+}
+
+}  // namespace
