@@ -7,6 +7,7 @@
 #include "port/console.h"
 #include "port/exit_status.h"
 #include "port/port.h"
+#include "port/interrupt_note.h"
 
 namespace {
 
@@ -64,6 +65,7 @@ void ProgramEDID(const char* fileName) {
     printf("\n->Program EDID with  %d bytes...\n", static_cast<int>(maxadress));
 
     const char* command = maxadress == kBlock ? "#EDID 1\r" : "#EDID 2\r";
+    noteInterruptRisk("the EDID memory may be partly written");
     lnumbytes = 0;
     lrc = WriteFile(lport, command, 8, &lnumbytes, nullptr);
     if (!lrc || lnumbytes != 8) return failureEnd(file, kExitFailed);
@@ -75,6 +77,7 @@ void ProgramEDID(const char* fileName) {
         printf("Failed\n");
         exitStatus = kExitFailed;
     } else {
+        clearInterruptRisk();
         printf("Success\n");
     }
     printTime(time, 1);

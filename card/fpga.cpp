@@ -9,6 +9,7 @@
 #include "card/handlers.h"
 #include "port/exit_status.h"
 #include "port/port.h"
+#include "port/interrupt_note.h"
 
 namespace {
 
@@ -103,6 +104,7 @@ void ProgramFPGA(const char* fileName) {
     }
 
     _sleep(kBeforeCommandMs);
+    noteInterruptRisk("the FPGA may be partly configured");
     lnumbytes = 0;
     lrc = WriteFile(lport, "#FPGA 1\r", 8, &lnumbytes, nullptr);
     Step end = Step::kAborted;
@@ -114,6 +116,7 @@ void ProgramFPGA(const char* fileName) {
     std::fclose(fpga.file);
 
     if (end == Step::kSucceeded) {
+        clearInterruptRisk();
         printf("\nSuccess");
         return;
     }

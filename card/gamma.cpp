@@ -9,6 +9,7 @@
 #include "port/console.h"
 #include "port/exit_status.h"
 #include "port/port.h"
+#include "port/interrupt_note.h"
 
 namespace {
 
@@ -75,6 +76,7 @@ void ProgramGamma(const char* fileName) {
     printf("OK");
     printf("\n->Sending Gamma Data...");
 
+    noteInterruptRisk("the gamma table may be partly written");
     lnumbytes = 0;
     lrc = WriteFile(lport, "#GAMMA 3 0\r", 11, &lnumbytes, nullptr);
     if (!lrc || lnumbytes != 11) return failureEnd(file, kExitFailed);
@@ -87,6 +89,7 @@ void ProgramGamma(const char* fileName) {
         printf("Failed\n");
         exitStatus = kExitFailed;
     } else {
+        clearInterruptRisk();
         printf("Success\n");
     }
     printf("\n");

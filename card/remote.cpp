@@ -12,6 +12,7 @@
 #include "card/handlers.h"
 #include "port/exit_status.h"
 #include "port/port.h"
+#include "port/interrupt_note.h"
 
 namespace {
 
@@ -105,6 +106,7 @@ void Remote(const char* fileName) {
         return;
     }
     printf("\n->Remote Function...Now executing the function in the remote.txt file...\n");
+    noteInterruptRisk("only part of the script may have been sent");
 
     Counters counters;
     int wait = 0;
@@ -137,6 +139,7 @@ void Remote(const char* fileName) {
                 break;
         }
     }
+    clearInterruptRisk();
     printf("\n->ACK : %d / %d  ", counters.ack, counters.function);
     printf("\n->NACK : %d / %d  ", counters.nack, counters.function);
     printf("\nEnd of remote.txt");

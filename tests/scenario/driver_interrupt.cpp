@@ -21,6 +21,7 @@ struct Case {
     std::string lastPrinted;  // found in the last 60 characters printed before the interrupt
     std::string line;
     bool bootMode = false;
+    std::string model = "SDITOHDMI";
 };
 
 TEST(Interrupt, EndsTheRunWithWhatMayBePartlyWrittenAndHowToRecover) {
@@ -43,11 +44,20 @@ TEST(Interrupt, EndsTheRunWithWhatMayBePartlyWrittenAndHowToRecover) {
         {"micro image", {"COM1", "MICRO"}, 15 * kSecond, "", "",
          "Interrupted: the microcontroller's flash may be partly written and the card stays in boot "
          "mode: run MICRO again.", true},
+        {"fpga", {"COM1", "FPGA", "fpga.xsvf"}, 5 * kSecond, "", "\rJob at",
+         "Interrupted: the FPGA may be partly configured: run FPGA fpga.xsvf again."},
+        {"edid", {"COM1", "EDID", "EDID.bin"}, kSecond * 7 / 10, "", "bytes...\n",
+         "Interrupted: the EDID memory may be partly written: run EDID EDID.bin again.", false, "DVITOSDI"},
+        {"gamma", {"COM1", "GAMMA", "gamma.csv"}, 1 * kSecond, "", "Sending Gamma Data...",
+         "Interrupted: the gamma table may be partly written: run GAMMA gamma.csv again."},
+        {"remote", {"COM1", "REMOTE", "remote.txt"}, kSecond / 2, "", "",
+         "Interrupted: only part of the script may have been sent: run REMOTE remote.txt again."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         sim::CardOptions options;
         options.bootMode = c.bootMode;
+        options.model = c.model;
         sim::Card card{options};
         ToolRun run = runToolInterrupted(c.args, card, c.at, c.keys);
         EXPECT_EQ(run.status, 130);
