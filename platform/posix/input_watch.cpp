@@ -1,0 +1,52 @@
+#include "platform/posix/input_watch.h"
+
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/epoll.h>
+#endif
+
+#include "platform/posix/waiting.h"
+
+namespace posix {
+
+#ifdef __linux__
+
+int watchInput(int fd) {
+    int watch = ::epoll_create1(EPOLL_CLOEXEC);
+    if (watch < 0) return -1;
+    epoll_event input{};
+    input.events = EPOLLIN;
+    if (::epoll_ctl(watch, EPOLL_CTL_ADD, fd, &input) != 0) {
+        int error = errno;
+        ::close(watch);
+        errno = error;
+        return -1;
+    }
+    return watch;
+}
+
+void unwatchInput(int watch, int) { ::close(watch); }
+
+int waitForInput(int watch, std::uint64_t timeoutMs) {
+    // epoll reports input, hang-up and error with poll's values.
+    static_assert(EPOLLIN == POLLIN && EPOLLHUP == POLLHUP && EPOLLERR == POLLERR);
+    return waitResuming(timeoutMs, [watch](int ms) {
+        epoll_event event{};
+        int ready = ::epoll_wait(watch, &event, 1, ms);
+        return ready > 0 ? static_cast<int>(event.events) : ready;
+    });
+}
+
+#else
+
+int watchInput(int fd) { return fd; }
+
+void unwatchInput(int, int) {}
+
+int waitForInput(int watch, std::uint64_t timeoutMs) { return waitFor(watch, POLLIN, timeoutMs); }
+
+#endif
+
+}  // namespace posix
