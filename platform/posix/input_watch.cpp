@@ -27,7 +27,7 @@ int watchInput(int fd) {
     return watch;
 }
 
-void unwatchInput(int watch, int) { ::close(watch); }
+void unwatchInput(int watch) { ::close(watch); }
 
 int waitForInput(int watch, std::uint64_t timeoutMs) {
     // epoll reports input, hang-up and error with poll's values.
@@ -41,9 +41,9 @@ int waitForInput(int watch, std::uint64_t timeoutMs) {
 
 #else
 
-int watchInput(int fd) { return fd; }
+int watchInput(int fd) { return fd; }  // the port itself
 
-void unwatchInput(int, int) {}
+void unwatchInput(int) {}
 
 int waitForInput(int watch, std::uint64_t timeoutMs) { return waitFor(watch, POLLIN, timeoutMs); }
 

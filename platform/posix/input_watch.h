@@ -13,8 +13,8 @@ namespace posix {
 // (errno set).
 int watchInput(int fd);
 
-// Ends the watch that watchInput(`fd`) returned.
-void unwatchInput(int watch, int fd);
+// Ends a watch that watchInput returned (before its descriptor is closed).
+void unwatchInput(int watch);
 
 // Waits at least `timeoutMs` for input unless it comes first, resuming after
 // signals; standard output is flushed first. Returns poll's events (POLLIN,

@@ -44,7 +44,7 @@ OpenHandle* findPort(HANDLE handle) {
 bool closeHandle(HANDLE handle) {
     OpenHandle* open = findHandle(handle);
     if (open == nullptr) return false;
-    if (open->isPort) unwatchInput(open->inputWatch, open->fd);
+    if (open->isPort) unwatchInput(open->inputWatch);
     ::close(open->fd);
     handles().erase(handle);
     return true;
