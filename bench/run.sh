@@ -8,7 +8,8 @@
 #  3. CPU while identification retries against a silent card for 20 s,
 #     beside a bare loop of 1 ms sleeps for as long;
 #  4. a paced VERIFY against its bound (wire time and processing delay), and
-#     the CPU cardsim takes meanwhile.
+#     the CPU cardsim takes meanwhile;
+#  5. how late the paced card's replies leave against their due times.
 # Prints one line per figure; bench/README.md explains them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -105,6 +106,47 @@ bound = (request + reply) * 10 / 115200 + 0.0005
 blocks = 32768 // 32 - 1
 per = (big - small) / blocks
 print(f"paced verify: {per * 1000:.3f} ms a block against a bound of {bound * 1000:.3f} ms ({request}+{reply} bytes and 0.5 ms): {100 * bound / per:.1f}% of the bound; cardsim {100 * cpu / big:.1f}% of one core meanwhile")
+PY
+
+# 5. The paced card's own timing, from its --trace over the same VERIFY:
+# for every request (one chunk from the host: a probe byte or a frame ending
+# in a carriage return) and the reply after it, how much later than due the
+# reply's first and last bytes left (the first is due 0.5 ms plus one byte
+# time after the request's last byte has crossed the wire).
+"$root/build/cardsim" --link "$work/card" --pace --trace >/dev/null 2>paced.trace &
+card_pid=$!
+for _ in $(seq 100); do [ -e "$work/card" ] && break; sleep 0.05; done
+timed_run paced-big "$work/card" VERIFY Device5.bin >/dev/null
+stop_card
+python3 - paced.trace <<'PY'
+import sys
+byte_time = 10 / 115200
+runs = []  # [direction, [(time, byte count), ...]]
+for line in open(sys.argv[1]):
+    fields = line.split("|")[0].split()
+    if len(fields) < 3 or fields[1] not in ("host>card", "card>host"):
+        continue
+    chunk = (float(fields[0]), len(fields) - 2, fields[-1])
+    if runs and runs[-1][0] == fields[1]:
+        runs[-1][1].append(chunk)
+    else:
+        runs.append([fields[1], [chunk]])
+first, last = [], []
+for (host, asked), (card, reply) in zip(runs, runs[1:]):
+    if host != "host>card" or len(asked) != 1 or asked[0][2] not in ("00", "0D"):
+        continue
+    ready = asked[0][0] + asked[0][1] * byte_time + 0.0005
+    sent = 0
+    for at, count, _ in reply:
+        sent += count
+        late = at - (ready + sent * byte_time)
+        if sent == count:
+            first.append(late)
+    last.append(late)
+def spread(values):
+    values = sorted(v * 1e6 for v in values)
+    return f"median {values[len(values) // 2]:.0f} us, 99th percentile {values[len(values) * 99 // 100]:.0f} us"
+print(f"paced card: {len(last)} replies; first byte late by {spread(first)}; last byte late by {spread(last)}")
 PY
 
 rm -rf "$work"
