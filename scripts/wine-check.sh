@@ -42,7 +42,9 @@ export WINEPREFIX=$work/prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 # prints goes to its log and not into the console text of a run.
 mkdir "$WINEPREFIX"
 "$wineserver" -p >"$work/wineserver.log" 2>&1
-trap '"$wineserver" -k 2>/dev/null || true' EXIT
+# Ends the server and every Wine process of the prefix, while it is there.
+stop_wine() { "$wineserver" -k 2>/dev/null || true; "$wineserver" -w 2>/dev/null || true; }
+trap stop_wine EXIT
 "$wine" wineboot -i >/dev/null 2>&1
 "$root/build/cardsim" --make-samples "$work"
 echo "wine-check: prefix ready after $(($(date +%s) - began)) s"
@@ -121,6 +123,8 @@ while IFS='|' read -r name setup options args keys expect interrupt; do
     echo "wine-check: $name: native $(cat "$n/seconds") s, Wine $(cat "$w/seconds") s"
 done < <(cases)
 
+stop_wine
+trap - EXIT
 echo "wine-check: $failures difference(s), $(($(date +%s) - began)) s in all"
 [ "$failures" -eq 0 ] && rm -rf "$work"
 [ "$failures" -eq 0 ]
