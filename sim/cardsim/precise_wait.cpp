@@ -10,7 +10,6 @@ namespace cardsim {
 
 namespace {
 constexpr sim::Nanos kSecond = 1000000000;
-constexpr sim::Nanos kMillisecond = 1000000;
 
 // One wait of at most `ns` (none: no limit).
 int waitAtMost(pollfd* fds, nfds_t count, std::optional<sim::Nanos> ns) {
@@ -19,7 +18,9 @@ int waitAtMost(pollfd* fds, nfds_t count, std::optional<sim::Nanos> ns) {
     if (ns) limit = {static_cast<time_t>(*ns / kSecond), static_cast<long>(*ns % kSecond)};
     return ::ppoll(fds, count, ns ? &limit : nullptr, nullptr);
 #else
-    // No ppoll: whole milliseconds, rounded up, and the spin does the rest.
+    // Without ppoll a wait lasts whole milliseconds, rounded up: the pacing
+    // is exact on Linux only.
+    constexpr sim::Nanos kMillisecond = 1000000;
     return ::poll(fds, count, ns ? static_cast<int>((*ns + kMillisecond - 1) / kMillisecond) : -1);
 #endif
 }
