@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     if (options.card.paced) cardsim::sharpenTiming();
     sim::Card line(options.card);
     cardsim::ByteTrace trace(options.trace, cardsim::monotonicNow());
-    cardsim::serve(line, terminal, trace, options.card.paced, stop.fd());
+    cardsim::serve(line, terminal, trace, stop.fd());
 
     line.saveState();
     if (!options.link.empty()) removeLink(options.link, terminal.slavePath());

@@ -17,21 +17,17 @@ constexpr sim::Nanos kMillisecond = 1000 * kMicrosecond;
 constexpr sim::Nanos kLookAhead = 3600ull * 1000 * kMillisecond;
 // After the master reports an error, how long it is left alone.
 constexpr sim::Nanos kErrorPause = 100 * kMillisecond;
-// Paced, how long before the last byte the card has to send is due the loop
-// stops sleeping and keeps looking, so that the byte leaves on time even
-// when the system wakes the loop late. The bytes before it leave on a timed
-// wait: a little late for one of them is harmless, since the ones after it
-// keep their own times.
+// How long before the last byte the card has to send is due the loop stops
+// sleeping and keeps looking, so that the byte leaves on time even when the
+// system wakes the loop late. The bytes before it leave on a timed wait: a
+// little late for one of them is harmless, since the ones after it keep
+// their own times.
 constexpr sim::Nanos kSpin = 50 * kMicrosecond;
-// Paced, how long after that last byte the loop keeps looking for the
-// host's next bytes instead of sleeping: a host that answers at once is
-// seen, and its bytes timed, when they come and not a wake-up later.
-constexpr sim::Nanos kListen = 150 * kMicrosecond;
 
 class Server {
 public:
-    Server(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace, bool paced)
-        : line_(line), terminal_(terminal), trace_(trace), paced_(paced) {}
+    Server(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace)
+        : line_(line), terminal_(terminal), trace_(trace) {}
 
     void run(int stopFd);
 
@@ -43,13 +39,11 @@ private:
     sim::Card& line_;
     const PseudoTerminal& terminal_;
     const ByteTrace& trace_;
-    bool paced_;
     std::uint32_t baud_ = 0;
     std::uint8_t out_[kChunk];
     std::size_t outStart_ = 0;
     std::size_t outEnd_ = 0;
     sim::Nanos quietUntil_ = 0;  // the master is not polled before this
-    sim::Nanos listenUntil_ = 0;  // paced: the master is watched without sleeping until this
 };
 
 void Server::followHostBaud(sim::Nanos now) {
@@ -65,7 +59,6 @@ void Server::sendDue(sim::Nanos now) {
         outStart_ = 0;
         outEnd_ = line_.hostRead(out_, kChunk, now);
         trace_.cardToHost(out_, outEnd_, now);
-        if (paced_ && outEnd_ > 0 && line_.bytesOnTheirWay() == 0) listenUntil_ = now + kListen;
     }
     while (outStart_ < outEnd_) {
         ssize_t written = ::write(terminal_.master(), out_ + outStart_, outEnd_ - outStart_);
@@ -110,10 +103,6 @@ void Server::run(int stopFd) {
         } else if (!waitingToWrite) {
             deadline = line_.nextArrival(now + kLookAhead);
             if (line_.bytesOnTheirWay() == 1) spin = kSpin;
-            if (!deadline && now < listenUntil_) {
-                deadline = listenUntil_;
-                spin = kListen;
-            }
         }
 
         pollfd fds[2] = {{stopFd, POLLIN, 0}, {terminal_.master(), 0, 0}};
@@ -131,9 +120,9 @@ void Server::run(int stopFd) {
 }
 }  // namespace
 
-void serve(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace, bool paced,
+void serve(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace,
            int stopFd) {
-    Server server(line, terminal, trace, paced);
+    Server server(line, terminal, trace);
     server.run(stopFd);
 }
 
