@@ -114,7 +114,8 @@ PY
 # for every request (one chunk from the host: a probe byte or a frame ending
 # in a carriage return) and the reply after it, how much later than due the
 # reply's first and last bytes left (the first is due 0.5 ms plus one byte
-# time after the request's last byte has crossed the wire).
+# time after the request's last byte has crossed the wire), and how long
+# the host (the tool, the pty and the wake-ups between) took to answer.
 "$root/build/cardsim" --link "$work/card" --pace --trace >/dev/null 2>paced.trace &
 card_pid=$!
 for _ in $(seq 100); do [ -e "$work/card" ] && break; sleep 0.05; done
@@ -133,10 +134,12 @@ for line in open(sys.argv[1]):
         runs[-1][1].append(chunk)
     else:
         runs.append([fields[1], [chunk]])
-first, last = [], []
-for (host, asked), (card, reply) in zip(runs, runs[1:]):
+first, last, answer = [], [], []
+for (host, asked), (card, reply), following in zip(runs, runs[1:], runs[2:] + [None]):
     if host != "host>card" or len(asked) != 1 or asked[0][2] not in ("00", "0D"):
         continue
+    if following is not None:
+        answer.append(following[1][0][0] - reply[-1][0])
     ready = asked[0][0] + asked[0][1] * byte_time + 0.0005
     sent = 0
     for at, count, _ in reply:
@@ -148,7 +151,8 @@ for (host, asked), (card, reply) in zip(runs, runs[1:]):
 def spread(values):
     values = sorted(v * 1e6 for v in values)
     return f"median {values[len(values) // 2]:.0f} us, 99th percentile {values[len(values) * 99 // 100]:.0f} us"
-print(f"paced card: {len(last)} replies; first byte late by {spread(first)}; last byte late by {spread(last)}")
+print(f"paced card: {len(last)} replies; first byte late by {spread(first)}; last byte late by {spread(last)}; "
+      f"the host's next bytes came {spread(answer)} after a reply's last byte")
 PY
 
 rm -rf "$work"
