@@ -5,11 +5,15 @@
 #     request-and-reply ping-pong of the same sizes over a pty;
 #  2. CPU while waiting: CPU seconds over wall seconds of a VIPER Device5.bin
 #     run (its 5 s and 20 s pauses included);
-#  3. CPU while identification retries against a silent card for 20 s.
+#  3. CPU while identification retries against a silent card for 20 s,
+#     beside a bare loop of 1 ms sleeps running at the same time;
+#  4. a paced VERIFY against its bound (wire time and processing delay), and
+#     the CPU cardsim takes meanwhile;
+#  5. how late the paced card's replies leave against their due times.
 # Prints one line per figure; bench/README.md explains them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-TARGETS="updater cardsim pty_pingpong" scripts/setup.sh
+TARGETS="updater cardsim pty_pingpong ms_sleeper" scripts/setup.sh
 root=$PWD
 scripts/install-packages.sh time python3
 
@@ -60,11 +64,95 @@ read -r user sys wall < <(tail -n 1 viper.time)
 python3 -c "print(f'viper: {($user + $sys):.2f} CPU s over {$wall:.1f} wall s = {100 * ($user + $sys) / $wall:.2f}% of one core')"
 cmp -s Device5.bin state/device5.bin || { echo "viper: the card's device 5 differs from the image" >&2; exit 1; }
 
-# 3. CPU while identification retries against a silent card.
+# 3. CPU while identification retries against a silent card, and a bare
+# 1 ms sleeper at the same time, so that both see the same machine.
 start_card --silent
+/usr/bin/time -f "%U %S %e" -o sleeper.time "$root/build/bench/ms_sleeper" 20 &
+sleeper_pid=$!
 /usr/bin/time -f "%U %S %e" -o silent.time timeout -s INT 20 "$root/build/updater" "$work/card" STATUS >/dev/null || true
+wait "$sleeper_pid"
 stop_card
 read -r user sys wall < <(tail -n 1 silent.time)
-python3 -c "print(f'silent card: {($user + $sys):.2f} CPU s over {$wall:.1f} wall s = {100 * ($user + $sys) / $wall:.2f}% of one core')"
+read -r suser ssys swall < <(tail -n 1 sleeper.time)
+python3 -c "print(f'silent card: {($user + $sys):.2f} CPU s over {$wall:.1f} wall s = {100 * ($user + $sys) / $wall:.2f}% of one core; a bare 1 ms sleeper: {100 * ($suser + $ssys) / $swall:.2f}%')"
+
+# 4. A paced VERIFY of 32 KiB against a card whose device 5 is erased, less
+# a one-block VERIFY: 1023 read requests. Each costs its bound: the request
+# and the reply on the wire (10 bit times a byte at 115200) and the card's
+# processing delay (0.5 ms). cardsim's CPU is read from /proc meanwhile.
+mkdir paced-big paced-small
+head -c 32768 /dev/zero | tr '\0' '\377' >paced-big/Device5.bin
+head -c 32 /dev/zero | tr '\0' '\377' >paced-small/Device5.bin
+start_card --pace
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$card_pid/stat"; }
+small_s=$(timed_run paced-small "$work/card" VERIFY Device5.bin)
+ticks_before=$(cpu_ticks)
+big_s=$(timed_run paced-big "$work/card" VERIFY Device5.bin)
+ticks_after=$(cpu_ticks)
+stop_card
+python3 - "$small_s" "$big_s" "$ticks_before" "$ticks_after" "$(getconf CLK_TCK)" <<'PY'
+import sys
+small, big = float(sys.argv[1]), float(sys.argv[2])
+cpu = (int(sys.argv[4]) - int(sys.argv[3])) / int(sys.argv[5])
+
+def wire_bytes(words):  # "=G", the words low byte first, offset 42 and escaped, "\r"
+    body = [(b + 42) % 256 for w in words for b in (w & 0xFF, w >> 8)]
+    return 3 + len(body) + sum(1 for e in body if e in (0x00, 0x09, 0x0A, 0x0D, 0x3D))
+
+def packet(words):
+    return words + [-sum(words) % 65536]
+
+request = wire_bytes(packet([0x0639, 0]))
+reply = wire_bytes(packet([0xF73A] + [0xFFFF] * 16))
+bound = (request + reply) * 10 / 115200 + 0.0005
+blocks = 32768 // 32 - 1
+per = (big - small) / blocks
+print(f"paced verify: {per * 1000:.3f} ms a block against a bound of {bound * 1000:.3f} ms ({request}+{reply} bytes and 0.5 ms): {100 * bound / per:.1f}% of the bound; cardsim {100 * cpu / big:.1f}% of one core meanwhile")
+PY
+
+# 5. The paced card's own timing, from its --trace over the same VERIFY:
+# for every request (one chunk from the host: a probe byte or a frame ending
+# in a carriage return) and the reply after it, how much later than due the
+# reply's first and last bytes left (the first is due 0.5 ms plus one byte
+# time after the request's last byte has crossed the wire), and how long
+# the host (the tool, the pty and the wake-ups between) took to answer.
+"$root/build/cardsim" --link "$work/card" --pace --trace >/dev/null 2>paced.trace &
+card_pid=$!
+for _ in $(seq 100); do [ -e "$work/card" ] && break; sleep 0.05; done
+timed_run paced-big "$work/card" VERIFY Device5.bin >/dev/null
+stop_card
+python3 - paced.trace <<'PY'
+import sys
+byte_time = 10 / 115200
+runs = []  # [direction, [(time, byte count), ...]]
+for line in open(sys.argv[1]):
+    fields = line.split("|")[0].split()
+    if len(fields) < 3 or fields[1] not in ("host>card", "card>host"):
+        continue
+    chunk = (float(fields[0]), len(fields) - 2, fields[-1])
+    if runs and runs[-1][0] == fields[1]:
+        runs[-1][1].append(chunk)
+    else:
+        runs.append([fields[1], [chunk]])
+first, last, answer = [], [], []
+for (host, asked), (card, reply), following in zip(runs, runs[1:], runs[2:] + [None]):
+    if host != "host>card" or len(asked) != 1 or asked[0][2] not in ("00", "0D"):
+        continue
+    if following is not None:
+        answer.append(following[1][0][0] - reply[-1][0])
+    ready = asked[0][0] + asked[0][1] * byte_time + 0.0005
+    sent = 0
+    for at, count, _ in reply:
+        sent += count
+        late = at - (ready + sent * byte_time)
+        if sent == count:
+            first.append(late)
+    last.append(late)
+def spread(values):
+    values = sorted(v * 1e6 for v in values)
+    return f"median {values[len(values) // 2]:.0f} us, 99th percentile {values[len(values) * 99 // 100]:.0f} us"
+print(f"paced card: {len(last)} replies; first byte late by {spread(first)}; last byte late by {spread(last)}; "
+      f"the host's next bytes came {spread(answer)} after a reply's last byte")
+PY
 
 rm -rf "$work"

@@ -41,16 +41,20 @@ void recoverPort() {
 }
 
 // Takes the variant digit and the version word from a version reply: the
-// digit at position 11, the word from position 13 to the first white space,
-// at most 9 characters. A reply too short to reach position 13 leaves both
-// unread; an empty word leaves the word unread.
+// digit at position 11; the word from position 13 on, white space before it
+// skipped, up to the next white space, at most 9 characters. What the reply
+// is too short to hold stays unread, and so does an empty word.
 void takeVersionFacts(const char* answer) {
     cardVersion = 69;
     RDVersion[0] = 'E';
-    if (std::strncmp(answer, "#DEVERSION", 10) != 0 || std::strlen(answer) <= 13) return;
-
+    if (std::strncmp(answer, "#DEVERSION", 10) != 0) return;
+    std::size_t length = std::strlen(answer);
+    if (length <= 11) return;
     cardVersion = answer[11] - 48;
+    if (length <= 13) return;
+
     const char* word = answer + 13;
+    while (std::isspace(static_cast<unsigned char>(*word))) ++word;
     std::size_t n = 0;
     while (n < sizeof RDVersion - 1 && word[n] != '\0' &&
            !std::isspace(static_cast<unsigned char>(word[n]))) {

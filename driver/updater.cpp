@@ -219,10 +219,10 @@ int runUpdater(int argc, char* argv[]) {
     if (std::strlen(argv[1]) >= kWordArea) {
         printf("Port name too long (99 characters at most)\n");
         exitStatus = kExitRefused;
+    } else if (!takePortName(argv[1], argvU)) {
+        exitStatus = kExitRefused;
     } else if (argc > 2 && std::strlen(argv[2]) >= kWordArea) {
         printf("Command word too long (99 characters at most)\n");
-        exitStatus = kExitRefused;
-    } else if (!takePortName(argv[1], argvU)) {
         exitStatus = kExitRefused;
     } else if (!openPort()) {
         exitStatus = kExitFailed;

@@ -20,7 +20,6 @@ constexpr int kTimeoutsBeforeGivingUp = 4;
 constexpr std::uint16_t kNackCode = 2;
 constexpr std::uint16_t kGspiTimeoutMark = 0x1234;
 constexpr std::uint16_t kCodeMask = 0x0FFF;
-constexpr int kShortestReply = 6;  // decoded bytes of a packet of three words
 
 enum ReaderState { kHunting, kAfterEscape, kInPacket };
 
@@ -36,9 +35,11 @@ bool writePacket(const std::uint16_t* msg, unsigned char* tempMsg, unsigned char
 }
 
 // Decodes the body of a raw packet and assembles the reply words; words that
-// the reply does not carry read as 0. False when the reply is too short to be
-// a packet at all (header, argument and checksum): its zero padding would
-// otherwise pass as a valid reply of code 0.
+// the reply does not carry read as 0. False when the reply is shorter than
+// its header announces (at least header, argument and checksum): the words
+// it lacks would be made up, and a reply under six bytes would pass, zero
+// padded, for a valid reply of code 0. Bytes beyond the announced length
+// are reported and left out.
 bool takeReply(const unsigned char* tempMsg, int received, unsigned char* decoded,
                std::uint16_t* response) {
     int decodedLength = yDecode(decoded, tempMsg + 2, received - 3);
@@ -46,17 +47,17 @@ bool takeReply(const unsigned char* tempMsg, int received, unsigned char* decode
         std::memset(decoded + decodedLength, 0, static_cast<std::size_t>(2 * kIspMaxWords - decodedLength));
     }
     int words = ispPacketWords(static_cast<std::uint16_t>(decoded[1] << 8));
-    if (decodedLength != 2 * words || decodedLength < kShortestReply) {
+    if (decodedLength != 2 * words) {
         printf("\n%d - %d , Incompatible reception with command.\n", decodedLength, 2 * words);
     }
     for (int k = 0; k < words; ++k) {
         response[k] = static_cast<std::uint16_t>(decoded[2 * k] + 256 * decoded[2 * k + 1]);
     }
-    return decodedLength >= kShortestReply;
+    return decodedLength >= 2 * words;
 }
 
 // A refusal: code 2, a reply that repeats the command's own header, or one
-// too short to be a packet.
+// shorter than its header announces.
 void reportRefusal(const std::uint16_t* msg, const std::uint16_t* response, int valRetry) {
     if (response[2] == kGspiTimeoutMark) printf("GSPI Timeout\n");
     if (valRetry > kTimeoutsBeforeGivingUp) {

@@ -85,6 +85,8 @@ std::size_t Card::hostRead(std::uint8_t* out, std::size_t max, Nanos now) {
     return impl_->wire.deliver(out, max, time);
 }
 
+std::size_t Card::bytesOnTheirWay() const { return impl_->wire.pendingDeliveries(); }
+
 const std::vector<std::uint8_t>& Card::flashDevice(int device) const {
     static const std::vector<std::uint8_t> kNone;
     const FlashDevice* flash = impl_->memory.flash(device);

@@ -28,6 +28,10 @@ public:
     std::optional<Nanos> nextArrival(Nanos until) override;
     std::size_t hostRead(std::uint8_t* out, std::size_t max, Nanos now) override;
 
+    // How many bytes the card has sent that have not reached the host yet,
+    // as far as the card has taken in what the host sent (nextArrival).
+    std::size_t bytesOnTheirWay() const;
+
     // Flash device 1, 5 or 7 from address 0 up to the highest byte ever
     // written (unwritten bytes 0xFF).
     const std::vector<std::uint8_t>& flashDevice(int device) const;

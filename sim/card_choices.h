@@ -216,6 +216,30 @@ constexpr std::uint32_t kDriverStart = 0x800;
 constexpr std::uint32_t kDriverMemorySize = 0x10000;
 constexpr std::uint16_t kCallDriverWords[4] = {0x0080, 0x0000, 0x3300, 0x0000};
 
+// Which devices a started driver serves (bit n: device n) is told by the
+// title its code opens with at kDriverStart: the parallel flash driver
+// (FDriver.bin) serves devices 5 and 7, the serial flash driver
+// (SFDriver.bin) device 1; the sample drivers carry these titles. A driver
+// with neither title (a real driver file) serves devices 1, 5 and 7, so
+// that it still works with the model. With a driver running, a Set ISP
+// mode naming a device it does not serve is refused (kNackBadArguments).
+struct DriverTitle {
+    std::string_view title;
+    std::uint8_t devices;
+};
+constexpr std::string_view kParallelFlashDriverTitle = "PARALLEL FLASH ISP DRIVER";
+constexpr std::string_view kSerialFlashDriverTitle = "SERIAL FLASH ISP DRIVER";
+constexpr DriverTitle kDriverTitles[] = {
+    {kParallelFlashDriverTitle, (1u << 5) | (1u << 7)},
+    {kSerialFlashDriverTitle, 1u << 1},
+};
+constexpr std::uint8_t kUntitledDriverDevices = (1u << 1) | (1u << 5) | (1u << 7);
+
+// A packet body holding a byte the coding never sends (a raw NUL, tab or
+// line feed, or an escape followed by anything but its five forms) is lost
+// on its way to the video processor, as a receiver that takes such a byte
+// for a line event would lose it: no reply, the host's wait times out.
+
 // Flash devices 1, 5 and 7 hold up to kFlashCapacity bytes each; a Set ISP
 // mode naming another device, or reaching past the capacity, is refused.
 // Programming only clears bits (new = old AND data); bytes at or past the

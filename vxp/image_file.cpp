@@ -12,13 +12,20 @@ constexpr unsigned char kErasedFlash = 0xFF;
 
 bool needsHeader(int device) { return device == 5 || device == 7; }
 
-// Prints why a file of `size` bytes cannot go to `device`, and says whether it is refused.
-bool sizeRefused(const char* name, unsigned long size, int device) {
+// Prints why a file of `size` bytes cannot be used for `device` (0: a
+// driver), and says whether it is refused. An empty image would leave a
+// device erased and report success; a device image written to 5 or 7 holds
+// at least its header.
+bool sizeRefused(const char* name, unsigned long size, int device, bool written) {
     if (size > kImageMaxSize) {
         printf("File %s is too large (2097152 bytes at most).\n", name);
         return true;
     }
-    if (needsHeader(device) && size < kImageHeaderSize) {
+    if (device != 0 && size == 0) {
+        printf("File %s is empty.\n", name);
+        return true;
+    }
+    if (written && needsHeader(device) && size < kImageHeaderSize) {
         printf("File %s is too small for device %d : %lu bytes (256 at least).\n", name, device, size);
         return true;
     }
@@ -54,12 +61,12 @@ UpdateFileCheck checkUpdateFile(const char* name, int device) {
     std::FILE* file = std::fopen(name, "rb");
     if (file == nullptr) return UpdateFileCheck::kNotOpened;
     std::size_t size = sizeUpToLimit(file);
-    bool refused = readRefused(name, file) || sizeRefused(name, size, device);
+    bool refused = readRefused(name, file) || sizeRefused(name, size, device, true);
     std::fclose(file);
     return refused ? UpdateFileCheck::kRefused : UpdateFileCheck::kAcceptable;
 }
 
-ExitStatus openImage(const char* filename, int device, ImageArea& image) {
+ExitStatus openImage(const char* filename, int device, ImageArea& image, bool written) {
     image.bytes = static_cast<unsigned char*>(std::malloc(kAreaSize));
     if (image.bytes == nullptr) {
         printf("Unable to allocate memory.\n");
@@ -74,7 +81,7 @@ ExitStatus openImage(const char* filename, int device, ImageArea& image) {
 
     // One byte more than an image may have tells a file that would be cut.
     std::size_t count = std::fread(image.bytes, 1, kImageMaxSize + 1, image.file);
-    if (readRefused(filename, image.file) || sizeRefused(filename, count, device)) {
+    if (readRefused(filename, image.file) || sizeRefused(filename, count, device, written)) {
         closeImage(image);
         return kExitRefused;
     }

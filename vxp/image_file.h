@@ -24,7 +24,7 @@ struct ImageArea {
 // How an update file stands before anything is sent to the card.
 enum class UpdateFileCheck { kAcceptable, kNotOpened, kRefused };
 
-// Reads `name` as a file for `device` (0 for a driver) and judges its size.
+// Reads `name` as a file to write to `device` (0 for a driver) and judges its size.
 // Prints why a file is refused (too large, too small, unreadable); a file
 // that cannot be opened is left to the download, which reports it.
 UpdateFileCheck checkUpdateFile(const char* name, int device);
@@ -32,8 +32,9 @@ UpdateFileCheck checkUpdateFile(const char* name, int device);
 // Allocates the area, opens `filename` and reads it whole, printing its size.
 // Returns kExitDone, or on failure (printed, everything released)
 // kExitFailed when the area could not be had and kExitRefused when the file
-// cannot be opened or read, or is refused for `device`.
-ExitStatus openImage(const char* filename, int device, ImageArea& image);
+// cannot be opened or read, or is refused for `device` (0: a driver; an
+// image is never empty, and one `written` to device 5 or 7 holds its header).
+ExitStatus openImage(const char* filename, int device, ImageArea& image, bool written = true);
 
 // Closes the file and releases the area.
 void closeImage(ImageArea& image);

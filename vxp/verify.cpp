@@ -110,7 +110,7 @@ int failureEnd(ImageArea& image, ExitStatus status) {
 
 int verify(const char* filename, int device) {
     ImageArea image;
-    ExitStatus opened = openImage(filename, 0, image);
+    ExitStatus opened = openImage(filename, device, image, false);
     if (opened != kExitDone) return failureEnd(image, opened);
 
     if (!drainPort(kDrainChunk, kDrainLimitMs)) {

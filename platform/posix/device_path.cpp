@@ -16,7 +16,7 @@ std::string devicePath(const std::string& deviceName) {
         if (digit < '0' || digit > '9') return "";
         number = number * 10 + (digit - '0');
     }
-    if (number < 1 || number > 256 || deviceName[3] == '0') return "";
+    if (number < 1 || deviceName[3] == '0') return "";
     return "/dev/ttyS" + std::to_string(number - 1);
 }
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "platform/host/last_error.h"
+#include "platform/posix/input_watch.h"
 
 namespace posix {
 
@@ -43,6 +44,7 @@ OpenHandle* findPort(HANDLE handle) {
 bool closeHandle(HANDLE handle) {
     OpenHandle* open = findHandle(handle);
     if (open == nullptr) return false;
+    if (open->isPort) unwatchInput(open->inputWatch);
     ::close(open->fd);
     handles().erase(handle);
     return true;

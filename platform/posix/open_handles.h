@@ -10,6 +10,7 @@ namespace posix {
 
 struct OpenHandle {
     int fd = -1;
+    int inputWatch = -1;  // ports: what waits for their input (input_watch.h)
     bool isPort = false;
     bool haveSettings = false;  // ports: `settings` read or applied at least once
     DCB settings{};

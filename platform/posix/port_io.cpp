@@ -1,5 +1,5 @@
 // Reads and writes on a serial device with the Win32 time-out meaning; every
-// wait is a poll with a millisecond time-out.
+// wait has a millisecond time-out.
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #include "platform/host/last_error.h"
 #include "platform/host/read_plan.h"
+#include "platform/posix/input_watch.h"
 #include "platform/posix/interrupts.h"
 #include "platform/posix/open_handles.h"
 #include "platform/posix/waiting.h"
@@ -44,8 +45,8 @@ bool wentAway() {
 
 // Waits up to `timeoutMs` for bytes. 1: bytes are there; 0: time ran out;
 // -1: the device failed or went away (last error set).
-int awaitBytes(int fd, std::uint64_t timeoutMs) {
-    int events = posix::waitFor(fd, POLLIN, timeoutMs);
+int awaitBytes(const posix::OpenHandle& port, std::uint64_t timeoutMs) {
+    int events = posix::waitForInput(port.inputWatch, timeoutMs);
     if (events < 0) {
         host::setLastError(host::win32Error(errno));
         return -1;
@@ -58,24 +59,27 @@ int awaitBytes(int fd, std::uint64_t timeoutMs) {
     return 0;
 }
 
-bool readFirstBytes(int fd, std::uint8_t* out, std::size_t count, std::uint64_t waitMs, std::size_t& got) {
-    if (!takeArrived(fd, out, count, got)) return false;
-    if (got > 0 || count == 0) return true;
-    int ready = awaitBytes(fd, waitMs);
+// The wait comes first and returns at once when bytes are there: a silent
+// line costs one wait per read, never a read that finds nothing.
+bool readFirstBytes(const posix::OpenHandle& port, std::uint8_t* out, std::size_t count, std::uint64_t waitMs,
+                    std::size_t& got) {
+    got = 0;
+    if (count == 0) return true;
+    int ready = awaitBytes(port, waitMs);
     if (ready <= 0) return ready == 0;
-    if (!takeArrived(fd, out, count, got)) return false;
+    if (!takeArrived(port.fd, out, count, got)) return false;
     return got > 0 || wentAway();
 }
 
-bool readFullCount(int fd, std::uint8_t* out, std::size_t count, const host::ReadPlan& plan,
-                   std::size_t& got) {
+bool readFullCount(const posix::OpenHandle& port, std::uint8_t* out, std::size_t count,
+                   const host::ReadPlan& plan, std::size_t& got) {
     const std::uint64_t deadline = posix::monotonicNs() + plan.totalMs * posix::kNanosPerMs;
     got = 0;
     bool announced = false;
     // Each round takes bytes or waits; the deadline ends the rounds.
     for (;;) {
         std::size_t more = 0;
-        if (!takeArrived(fd, out + got, count - got, more)) return false;
+        if (!takeArrived(port.fd, out + got, count - got, more)) return false;
         if (announced && more == 0) return wentAway();
         got += more;
         if (got == count) return true;
@@ -83,7 +87,7 @@ bool readFullCount(int fd, std::uint8_t* out, std::size_t count, const host::Rea
         if (wait == 0) return true;
         bool gapBound = plan.intervalMs > 0 && got > 0 && plan.intervalMs < wait;
         if (gapBound) wait = plan.intervalMs;
-        int ready = awaitBytes(fd, wait);
+        int ready = awaitBytes(port, wait);
         if (ready < 0) return false;
         if (ready == 0 && gapBound) return true;
         announced = ready == 1;
@@ -107,10 +111,10 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED
         ok = takeArrived(port->fd, out, toRead, got);
         break;
     case host::ReadPlan::Mode::FirstByte:
-        ok = readFirstBytes(port->fd, out, toRead, plan.totalMs, got);
+        ok = readFirstBytes(*port, out, toRead, plan.totalMs, got);
         break;
     case host::ReadPlan::Mode::FullCount:
-        ok = readFullCount(port->fd, out, toRead, plan, got);
+        ok = readFullCount(*port, out, toRead, plan, got);
         break;
     }
     if (read != nullptr) *read = static_cast<DWORD>(got);

@@ -10,6 +10,7 @@
 #include "platform/host/host_files.h"
 #include "platform/host/last_error.h"
 #include "platform/posix/device_path.h"
+#include "platform/posix/input_watch.h"
 #include "platform/posix/open_handles.h"
 #include "platform/posix/termios_settings.h"
 
@@ -41,9 +42,12 @@ HANDLE openPort(const char* deviceName) {
     // A port opens with empty buffers, as a Win32 serial driver opens it:
     // what arrived while no one held it is not part of this run.
     ::tcflush(fd, TCIOFLUSH);
+    int inputWatch = posix::watchInput(fd);
+    if (inputWatch < 0) return refuse(fd, host::win32Error(errno));
 
     auto open = std::make_unique<posix::OpenHandle>();
     open->fd = fd;
+    open->inputWatch = inputWatch;
     open->isPort = true;
     return posix::keepHandle(std::move(open));
 }

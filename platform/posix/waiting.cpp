@@ -21,21 +21,32 @@ std::uint64_t msUntil(std::uint64_t deadlineNs) {
     return deadlineNs > now ? (deadlineNs - now + kNanosPerMs - 1) / kNanosPerMs : 0;
 }
 
-int waitFor(int fd, short events, std::uint64_t timeoutMs) {
+int waitResuming(std::uint64_t timeoutMs, const std::function<int(int)>& waitMs) {
     std::fflush(stdout);
-    constexpr std::uint64_t kLongestPollMs = 1u << 30;  // within poll's int
+    constexpr std::uint64_t kLongestWaitMs = 1u << 30;  // within an int
     const std::uint64_t deadline = monotonicNs() + timeoutMs * kNanosPerMs;
-    // Each round polls for what is left; signals and very long waits take
-    // more than one round, the deadline ends them. An interrupt ends the run.
-    for (;;) {
+    // The first round waits the whole time-out; signals and very long waits
+    // take more rounds, each for what is left, the deadline ends them. An
+    // interrupt ends the run (a wait that it woke returns -1 with EINTR).
+    for (std::uint64_t left = timeoutMs;; left = msUntil(deadline)) {
         stopIfInterrupted();
-        std::uint64_t left = msUntil(deadline);
-        pollfd watched[2] = {{fd, events, 0}, {interruptFd(), POLLIN, 0}};
-        int ready = ::poll(watched, 2, static_cast<int>(std::min(left, kLongestPollMs)));
-        if (ready > 0 && watched[0].revents != 0) return watched[0].revents;
-        if (ready == 0 && left <= kLongestPollMs) return 0;
+        int ready = waitMs(static_cast<int>(std::min(left, kLongestWaitMs)));
+        if (ready > 0) return ready;
+        if (ready == 0 && left <= kLongestWaitMs) return 0;
         if (ready < 0 && errno != EINTR) return -1;
     }
+}
+
+int waitFor(int fd, short events, std::uint64_t timeoutMs) {
+    return waitResuming(timeoutMs, [fd, events](int ms) {
+        pollfd watched[2] = {{fd, events, 0}, {interruptFd(), POLLIN, 0}};
+        int ready = ::poll(watched, 2, ms);
+        if (ready > 0 && watched[0].revents == 0) {
+            errno = EINTR;  // only the interrupt came
+            return -1;
+        }
+        return ready > 0 ? watched[0].revents : ready;
+    });
 }
 
 }  // namespace posix

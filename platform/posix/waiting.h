@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace posix {
 
@@ -15,6 +16,12 @@ std::uint64_t monotonicNs();
 // Whole milliseconds, rounded up, from now until `deadlineNs`; 0 once it
 // has passed. A wait of that length never ends before the deadline.
 std::uint64_t msUntil(std::uint64_t deadlineNs);
+
+// Flushes standard output, then calls `waitMs` (a poll-like wait of at most
+// the milliseconds given: events > 0, 0 when the time ran out, -1 with
+// errno set) until something comes or at least `timeoutMs` have passed,
+// resuming after signals. Returns what the last call returned.
+int waitResuming(std::uint64_t timeoutMs, const std::function<int(int)>& waitMs);
 
 // Waits at least `timeoutMs` for `events` on `fd` unless they come first,
 // resuming after signals. Returns the events that came (0 when the time ran

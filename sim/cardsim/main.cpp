@@ -8,6 +8,7 @@
 #include "sim/cardsim/byte_trace.h"
 #include "sim/cardsim/cardsim_options.h"
 #include "sim/cardsim/link_claim.h"
+#include "sim/cardsim/precise_wait.h"
 #include "sim/cardsim/pseudo_terminal.h"
 #include "sim/cardsim/serve_loop.h"
 #include "sim/cardsim/stop_signal.h"
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
     std::printf("%s\n", terminal.slavePath().c_str());
     std::fflush(stdout);
 
+    if (options.card.paced) cardsim::sharpenTiming();
     sim::Card line(options.card);
     cardsim::ByteTrace trace(options.trace, cardsim::monotonicNow());
     cardsim::serve(line, terminal, trace, stop.fd());

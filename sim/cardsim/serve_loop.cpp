@@ -1,26 +1,28 @@
 #include "sim/cardsim/serve_loop.h"
 
-#include <poll.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 
+#include "sim/cardsim/precise_wait.h"
+
 namespace cardsim {
 
 namespace {
 constexpr std::size_t kChunk = 4096;
-constexpr sim::Nanos kMillisecond = 1000000;
+constexpr sim::Nanos kMicrosecond = 1000;
+constexpr sim::Nanos kMillisecond = 1000 * kMicrosecond;
 // How far ahead the loop asks the card for its next byte.
 constexpr sim::Nanos kLookAhead = 3600ull * 1000 * kMillisecond;
 // After the master reports an error, how long it is left alone.
 constexpr sim::Nanos kErrorPause = 100 * kMillisecond;
-
-int timeoutUntil(sim::Nanos at, sim::Nanos now) {
-    if (at <= now) return 0;
-    return static_cast<int>((at - now + kMillisecond - 1) / kMillisecond);
-}
+// How long before the last byte the card has to send is due the loop stops
+// sleeping and keeps looking, so that the byte leaves on time even when the
+// system wakes the loop late. The bytes before it leave on a timed wait: a
+// little late for one of them is harmless, since the ones after it keep
+// their own times.
+constexpr sim::Nanos kSpin = 50 * kMicrosecond;
 
 class Server {
 public:
@@ -94,16 +96,18 @@ void Server::run(int stopFd) {
         if (!quiet) sendDue(now);
 
         bool waitingToWrite = outStart_ < outEnd_;
-        int timeout = -1;
+        std::optional<sim::Nanos> deadline;
+        sim::Nanos spin = 0;
         if (quiet) {
-            timeout = timeoutUntil(quietUntil_, now);
+            deadline = quietUntil_;
         } else if (!waitingToWrite) {
-            if (auto next = line_.nextArrival(now + kLookAhead)) timeout = timeoutUntil(*next, now);
+            deadline = line_.nextArrival(now + kLookAhead);
+            if (line_.bytesOnTheirWay() == 1) spin = kSpin;
         }
 
         pollfd fds[2] = {{stopFd, POLLIN, 0}, {terminal_.master(), 0, 0}};
         if (!quiet) fds[1].events = static_cast<short>(POLLIN | (waitingToWrite ? POLLOUT : 0));
-        int ready = ::poll(fds, quiet ? 1 : 2, timeout);
+        int ready = waitUntil(fds, quiet ? 1 : 2, deadline, spin);
         if (ready < 0 && errno != EINTR) return;
         if (ready <= 0) continue;
         if (fds[0].revents != 0) return;
@@ -115,12 +119,6 @@ void Server::run(int stopFd) {
     }
 }
 }  // namespace
-
-sim::Nanos monotonicNow() {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<sim::Nanos>(now.tv_sec) * 1000000000ull + static_cast<sim::Nanos>(now.tv_nsec);
-}
 
 void serve(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace,
            int stopFd) {

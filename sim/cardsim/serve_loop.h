@@ -1,7 +1,8 @@
 // cardsim's event loop: hands what the host writes on the terminal to the
 // card on the real clock, and writes the card's bytes to the terminal when
-// they are due. It sleeps in poll until input, the next due byte or a stop
-// signal; it never spins.
+// they are due, to the nanosecond. It sleeps until input, the next due byte
+// or a stop signal; only in the last 50 us before the last byte the card has
+// to send is due does it keep looking instead.
 #pragma once
 
 #include "sim/card.h"
@@ -9,9 +10,6 @@
 #include "sim/cardsim/pseudo_terminal.h"
 
 namespace cardsim {
-
-// The real clock (CLOCK_MONOTONIC), in nanoseconds.
-sim::Nanos monotonicNow();
 
 // Serves `line` on `terminal` until `stopFd` becomes readable.
 void serve(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace,

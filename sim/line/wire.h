@@ -41,6 +41,7 @@ public:
     Nanos cardSends(std::string_view bytes, Nanos readyAt, std::uint32_t cardBaud);
 
     std::optional<Nanos> nextDelivery(Nanos until) const;
+    std::size_t pendingDeliveries() const { return outgoing_.size(); }
     std::size_t deliver(std::uint8_t* out, std::size_t max, Nanos now);
 
     // What the card received, after the line's faults (the first

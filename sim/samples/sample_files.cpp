@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "sim/card_choices.h"
 #include "sim/line/fault_dice.h"
 #include "sim/samples/firmware_image.h"
 #include "sim/samples/edid_sample.h"
@@ -22,11 +23,11 @@ struct Sample {
 };
 
 constexpr std::size_t kDriverSize = 0x2000;
-constexpr std::size_t kDriverCodeStart = 0x800;
+constexpr std::size_t kDriverCodeStart = choices::kDriverStart;
 
 constexpr Sample kSamples[] = {
-    {"FDriver.bin", kDriverSize, 0xF0, "PARALLEL FLASH ISP DRIVER"},
-    {"SFDriver.bin", kDriverSize, 0x5F, "SERIAL FLASH ISP DRIVER"},
+    {"FDriver.bin", kDriverSize, 0xF0, choices::kParallelFlashDriverTitle},
+    {"SFDriver.bin", kDriverSize, 0x5F, choices::kSerialFlashDriverTitle},
     {"Device1.bin", 64 * 1024 + 17, 0xD1, {}},
     {"Device5.bin", 256 * 1024, 0xD5, {}},
     {"Device7.bin", 128 * 1024 + 200, 0xD7, {}},

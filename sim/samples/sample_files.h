@@ -1,6 +1,7 @@
 // Update files for demonstrations and tests: the two ISP drivers
-// (FDriver.bin, SFDriver.bin: 0x2000 bytes, the driver from 0x800 on, of
-// the shape the card's loader accepts), the three device images
+// (FDriver.bin, SFDriver.bin: 0x2000 bytes, the driver from 0x800 on,
+// opening with the title that tells the card which devices it serves), the
+// three device images
 // (Device1.bin, Device5.bin, Device7.bin: deterministic pseudo-random
 // bytes; Device1.bin and Device7.bin end in a partial 32-byte block), the
 // three boot kernels, appMain.mot (sim/samples/firmware_image.h), an FPGA

@@ -38,15 +38,25 @@ isp::Words DriverLoader::block(const isp::Words& packet) {
 DriverLoader::Call DriverLoader::call(const isp::Words& packet) const {
     if (!std::equal(std::begin(choices::kCallDriverWords), std::end(choices::kCallDriverWords),
                     packet.begin() + 1)) {
-        return {isp::nack(isp::kCallDriver, choices::kNackBadArguments), false};
+        return {isp::nack(isp::kCallDriver, choices::kNackBadArguments), false, 0};
     }
     std::size_t first = choices::kDriverStart / kBlockBytes;
-    if (loaded_.empty() || !loaded_[first]) return {isp::nack(isp::kCallDriver, choices::kNackNotNow), false};
+    if (loaded_.empty() || !loaded_[first]) return {isp::nack(isp::kCallDriver, choices::kNackNotNow), false, 0};
     auto end = std::find(loaded_.begin() + static_cast<std::ptrdiff_t>(first), loaded_.end(), false);
     if (std::find(end, loaded_.end(), true) != loaded_.end()) {
-        return {isp::nack(isp::kCallDriver, choices::kNackNotNow), false};
+        return {isp::nack(isp::kCallDriver, choices::kNackNotNow), false, 0};
     }
-    return {isp::ack(isp::kCallDriver), true};
+    return {isp::ack(isp::kCallDriver), true, servedDevices()};
+}
+
+std::uint8_t DriverLoader::servedDevices() const {
+    for (const choices::DriverTitle& driver : choices::kDriverTitles) {
+        if (driver.title.size() <= memory_.size() - choices::kDriverStart &&
+            std::equal(driver.title.begin(), driver.title.end(), memory_.begin() + choices::kDriverStart)) {
+            return driver.devices;
+        }
+    }
+    return choices::kUntitledDriverDevices;
 }
 
 }  // namespace sim

@@ -19,14 +19,18 @@ public:
     // 0x50D
     isp::Words block(const isp::Words& packet);
 
-    // 0x802: the reply, and whether the driver now runs.
+    // 0x802: the reply, whether the driver now runs, and the devices it
+    // serves (bit n: device n), told by the title its code opens with.
     struct Call {
         isp::Words reply;
         bool started;
+        std::uint8_t devices;
     };
     Call call(const isp::Words& packet) const;
 
 private:
+    std::uint8_t servedDevices() const;
+
     std::vector<bool> loaded_;  // per 16-byte block of program memory
     std::vector<std::uint8_t> memory_;
 };

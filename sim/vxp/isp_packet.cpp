@@ -11,6 +11,12 @@ bool needsEscape(std::uint8_t e) {
     return e == 0x00 || e == 0x09 || e == 0x0A || e == 0x0D || e == kEscape;
 }
 
+// The byte after an escape is one of the five escaped forms (0x40, 0x49,
+// 0x4A, 0x4D, 0x7D), nothing else.
+bool escapedForm(std::uint8_t b) {
+    return needsEscape(static_cast<std::uint8_t>(b - kEscapeShift));
+}
+
 std::uint16_t sumOf(const Words& words, std::size_t count) {
     std::uint16_t sum = 0;
     for (std::size_t i = 0; i < count; ++i) sum = static_cast<std::uint16_t>(sum + words[i]);
@@ -45,6 +51,7 @@ std::string wireForm(const Words& packet) {
 }
 
 Decoded decodeBody(std::string_view body) {
+    Decoded decoded;
     std::vector<std::uint8_t> bytes;
     bool escaped = false;
     for (char c : body) {
@@ -53,13 +60,14 @@ Decoded decodeBody(std::string_view body) {
             escaped = true;
             continue;
         }
+        if (escaped ? !escapedForm(b) : needsEscape(b)) decoded.codingOk = false;
         if (escaped) b = static_cast<std::uint8_t>(b - kEscapeShift);
         escaped = false;
         bytes.push_back(static_cast<std::uint8_t>(b - kOffset));
     }
     bool danglingEscape = escaped;
+    if (danglingEscape) decoded.codingOk = false;
 
-    Decoded decoded;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
         decoded.words.push_back(static_cast<std::uint16_t>(bytes[i] | (bytes[i + 1] << 8)));
     }

@@ -24,6 +24,7 @@ void IspSession::reset() {
     end_ = 0;
     eraseEndsAt_ = 0;
     erasedInRun_.fill(false);
+    served_ = 0xFF;
 }
 
 isp::Words IspSession::setMode(const isp::Words& packet, Nanos at, bool writeAllowed) {
@@ -31,7 +32,8 @@ isp::Words IspSession::setMode(const isp::Words& packet, Nanos at, bool writeAll
     int device = packet[2];
     std::uint32_t start = packet[3] | (static_cast<std::uint32_t>(packet[4]) << 16);
     std::uint32_t length = packet[5] | (static_cast<std::uint32_t>(packet[6]) << 16);
-    FlashDevice* flash = memory_.flash(device);
+    bool served = device < 8 && ((served_ >> device) & 1) != 0;
+    FlashDevice* flash = served ? memory_.flash(device) : nullptr;
     if ((mode != kModeWrite && mode != kModeRead) || flash == nullptr ||
         static_cast<std::uint64_t>(start) + length > flash->capacity()) {
         return isp::nack(isp::kSetMode, choices::kNackBadArguments);

@@ -19,8 +19,11 @@ public:
     explicit IspSession(CardMemory& memory) : memory_(memory) {}
 
     // Forgets the selection and which devices were erased (the program
-    // holding them stopped).
+    // holding them stopped); every device can be selected again.
     void reset();
+
+    // Only the devices in `devices` (bit n: device n) can be selected.
+    void serveOnly(std::uint8_t devices) { served_ = devices; }
 
     bool erasing(Nanos at) const { return at < eraseEndsAt_; }
 
@@ -43,6 +46,7 @@ private:
     std::uint32_t end_ = 0;
     Nanos eraseEndsAt_ = 0;
     std::array<bool, 8> erasedInRun_{};
+    std::uint8_t served_ = 0xFF;
 };
 
 }  // namespace sim

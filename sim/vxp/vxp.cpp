@@ -82,13 +82,14 @@ void Vxp::start(Program program) {
 
 std::optional<Vxp::Reply> Vxp::packet(std::string_view body, Nanos at) {
     if (heldInReset_) return std::nullopt;
+    isp::Decoded decoded = isp::decodeBody(body);
+    if (!decoded.codingOk) return std::nullopt;
     if (!running_ && at < startsAt_) at = startsAt_;
     catchUp(at);
-    return Reply{answer(body, at), at};
+    return Reply{answer(decoded, at), at};
 }
 
-isp::Words Vxp::answer(std::string_view body, Nanos at) {
-    isp::Decoded decoded = isp::decodeBody(body);
+isp::Words Vxp::answer(const isp::Decoded& decoded, Nanos at) {
     std::uint16_t code = decoded.words.empty() ? 0 : isp::codeOf(decoded.words[0]);
     if (!decoded.wellFormed || !decoded.checksumOk) {
         return isp::nack(code, choices::kNackBadPacket);
@@ -114,7 +115,10 @@ isp::Words Vxp::execute(const isp::Words& packet, Nanos at) {
         case isp::kDriverBlock: return loader_.block(packet);
         case isp::kCallDriver: {
             DriverLoader::Call call = loader_.call(packet);
-            if (call.started) start(Program::kDriver);
+            if (call.started) {
+                start(Program::kDriver);
+                session_.serveOnly(call.devices);
+            }
             return call.reply;
         }
         case isp::kSetMode: return session_.setMode(packet, at, program_ == Program::kDriver);

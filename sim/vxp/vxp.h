@@ -31,7 +31,8 @@ public:
     // The reply to the packet whose encoded body (between "=G" and the
     // carriage return) arrived at `at`, and when it is ready. A packet that
     // arrives while the video processor starts is taken when it has
-    // started; one that arrives while it is held in reset is lost.
+    // started; one that arrives while it is held in reset, or whose body
+    // holds a byte the coding never sends, is lost.
     struct Reply {
         isp::Words words;
         Nanos at;
@@ -45,7 +46,7 @@ private:
     void catchUp(Nanos at);
     void start(Program program);
     bool willRun(Program program) const;
-    isp::Words answer(std::string_view body, Nanos at);
+    isp::Words answer(const isp::Decoded& decoded, Nanos at);
     isp::Words execute(const isp::Words& packet, Nanos at);
 
     double nackRate_;

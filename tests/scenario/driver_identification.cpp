@@ -84,17 +84,24 @@ TEST_F(Identification, VersionFactsFromOddReplies) {
     EXPECT_EQ(cardVersion, 69);
     EXPECT_EQ(RDVersion[0], 'E');
 
-    // Too short to reach the version word.
-    answerIdentification(peer, "#DEVERSION 2\r", "#DEVTYPE DVITOSDI\r");
+    // The variant digit without a word, whether the reply ends after the
+    // digit or after a blank: the digit is kept, the word stays unread.
+    for (const char* reply : {"#DEVERSION 2\r", "#DEVERSION 2 \r"}) {
+        answerIdentification(peer, reply, "#DEVTYPE DVITOSDI\r");
+        identify();
+        EXPECT_EQ(cardVersion, 2) << reply;
+        EXPECT_EQ(RDVersion[0], 'E') << reply;
+    }
+
+    // Too short to reach the variant digit.
+    answerIdentification(peer, "#DEVERSION\r", "#DEVTYPE DVITOSDI\r");
     identify();
     EXPECT_EQ(cardVersion, 69);
-    EXPECT_EQ(RDVersion[0], 'E');
 
-    // The variant digit without a word.
-    answerIdentification(peer, "#DEVERSION 2 \r", "#DEVTYPE DVITOSDI\r");
+    // White space before the word is skipped, as a "%s" scan does.
+    answerIdentification(peer, "#DEVERSION 2  V1.23\r", "#DEVTYPE DVITOSDI\r");
     identify();
-    EXPECT_EQ(cardVersion, 2);
-    EXPECT_EQ(RDVersion[0], 'E');
+    EXPECT_STREQ(RDVersion, "V1.23");
 
     // A word longer than 9 characters is cut to 9; it ends at white space.
     answerIdentification(peer, "#DEVERSION 1 V1.23-beta-7 extra\r", "#DEVTYPE DVITOSDI\r");

@@ -68,6 +68,8 @@ TEST_F(Run, PortNameMustBeComAndOneToThreeDigits) {
         EXPECT_EQ(run.output, "Must be COMXX\n\nExit updater\n") << name;
         EXPECT_EQ(run.status, 2);
     }
+    // The port name is judged before the command word.
+    EXPECT_EQ(runTool({"LPT1", std::string(150, 'X')}, peer).output, "Must be COMXX\n\nExit updater\n");
     EXPECT_EQ(simport::opens(), 0);
 }
 

@@ -89,12 +89,15 @@ TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
         // The command's own echo is a refusal.
         {at2ms(kStatusRequestWire), 0,
          nack + "0x0632 0x0000 0xf9ce \n\nNACK on unknown command. 0x0000 != 0x0632\n"},
-        // A wrong checksum, or fewer words than the header announces, are reported; the reply counts.
+        // A wrong checksum, or more bytes than the header announces, are reported; the reply counts.
         {at2ms(wire::encode({0x0733, 0x0005, 0x1234})), 1, "Bad checksum\n"},
-        {at2ms(wire::encode({0x1733, 0x0005, 0x0000})), 1,
-         "\n6 - 8 , Incompatible reception with command.\nBad checksum\n"},
-        // Under six bytes there is no whole packet: padded with zero words it
-        // would pass for a valid reply of code 0, so it is refused instead.
+        {at2ms(wire::encode(wire::withChecksum({0x0733, 0x0005})).insert(8, "XY")), 1,
+         "\n8 - 6 , Incompatible reception with command.\n"},
+        // Fewer bytes than the header announces: the words it lacks would be
+        // made up, so it is refused, down to a reply too short to be a packet.
+        {at2ms(wire::encode({0x1733, 0x0005, 0x0000})), 0,
+         "\n6 - 8 , Incompatible reception with command.\nBad checksum\n" + nack +
+             "0x1733 0x0005 0x0000 0x0000 \n\nNACK on unknown command. 0x0005 != 0x0632\n"},
         {at2ms("=G\r"), 0,
          "\n0 - 6 , Incompatible reception with command.\n" + nack +
              "0x0000 0x0000 0x0000 \n\nNACK on unknown command. 0x0000 != 0x0632\n"},

@@ -71,6 +71,8 @@ TEST_F(ProgramViperSteps, CommandThatCannotStartEndsBeforeAnythingIsSent) {
         {5, "Device5.bin", [](WorkDir&) { std::filesystem::remove("FDriver.bin"); }, kExitRefused,
          "Loading ISP Driver...\nUnable to open file : FDriver.bin\n"},
         {1, "Device1.bin", [](WorkDir&) { closeSimPort(); }, kExitFailed, "Failed to set timeout : error 6\n"},
+        {1, "Device1.bin", [](WorkDir& d) { d.write("Device1.bin", ""); }, kExitRefused,
+         "File Device1.bin is empty.\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -77,7 +77,7 @@ TEST_F(Verify, BlockAnsweredWronglySevenTimesEndsTheVerify) {
     EXPECT_EQ(simport::keyReads(), 1);
 }
 
-// A file too large, a line that never falls silent (the drain gives up
+// A file too large or empty, a line that never falls silent (the drain gives up
 // after 5 s), a device that does not exist: nothing is sent. A mode refused
 // or a device not taken: nothing is read.
 TEST_F(Verify, VerifyThatCannotStartOrSelectItsDeviceEndsBeforeAnyRead) {
@@ -92,6 +92,7 @@ TEST_F(Verify, VerifyThatCannotStartOrSelectItsDeviceEndsBeforeAnyRead) {
         std::string answer = "";
     } cases[] = {
         {2097152 + 10, 1, {}, kExitRefused, "File Device1.bin is too large (2097152 bytes at most).\n"},
+        {0, 1, {}, kExitRefused, "File Device1.bin is empty.\n"},
         {64, 1, {}, kExitFailed, "File Size : 64 bytes\nThe line never falls silent. Verify not started.\n"},
         {64, 6, {}, kExitRefused, "File Size : 64 bytes\nInvalid device ID 6\n"},
         {64, 0, {}, kExitRefused, "File Size : 64 bytes\nInvalid device ID 0\n"},

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "sim/card.h"
+#include "sim/samples/sample_files.h"
 #include "tests/scenario/vxp_isp_responder.h"
 #include "tests/support/tool_run.h"
 
@@ -13,8 +14,11 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 
 TEST(ViperOnCard, EachDeviceHoldsItsImageAndReadsBackEqual) {
     WorkDir dir;
-    dir.write("FDriver.bin", imageBytes(0x2000, 11));
-    dir.write("SFDriver.bin", imageBytes(0x1800, 12));
+    // The sample drivers: the card serves with each only the devices it is for.
+    for (const char* driver : {"FDriver.bin", "SFDriver.bin"}) {
+        std::vector<std::uint8_t> bytes = sim::sampleFile(driver);
+        dir.write(driver, std::string(bytes.begin(), bytes.end()));
+    }
     std::filesystem::create_directory("card-state");
     // A card that keeps its memories in the work directory, so that the
     // verify can power up the same card again (each run starts its own clock).

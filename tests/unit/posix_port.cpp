@@ -67,8 +67,8 @@ protected:
 
 TEST(PosixDevicePath, ComNamesMapToSerialDevicesAndPathsStayAsGiven) {
     const std::pair<const char*, const char*> names[] = {
-        {"COM1", "/dev/ttyS0"}, {"com12", "/dev/ttyS11"}, {"COM256", "/dev/ttyS255"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"},
-        {"COM0", ""}, {"COM01", ""}, {"COM257", ""}, {"COM1X", ""}, {"COM", ""}, {"LPT1", ""}};
+        {"COM1", "/dev/ttyS0"}, {"com12", "/dev/ttyS11"}, {"COM999", "/dev/ttyS998"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"COM0", ""}, {"COM01", ""}, {"COM1000", ""}, {"COM1X", ""}, {"COM", ""}, {"LPT1", ""}};
     for (auto& [name, path] : names) EXPECT_EQ(posix::devicePath(name), path) << name;
 }
 

@@ -2,6 +2,9 @@
 // image writing with its erase, read-back, and what it refuses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "sim/samples/sample_files.h"
 #include "tests/unit/sim_test_card.h"
 
 using namespace simtest;
@@ -67,6 +70,41 @@ TEST(SimVxp, ANewDownloadErasesWhatWasThere) {
     }
     card.host.wait(5 * kSec);
     EXPECT_EQ(readBack(card.host, 1, 300), pattern(300, 300));
+}
+
+TEST(SimVxp, ADriverServesTheDevicesItsTitleNames) {
+    const struct {
+        std::vector<std::uint8_t> driver;
+        std::vector<int> served;
+    } cases[] = {{sim::sampleFile("FDriver.bin"), {5, 7}},
+                 {sim::sampleFile("SFDriver.bin"), {1}},
+                 {pattern(0x2000, 7), {1, 5, 7}}};  // no title: a driver the card does not know
+    for (const auto& c : cases) {
+        Card card;
+        loadDriver(card.host, c.driver);
+        for (int device : {1, 5, 7}) {
+            bool served = std::find(c.served.begin(), c.served.end(), device) != c.served.end();
+            auto reply = setMode(card.host, device, 0, 64);
+            EXPECT_EQ(accepted(reply, 0x502), served) << device;
+            if (!served) {
+                EXPECT_EQ(nackReason(reply, 0x502), 0x0002) << device;
+            }
+        }
+    }
+}
+
+// Raw NUL, tab and line feed, and an escape of a byte that needs none: the
+// packet decodes to the right words but is lost, never answered.
+TEST(SimVxp, APacketTheCodingNeverSendsIsLost) {
+    Card card;
+    const std::pair<std::uint16_t, std::string> raw[] = {{0xD6, "\x3D\x40"}, {0xDF, "\x3D\x49"}, {0xE0, "\x3D\x4A"}};
+    for (const auto& [value, escaped] : raw) {
+        std::string wire = sim::isp::wireForm(sim::isp::makePacket(0x632, {value}));
+        ASSERT_EQ(wire.substr(4, 2), escaped);
+        EXPECT_TRUE(accepted(exchange(card.host, 0x632, {value}), 0x632));
+        EXPECT_EQ(card.host.exchange(wire.replace(4, 2, 1, static_cast<char>(escaped[1] - 64))), "") << value;
+    }
+    EXPECT_EQ(card.host.exchange("=G\x5C=\x70\x2A\x2A\xF8\x23\r"), "");
 }
 
 TEST(SimVxp, PacketsAreLostInResetAndHeldWhileStarting) {

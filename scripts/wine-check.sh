@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# The Windows build under Wine beside the native build. Each case runs twice
+# on fresh simulated cards with the same seed: build/updater on the card's
+# pty, and build-windows/updater.exe under Wine on COM7 of a private prefix,
+# mapped to the other card's pty. Compared: the exit statuses (against the one
+# the case expects), the bytes each card received and sent (cardsim
+# --trace, time stamps and read chunking dropped), the cards' state files,
+# and the console text (Wine's CRLF made LF, time lines masked). Any
+# difference fails. Differences that are Wine's own are undone explicitly
+# in wine_console below and listed in the README's Windows section.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+began=$(date +%s)
+root=$PWD
+
+# One case a line: name | setup (shell, in the case's directory, before the
+# card starts; its memories are read from state/) | cardsim options | the
+# tool's arguments after the port | keys on standard input (printf %b) |
+# expected exit status ("nonzero": any but 0, as an interrupted run ends
+# with its platform's own status) | seconds after which the tool gets
+# SIGINT (empty: never). Under Wine `_getch` reads no pipe and returns as at the end of
+# input: the keys are chosen so that this and the key itself take the same
+# path (STATUS quits on "q" and at the end of input alike).
+cases() {
+    cat <<'EOF'
+status     |                                                   | --seed 11 | STATUS             | q | 0 |
+viper5     |                                                   | --seed 11 | VIPER Device5.bin  |   | 0 |
+verify5    | mkdir -p state && cp Device5.bin state/device5.bin | --seed 11 | VERIFY Device5.bin |   | 0 |
+no-file    |                                                   | --seed 11 | FPGA missing.xsvf  | x | 2 |
+bad-device |                                                   | --seed 11 | VIPER Device3.bin  |   | 2 |
+EOF
+}
+
+scripts/install-packages.sh wine64
+TARGETS="updater cardsim" scripts/setup.sh >/dev/null
+scripts/build-windows.sh >/dev/null
+wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+
+work=$(mktemp -d /tmp/updater-wine-XXXXXX)
+export WINEPREFIX=$work/prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+# One server for the prefix's whole life, started first so that what it
+# prints goes to its log and not into the console text of a run.
+mkdir "$WINEPREFIX"
+"$wineserver" -p >"$work/wineserver.log" 2>&1
+# Ends the server and every Wine process of the prefix, while it is there.
+stop_wine() { "$wineserver" -k 2>/dev/null || true; "$wineserver" -w 2>/dev/null || true; }
+trap stop_wine EXIT
+"$wine" wineboot -i >/dev/null 2>&1
+"$root/build/cardsim" --make-samples "$work"
+echo "wine-check: prefix ready after $(($(date +%s) - began)) s"
+
+trim() { local text=$1; text=${text#"${text%%[![:space:]]*}"}; echo "${text%"${text##*[![:space:]]}"}"; }
+
+# The card's bytes either way: one line per run of bytes in one direction.
+wire_bytes() {
+    awk '$2 == "host>card" || $2 == "card>host" {
+        line = $0; sub(/\|.*$/, "", line); n = split(line, field, " ")
+        if ($2 != direction) { if (direction != "") print run; run = $2; direction = $2 }
+        for (i = 3; i <= n; ++i) run = run " " field[i]
+    } END { if (direction != "") print run }' "$1"
+}
+
+mask_times() { sed -E 's/(Time : )[0-9]+ minutes [0-9]+ seconds/\1# minutes # seconds/'; }
+
+# Wine's console text as the native build shows it: text-mode CRLF made LF,
+# and Wine's PAUSE text ("Press any key to continue... ", no line end after
+# the key) made the native one.
+wine_console() {
+    sed -e 's/\r$//' -e 's/^Press any key to continue\.\.\. $/Press any key to continue . . . \n/' "$1" | mask_times
+}
+
+# Runs one side of a case in $work/NAME/SIDE: side "native" or "wine".
+run_side() {
+    local name=$1 side=$2 setup=$3 options=$4 args=$5 keys=$6 interrupt=$7
+    local dir=$work/$name/$side
+    mkdir -p "$dir/state"
+    cp "$work"/*.bin "$dir/"
+    (cd "$dir" && eval "$setup")
+    # shellcheck disable=SC2086
+    "$root/build/cardsim" --link "$dir/card" --state "$dir/state" --trace $options >/dev/null 2>"$dir/trace" &
+    local card=$!
+    for _ in $(seq 100); do [ -e "$dir/card" ] && break; sleep 0.05; done
+    local tool=("$root/build/updater" "$dir/card")
+    if [ "$side" = wine ]; then
+        ln -sfn "$(readlink "$dir/card")" "$WINEPREFIX/dosdevices/com7"
+        tool=("$wine" "$root/build-windows/updater.exe" COM7)
+    fi
+    local limit=(timeout 300)
+    [ -n "$interrupt" ] && limit=(timeout --preserve-status -s INT "$interrupt")
+    local status=0 began_run
+    began_run=$(date +%s)
+    # shellcheck disable=SC2086
+    (cd "$dir" && printf '%b' "$keys" | "${limit[@]}" "${tool[@]}" $args >console 2>&1) || status=$?
+    echo "$status" >"$dir/status"
+    echo "$(($(date +%s) - began_run))" >"$dir/seconds"
+    kill "$card"
+    wait "$card" || true
+}
+
+failures=0
+differ() {
+    echo "wine-check: $1: $2" >&2
+    failures=$((failures + 1))
+}
+
+while IFS='|' read -r name setup options args keys expect interrupt; do
+    name=$(trim "$name") setup=$(trim "$setup") options=$(trim "$options") args=$(trim "$args")
+    [ -z "$name" ] || [ "${name:0:1}" = "#" ] && continue
+    keys=$(trim "$keys") expect=$(trim "$expect") interrupt=$(trim "$interrupt")
+    run_side "$name" native "$setup" "$options" "$args" "$keys" "$interrupt" &
+    native=$!
+    run_side "$name" wine "$setup" "$options" "$args" "$keys" "$interrupt"
+    wait "$native"
+
+    n=$work/$name/native w=$work/$name/wine
+    for side in native wine; do
+        status=$(cat "$work/$name/$side/status")
+        if [ "$expect" = nonzero ]; then [ "$status" != 0 ]; else [ "$status" = "$expect" ]; fi ||
+            differ "$name" "$side exit status $status, expected $expect"
+    done
+    cmp -s <(wire_bytes "$n/trace") <(wire_bytes "$w/trace") ||
+        differ "$name" "the cards' wire bytes differ ($n/trace, $w/trace)"
+    diff -r "$n/state" "$w/state" >/dev/null || differ "$name" "the cards' state files differ"
+    diff <(mask_times <"$n/console") <(wine_console "$w/console") >"$work/$name/console.diff" ||
+        differ "$name" "the console texts differ: $work/$name/console.diff"
+    echo "wine-check: $name: native $(cat "$n/seconds") s, Wine $(cat "$w/seconds") s"
+done < <(cases)
+
+stop_wine
+trap - EXIT
+echo "wine-check: $failures difference(s), $(($(date +%s) - began)) s in all"
+[ "$failures" -eq 0 ] && rm -rf "$work"
+[ "$failures" -eq 0 ]

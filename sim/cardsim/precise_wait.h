@@ -1,0 +1,28 @@
+// Waits on descriptors until a deadline to the nanosecond: a paced card lets
+// a byte leave when its time has come, not at the next millisecond.
+#pragma once
+
+#include <poll.h>
+
+#include <optional>
+
+#include "sim/line/serial_peer.h"
+
+namespace cardsim {
+
+// The real clock (CLOCK_MONOTONIC), in nanoseconds.
+sim::Nanos monotonicNow();
+
+// Lets this process's timed waits end as close to their deadlines as the
+// system allows: on Linux a timer slack of 1 ns instead of 50 us, and
+// (best effort, as the tool does for itself) a raised priority, so that
+// work beside it does not hold a due byte back.
+void sharpenTiming();
+
+// Waits until one of `fds` is ready or `deadline` (on monotonicNow's clock)
+// has come; without a deadline, until one is ready. Within `spinNs` of the
+// deadline it no longer sleeps but keeps looking, so that it returns at the
+// deadline itself. Returns as poll does.
+int waitUntil(pollfd* fds, nfds_t count, std::optional<sim::Nanos> deadline, sim::Nanos spinNs);
+
+}  // namespace cardsim
