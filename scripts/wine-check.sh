@@ -28,6 +28,9 @@ viper5     |                                                   | --seed 11 | VIP
 verify5    | mkdir -p state && cp Device5.bin state/device5.bin | --seed 11 | VERIFY Device5.bin |   | 0 |
 no-file    |                                                   | --seed 11 | FPGA missing.xsvf  | x | 2 |
 bad-device |                                                   | --seed 11 | VIPER Device3.bin  |   | 2 |
+micro-boot |                                                   | --seed 11 --boot | MICRO       |   | 0 |
+all        |                                                   | --seed 11 --model DVITOSDI | ALL |   | 0 |
+interrupt  |                                                   | --seed 11 | VIPER Device5.bin  |   | nonzero | 12
 EOF
 }
 
@@ -47,7 +50,7 @@ mkdir "$WINEPREFIX"
 stop_wine() { "$wineserver" -k 2>/dev/null || true; "$wineserver" -w 2>/dev/null || true; }
 trap stop_wine EXIT
 "$wine" wineboot -i >/dev/null 2>&1
-"$root/build/cardsim" --make-samples "$work"
+"$root/build/cardsim" --make-samples "$work/samples" >/dev/null
 echo "wine-check: prefix ready after $(($(date +%s) - began)) s"
 
 trim() { local text=$1; text=${text#"${text%%[![:space:]]*}"}; echo "${text%"${text##*[![:space:]]}"}"; }
@@ -75,7 +78,7 @@ run_side() {
     local name=$1 side=$2 setup=$3 options=$4 args=$5 keys=$6 interrupt=$7
     local dir=$work/$name/$side
     mkdir -p "$dir/state"
-    cp "$work"/*.bin "$dir/"
+    cp "$work"/samples/* "$dir/"
     (cd "$dir" && eval "$setup")
     # shellcheck disable=SC2086
     "$root/build/cardsim" --link "$dir/card" --state "$dir/state" --trace $options >/dev/null 2>"$dir/trace" &
