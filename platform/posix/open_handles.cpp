@@ -5,6 +5,7 @@
 
 #include "platform/host/last_error.h"
 #include "platform/posix/input_watch.h"
+#include "platform/posix/port_output.h"
 
 namespace posix {
 
@@ -41,10 +42,19 @@ OpenHandle* findPort(HANDLE handle) {
     return open;
 }
 
+void forEachPort(const std::function<void(OpenHandle&)>& visit) {
+    for (auto& [handle, open] : handles()) {
+        if (open->isPort) visit(*open);
+    }
+}
+
 bool closeHandle(HANDLE handle) {
     OpenHandle* open = findHandle(handle);
     if (open == nullptr) return false;
-    if (open->isPort) unwatchInput(open->inputWatch);
+    if (open->isPort) {
+        sendGathered(*open);
+        unwatchInput(open->inputWatch);
+    }
     ::close(open->fd);
     handles().erase(handle);
     return true;

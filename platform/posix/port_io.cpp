@@ -11,12 +11,10 @@
 #include "platform/posix/input_watch.h"
 #include "platform/posix/interrupts.h"
 #include "platform/posix/open_handles.h"
+#include "platform/posix/port_output.h"
 #include "platform/posix/waiting.h"
 
 namespace {
-
-// Longest wait of a write that has no time-out of its own.
-constexpr std::uint64_t kLongestWriteMs = 60000;
 
 // Takes what has arrived, up to `max` bytes, without waiting. False (last
 // error set) when the device fails.
@@ -101,6 +99,9 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED
     if (read != nullptr) *read = 0;
     posix::OpenHandle* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
+    // What the tool wrote goes out before it looks for the answer; a refusal
+    // is the next write call's to report.
+    posix::sendGathered(*port);
 
     auto* out = static_cast<std::uint8_t*>(data);
     const host::ReadPlan plan = host::planRead(port->timeouts, toRead);
@@ -126,34 +127,8 @@ BOOL WriteFile(HANDLE file, LPCVOID data, DWORD toWrite, LPDWORD written, LPOVER
     if (written != nullptr) *written = 0;
     posix::OpenHandle* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
-
-    std::uint64_t limit = static_cast<std::uint64_t>(port->timeouts.WriteTotalTimeoutMultiplier) * toWrite +
-                          port->timeouts.WriteTotalTimeoutConstant;
-    if (limit == 0) limit = kLongestWriteMs;
-    const std::uint64_t deadline = posix::monotonicNs() + limit * posix::kNanosPerMs;
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
     std::size_t sent = 0;
-    // Each round sends bytes or waits; a write that cannot complete by the
-    // deadline ends with what went out, as a Win32 write time-out does.
-    while (sent < toWrite) {
-        ssize_t n = ::write(port->fd, bytes + sent, toWrite - sent);
-        if (n > 0) {
-            sent += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
-            host::setLastError(host::win32Error(errno));
-            if (written != nullptr) *written = static_cast<DWORD>(sent);
-            return FALSE;
-        }
-        std::uint64_t wait = posix::msUntil(deadline);
-        if (wait == 0) break;
-        if (posix::waitFor(port->fd, POLLOUT, wait) < 0) {
-            host::setLastError(host::win32Error(errno));
-            if (written != nullptr) *written = static_cast<DWORD>(sent);
-            return FALSE;
-        }
-    }
+    bool ok = posix::writeToPort(*port, static_cast<const std::uint8_t*>(data), toWrite, sent);
     if (written != nullptr) *written = static_cast<DWORD>(sent);
-    return TRUE;
+    return ok ? TRUE : FALSE;
 }

@@ -7,6 +7,7 @@
 #include "platform/host/last_error.h"
 #include "platform/host/settings_check.h"
 #include "platform/posix/open_handles.h"
+#include "platform/posix/port_output.h"
 #include "platform/posix/termios_settings.h"
 
 namespace {
@@ -40,6 +41,8 @@ BOOL GetCommState(HANDLE file, LPDCB dcb) {
 BOOL SetCommState(HANDLE file, LPDCB dcb) {
     posix::OpenHandle* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
+    // What was written before goes out at the settings it was written at.
+    posix::sendGathered(*port);
     termios settings{};
     if (::tcgetattr(port->fd, &settings) != 0) {
         host::setLastError(host::win32Error(errno));
@@ -62,6 +65,7 @@ BOOL SetCommState(HANDLE file, LPDCB dcb) {
 BOOL SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts) {
     posix::OpenHandle* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
+    posix::sendGathered(*port);  // within the write time-outs it was written under
     if (!host::validTimeouts(*timeouts)) {
         host::setLastError(ERROR_INVALID_PARAMETER);
         return FALSE;

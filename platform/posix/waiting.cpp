@@ -7,6 +7,7 @@
 #include <poll.h>
 
 #include "platform/posix/interrupts.h"
+#include "platform/posix/port_output.h"
 
 namespace posix {
 
@@ -23,6 +24,7 @@ std::uint64_t msUntil(std::uint64_t deadlineNs) {
 
 int waitResuming(std::uint64_t timeoutMs, const std::function<int(int)>& waitMs) {
     std::fflush(stdout);
+    sendAllGathered();
     constexpr std::uint64_t kLongestWaitMs = 1u << 30;  // within an int
     const std::uint64_t deadline = monotonicNs() + timeoutMs * kNanosPerMs;
     // The first round waits the whole time-out; signals and very long waits

@@ -1,6 +1,7 @@
 // Real waits: the monotonic clock and bounded polls. Standard output is
 // flushed before every wait, so that what the tool printed (a progress line
-// without a line end included) shows while it waits.
+// without a line end included) shows while it waits, and what it wrote to
+// its ports goes out (port_output.h).
 #pragma once
 
 #include <cstdint>

@@ -193,18 +193,42 @@ TEST_F(PosixPort, ReadsKeepTheirTimeoutMeaning) {
     }
 }
 
-TEST_F(PosixPort, WrittenBytesPassUntranslated) {
-    setTimeouts(0, 0, 200);
+// The tool writes byte by byte; what it wrote is on the line, untranslated
+// and in order, by the time it waits for anything (here a sleep, then a read).
+TEST_F(PosixPort, WrittenBytesReachTheLineBeforeTheToolWaits) {
+    setTimeouts(MAXDWORD, MAXDWORD, 1);
+    for (char byte : kControl) {
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(port, &byte, 1, &written, nullptr));
+        EXPECT_EQ(written, 1u);
+    }
+    _sleep(1);
     DWORD written = 0;
-    ASSERT_TRUE(WriteFile(port, kControl.data(), 9, &written, nullptr));
-    EXPECT_EQ(written, 9u);
+    ASSERT_TRUE(WriteFile(port, "end", 3, &written, nullptr));
+    read(1);
+    const std::string expected = kControl + "end";
     char out[16] = {};
     std::size_t got = 0;
-    for (int attempt = 0; attempt < 100 && got < 9; ++attempt) {
+    pollfd arrived{master, POLLIN, 0};
+    while (got < expected.size() && ::poll(&arrived, 1, 1000) == 1) {
         ssize_t n = ::read(master, out + got, sizeof out - got);
-        if (n > 0) got += static_cast<std::size_t>(n);
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
     }
-    EXPECT_EQ(std::string(out, got), kControl);
+    EXPECT_EQ(std::string(out, got), expected);
+}
+
+// Bytes the device refuses after their write call returned fail the next one.
+TEST_F(PosixPort, ARefusedWriteFailsTheNextWriteCall) {
+    setTimeouts(MAXDWORD, MAXDWORD, 1);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(port, "a", 1, &written, nullptr));
+    ::close(master);
+    master = -1;
+    _sleep(1);
+    EXPECT_FALSE(WriteFile(port, "b", 1, &written, nullptr));
+    EXPECT_EQ(written, 0u);
+    EXPECT_NE(GetLastError(), 0u);
 }
 
 TEST_F(PosixPort, ReadFailsWhenTheFarEndGoesAway) {
