@@ -28,10 +28,12 @@ void printHelp() {
            "flash devices, microcontroller, FPGA, EDID and gamma table) through one serial\n"
            "port.\n"
            "\n"
-           "Usage:\n"
-           "  updater PORT COMMAND [FILE]\n"
-           "  updater --help       this text (also -h or /?)\n"
-           "  updater --version    the version and the platform\n"
+           "Usage: updater PORT COMMAND [FILE]\n"
+           "   or: updater --help | -h | /?\n"
+           "   or: updater --version\n"
+           "\n"
+           "  --help, -h, /?       print this text\n"
+           "  --version            print the version and the platform\n"
            "\n",
            kVersionMajor, kVersionMinor);
     printf("%s", kPortForms);
@@ -74,7 +76,7 @@ bool answerHelpOrVersion(const char* argument) {
         return true;
     }
     if (std::strcmp(argument, "--version") == 0) {
-        printf("updater %d.%d (%s)\n", kVersionMajor, kVersionMinor, kPlatformName);
+        printf("updater %d.%d.%d (%s)\n", kVersionMajor, kVersionMinor, kVersionPatch, kPlatformName);
         return true;
     }
     return false;

@@ -37,19 +37,11 @@ EOF
 scripts/install-packages.sh wine64
 TARGETS="updater cardsim" scripts/setup.sh >/dev/null
 scripts/build-windows.sh >/dev/null
-wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+source scripts/wine-prefix.sh
 
 work=$(mktemp -d /tmp/updater-wine-XXXXXX)
-export WINEPREFIX=$work/prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
-# One server for the prefix's whole life, started first so that what it
-# prints goes to its log and not into the console text of a run.
-mkdir "$WINEPREFIX"
-"$wineserver" -p >"$work/wineserver.log" 2>&1
-# Ends the server and every Wine process of the prefix, while it is there.
-stop_wine() { "$wineserver" -k 2>/dev/null || true; "$wineserver" -w 2>/dev/null || true; }
 trap stop_wine EXIT
-"$wine" wineboot -i >/dev/null 2>&1
+start_wine_prefix "$work/prefix"
 "$root/build/cardsim" --make-samples "$work/samples" >/dev/null
 echo "wine-check: prefix ready after $(($(date +%s) - began)) s"
 

@@ -34,7 +34,7 @@ bool isWord(const std::string& text) {
 }  // namespace
 
 const char* usageText() {
-    return "usage: cardsim [options]\n"
+    return "Usage: cardsim [OPTION]...\n"
            "Simulates a video converter card on a pseudo-terminal. Prints the terminal's\n"
            "path on start; stops on SIGINT or SIGTERM, saving its state.\n"
            "\n"
@@ -96,7 +96,8 @@ const char* usageText() {
            "                      EDID.bin (256 bytes), edid128.bin, gamma.csv, remote.txt\n"
            "  --xsvf-size N       the size of that fpga.xsvf in bytes (default 200000,\n"
            "                      256 to 16777216)\n"
-           "  --help              print this text and exit\n";
+           "  --help              print this text and exit\n"
+           "  --version           print cardsim's version and exit\n";
 }
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
@@ -137,6 +138,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
         bool ok = true;
         if (name == "--help") {
             options.help = true;
+        } else if (name == "--version") {
+            options.version = true;
         } else if (name == "--link") {
             ok = value(options.link);
         } else if (name == "--model") {

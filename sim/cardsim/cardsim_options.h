@@ -16,6 +16,7 @@ struct Options {
     std::string makeSamples;  // write the sample files here and exit
     std::uint64_t xsvfSize = sim::kDefaultXsvfSize;  // the size of the sample fpga.xsvf
     bool help = false;
+    bool version = false;
 };
 
 // Reads the arguments after the program name. On a mistake returns false

@@ -14,6 +14,10 @@
 #include "sim/cardsim/stop_signal.h"
 #include "sim/samples/sample_files.h"
 
+#if !defined(UPDATER_VERSION_MAJOR) || !defined(UPDATER_VERSION_MINOR) || !defined(UPDATER_VERSION_PATCH)
+#error "UPDATER_VERSION_MAJOR, _MINOR and _PATCH are set by the build (cmake/packaging.cmake)"
+#endif
+
 namespace {
 
 int failure(const std::string& text) {
@@ -43,6 +47,11 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(cardsim::usageText(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        // The version of the package cardsim comes with: the tool's.
+        std::printf("cardsim %d.%d.%d\n", UPDATER_VERSION_MAJOR, UPDATER_VERSION_MINOR, UPDATER_VERSION_PATCH);
         return 0;
     }
     if (!options.makeSamples.empty()) return makeSamples(options.makeSamples, options.xsvfSize);
