@@ -21,7 +21,9 @@ struct StatusReplies {
     std::uint16_t videoCalibration[kPacketWords];
 };
 
-// One exchange; false when it failed.
+// One exchange; false when it failed or its reply did not come whole (a
+// wrong length or checksum): the report then shows what came, but it may
+// not be what the card holds.
 bool ask(std::uint16_t header, std::uint16_t first, std::uint16_t second, std::uint16_t* reply) {
     std::uint16_t msg[kPacketWords];
     std::memset(msg, 0, kClearedWords * sizeof msg[0]);
@@ -29,7 +31,7 @@ bool ask(std::uint16_t header, std::uint16_t first, std::uint16_t second, std::u
     msg[0] = header;
     msg[1] = first;
     msg[2] = second;
-    return sendISPCmd(msg, reply, 0) == 1;
+    return sendISPCmd(msg, reply, 0) == 1 && ispReplyIntact();
 }
 
 // Asks the four questions in order; true when all four were answered.
