@@ -82,7 +82,6 @@ TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
                 continue;
             }
             ++finished;
-            if (getenv("SHOW")) printf("%s\n", run.output.c_str());
             EXPECT_EQ(std::atoi(run.output.c_str() + closing + std::strlen(kClosing)), c.differingWords);
             EXPECT_EQ(run.status, c.differingWords == 0 ? 0 : 1);
         }
