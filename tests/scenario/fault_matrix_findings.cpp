@@ -1,8 +1,14 @@
-// VERIFY on a faulty line, as the fault matrix (bench/fault-matrix) found
-// it: a reply that failed its checksum or its length was compared as if
-// good, and a reply that came too late was taken for the next block's, so
-// the total was wrong. Now a finished VERIFY's total is exact, and a VERIFY
-// that cannot read a block prints no total and fails.
+// What the fault matrix (bench/fault-matrix) found, each in the conditions
+// of the runs that showed it, against the card model.
+//
+// VERIFY on a faulty line: a reply that failed its checksum or its length
+// was compared as if good, and a reply of another code (a damaged one, or
+// one that came late) was followed by a read of the next block in place of
+// the same one, so the total was wrong. Now a finished VERIFY's total is
+// exact, and a VERIFY that cannot read a block prints no total and fails.
+//
+// STATUS on a faulty line: a report built from a damaged reply ended the
+// run with status 0.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -24,6 +30,13 @@ struct Case {
     void (*faults)(sim::CardOptions&);
     std::vector<std::uint64_t> seeds;
 };
+
+// The report STATUS printed, from its heading to its end.
+std::string report(const std::string& console) {
+    std::size_t from = console.find("/********** VXP STATUS");
+    std::size_t to = console.find("END OF VXP STATUS");
+    return from == std::string::npos || to == std::string::npos ? "" : console.substr(from, to - from);
+}
 
 // The device holds the file with some bytes changed; the card keeps it in
 // its state directory, where the run finds it.
@@ -87,6 +100,34 @@ TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
         }
         EXPECT_GT(finished, 0) << c.what;
     }
+}
+
+// The report of a run that ends with status 0 is the card's own; a report
+// built from a damaged reply fails the run.
+TEST(FaultMatrixStatus, ADamagedReportFailsTheRun) {
+    WorkDir dir;
+    sim::Card healthy{sim::CardOptions{}};
+    simport::reset();
+    const std::string clean = report(runTool({"COM1", "STATUS"}, healthy, "q").output);
+    int damaged = 0;
+    for (std::uint64_t seed = 1; seed <= 8; ++seed) {
+        SCOPED_TRACE(seed);
+        sim::CardOptions options;
+        options.seed = seed;
+        options.noise = 0.004;
+        sim::Card card{options};
+        simport::reset();
+        ToolRun run = runTool({"COM1", "STATUS"}, card, "q");
+        bool whole = run.output.find("Bad checksum") == std::string::npos &&
+                     run.output.find("Incompatible reception") == std::string::npos;
+        damaged += whole ? 0 : 1;
+        EXPECT_EQ(run.status, whole ? 0 : 1);
+        if (whole) {
+            EXPECT_EQ(report(run.output), clean);
+        }
+    }
+    EXPECT_GT(damaged, 0);
+    EXPECT_LT(damaged, 8);
 }
 
 }  // namespace
