@@ -8,7 +8,9 @@
 // exact, and a VERIFY that cannot read a block prints no total and fails.
 //
 // STATUS on a faulty line: a report built from a damaged reply ended the
-// run with status 0.
+// run with status 0; and after an answer came too late for its question,
+// every later question took the answer of the one before, into the next
+// pass, whose report ended the run with status 0.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -31,10 +33,10 @@ struct Case {
     std::vector<std::uint64_t> seeds;
 };
 
-// The report STATUS printed, from its heading to its end.
+// The last report STATUS printed, from its heading to its end.
 std::string report(const std::string& console) {
-    std::size_t from = console.find("/********** VXP STATUS");
-    std::size_t to = console.find("END OF VXP STATUS");
+    std::size_t from = console.rfind("/********** VXP STATUS");
+    std::size_t to = console.rfind("END OF VXP STATUS");
     return from == std::string::npos || to == std::string::npos ? "" : console.substr(from, to - from);
 }
 
@@ -128,6 +130,31 @@ TEST(FaultMatrixStatus, ADamagedReportFailsTheRun) {
     }
     EXPECT_GT(damaged, 0);
     EXPECT_LT(damaged, 8);
+}
+
+// An answer later than its whole exchange fails its pass, and the next pass
+// too, whose first question it answers; a pass after them asks on a line
+// drained of what came late, and its report is the card's.
+TEST(FaultMatrixStatus, AnAnswerTooLateForItsQuestionIsNotTakenForTheNext) {
+    WorkDir dir;
+    sim::Card healthy{sim::CardOptions{}};
+    simport::reset();
+    const std::string clean = report(runTool({"COM1", "STATUS"}, healthy, "q").output);
+    int recovered = 0;
+    for (std::uint64_t seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE(seed);
+        sim::CardOptions options;
+        options.seed = seed;
+        options.late = 0.1;
+        options.lateByMs = 35000;
+        sim::Card card{options};
+        simport::reset();
+        ToolRun run = runTool({"COM1", "STATUS"}, card, "\r\rq");
+        if (run.status != 0) continue;
+        EXPECT_EQ(report(run.output), clean);
+        if (run.output.find("Unable to send command. Exit.SendISP") != std::string::npos) ++recovered;
+    }
+    EXPECT_GT(recovered, 0);
 }
 
 }  // namespace
