@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <set>
 
 #include "bench/matrix/bounds.h"
 #include "bench/matrix/dice.h"
-#include "sim/boot/boot_fault.h"
+#include "bench/matrix/faults.h"
+#include "bench/matrix/update_files.h"
 #include "sim/samples/firmware_image.h"
 #include "sim/samples/sample_files.h"
 #include "sim/samples/xsvf_sample.h"
@@ -19,95 +19,13 @@ const std::vector<std::string> kModels = {"DVITOSDI",  "SDITODVI",  "SL-SDITODVI
                                           "HDMITOSDI", "SDITOHDMI", "SL-SDITOHDMI"};
 const std::vector<std::string> kEdidModels = {"DVITOSDI", "HDMITOSDI"};
 
-constexpr std::size_t kVectorArea = 1024;
-constexpr std::size_t kMainAreaStart = 0x800;
-
-// What a command is made of, beyond the scenario itself: which kinds of
-// fault can reach it and how many bytes it sends at most.
-struct Reach {
-    bool isp = false;      // packets to the video processor (NACKs apply)
-    bool boot = false;     // the boot program answers (its faults apply)
-    bool fpga = false;     // an FPGA transfer (the player's faults apply)
-    bool content = false;  // an EDID or gamma transfer (the "~E" verdict applies)
-    // The tool's bytes go unchecked to the card (the FPGA's data, the remote
-    // commands): the card takes a damaged byte as sent, and no host can tell.
-    bool uncheckedToCard = false;
-    std::uint64_t bytesSent = 22;  // the identification's
-};
-
 Bytes text(const std::string& s) { return {s.begin(), s.end()}; }
 
-std::string hexSeed(std::uint64_t seed) {
+std::string seedText(std::uint64_t seed) {
     char out[24];
     std::snprintf(out, sizeof out, "%llu", static_cast<unsigned long long>(seed));
     return out;
 }
-
-// ---- update files --------------------------------------------------------
-
-Bytes deviceImage(Dice& dice, int device, bool large = false) {
-    std::size_t least = device == 1 ? 1 : 256;
-    return dice.bytes(large ? 20000 : dice.between(least, 4000));
-}
-
-// A 128- or 256-byte EDID whose blocks each sum to 0 modulo 256.
-Bytes edidImage(Dice& dice) {
-    Bytes image = dice.bytes(dice.chance(0.5) ? 128 : 256);
-    for (std::size_t block = 0; block < image.size(); block += 128) {
-        const std::uint8_t header[8] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
-        if (block == 0) std::copy(header, header + 8, image.begin());
-        unsigned sum = 0;
-        for (std::size_t i = block; i < block + 127; ++i) sum += image[i];
-        image[block + 127] = static_cast<std::uint8_t>(-sum);
-    }
-    return image;
-}
-
-// A gamma table file of random values, and the table the card should keep
-// (3072 big-endian values, line by line, red, green and blue).
-std::pair<Bytes, Bytes> gammaTable(Dice& dice) {
-    std::string csv = "% gamma table\r\n";
-    Bytes table;
-    for (int line = 0; line < 1024; ++line) {
-        for (int channel = 0; channel < 3; ++channel) {
-            auto value = static_cast<unsigned>(dice.between(0, 1023));
-            csv += std::to_string(value) + (channel < 2 ? "," : "\r\n");
-            table.push_back(static_cast<std::uint8_t>(value >> 8));
-            table.push_back(static_cast<std::uint8_t>(value & 0xFF));
-        }
-    }
-    return {text(csv), table};
-}
-
-// Firmware data for appMain.mot, and where the boot-mode programmer puts it:
-// the first 1024 bytes at 0, the rest from 0x800.
-Bytes firmwareData(Dice& dice) { return dice.bytes(dice.between(kVectorArea, 5000)); }
-
-Bytes microFlashOf(const Bytes& data) {
-    Bytes flash(kMainAreaStart + data.size() - kVectorArea, 0xFF);
-    std::copy(data.begin(), data.begin() + kVectorArea, flash.begin());
-    std::copy(data.begin() + kVectorArea, data.end(), flash.begin() + kMainAreaStart);
-    return flash;
-}
-
-std::size_t fpgaSize(Dice& dice) { return dice.between(sim::kXsvfMinimumSize, 30000); }
-
-// ---- what the card holds before the run ----------------------------------
-
-// Old contents in every memory, so that a write where none was asked for shows.
-Memories oldContents(Dice& dice) {
-    Memories old;
-    for (Memory device : {kDevice1, kDevice5, kDevice7}) {
-        if (dice.chance(0.8)) old.of[device] = dice.bytes(dice.between(1, 6000));
-    }
-    if (dice.chance(0.8)) old.of[kMicro] = microFlashOf(firmwareData(dice));
-    if (dice.chance(0.8)) old.of[kEdid] = edidImage(dice);
-    if (dice.chance(0.8)) old.of[kGamma] = gammaTable(dice).second;
-    if (dice.chance(0.8)) old.of[kFpga] = sim::xsvfSample(fpgaSize(dice));
-    return old;
-}
-
-// ---- the commands --------------------------------------------------------
 
 Memory deviceMemory(int device) { return device == 1 ? kDevice1 : device == 5 ? kDevice5 : kDevice7; }
 
@@ -317,114 +235,6 @@ Reach remote(Scenario& s, Dice& dice) {
     return reach;
 }
 
-// ---- the faults ----------------------------------------------------------
-
-const std::vector<std::string> kBootSteps = {
-    "match",   "start",  "length-high", "length-low", "kernel",  "erase",        "inquiry", "device", "clock",
-    "rate",    "confirm", "finish",     "main-kernel", "status", "prepare", "write-kernel", "frame",  "image-status"};
-
-std::vector<std::string> faultKinds(const Reach& reach) {
-    std::vector<std::string> kinds = {"noise", "drop", "corrupt", "late", "silent", "vanish"};
-    if (reach.isp) kinds.push_back("nack");
-    if (reach.boot) {
-        kinds.insert(kinds.end(), {"boot silent", "boot late", "boot wrong", "boot no-ack", "boot chatter",
-                                   "failed erase", "wrong status bytes"});
-    }
-    if (reach.fpga) kinds.insert(kinds.end(), {"fpga $x", "fpga ~F", "fpga stall"});
-    if (reach.content) kinds.push_back("~E verdict");
-    return kinds;
-}
-
-// "name value" with the value to `digits` places.
-std::string format(const char* name, double value, int digits) {
-    char out[64];
-    std::snprintf(out, sizeof out, "%s %.*f", name, digits, value);
-    return out;
-}
-
-void setBootFault(sim::CardOptions& card, const std::string& fault) {
-    sim::parseBootFault(fault, card.bootFault);
-}
-
-// Adds the fault `kind` to the card; returns its details.
-std::string inject(const std::string& kind, const Reach& reach, Dice& dice, sim::CardOptions& card) {
-    const std::vector<std::uint64_t> lateness = {100, 1000, 2900, 3100, 4000, 6000, 35000};
-    if (kind == "noise") return format("noise", card.noise = dice.logUniform(1e-5, 3e-3), 6);
-    if (kind == "drop") return format("drop", card.drop = dice.logUniform(1e-5, 3e-3), 6);
-    if (kind == "corrupt") return format("corrupt", card.corrupt = dice.logUniform(1e-5, 3e-3), 6);
-    if (kind == "nack") return format("nack", card.nack = dice.logUniform(2e-3, 0.3), 4);
-    if (kind == "late") {
-        card.late = dice.logUniform(2e-3, 0.3);
-        card.lateByMs = dice.pick(lateness);
-        return format("late", card.late, 4) + " by " + std::to_string(card.lateByMs) + " ms";
-    }
-    if (kind == "silent") {
-        card.silent = true;
-        return "silent";
-    }
-    if (kind == "vanish") {
-        card.vanishAfter = dice.between(1, reach.bytesSent);
-        return "vanish after " + std::to_string(card.vanishAfter) + " bytes";
-    }
-    if (kind == "failed erase") {
-        setBootFault(card, "wrong@erase");
-        return "boot wrong@erase";
-    }
-    if (kind == "wrong status bytes") {
-        std::string fault = std::string(dice.chance(0.5) ? "wrong" : "bad-sum") + "@" +
-                            (dice.chance(0.5) ? "status" : "image-status");
-        if (dice.chance(0.2)) fault = "bad-sum@inquiry";
-        setBootFault(card, fault);
-        return "boot " + fault;
-    }
-    if (kind.rfind("boot ", 0) == 0) {
-        std::string fault = kind.substr(5) + "@" + dice.pick(kBootSteps);
-        setBootFault(card, fault);
-        card.lateByMs = dice.pick(lateness);
-        return "boot " + fault + (kind == "boot late" ? " by " + std::to_string(card.lateByMs) + " ms" : "");
-    }
-    if (kind == "fpga $x") {
-        card.fpgaErrorEvery = dice.between(1, 40);
-        return "fpga-error-every " + std::to_string(card.fpgaErrorEvery);
-    }
-    if (kind == "fpga ~F") {
-        card.fpgaFailAt = dice.between(1, 40);
-        return "fpga-fail-at " + std::to_string(card.fpgaFailAt);
-    }
-    if (kind == "fpga stall") {
-        card.fpgaStallAt = dice.between(1, 30);
-        card.fpgaStallMs = dice.pick(std::vector<std::uint64_t>{500, 1500, 5000, 65000});
-        return "fpga-stall-at " + std::to_string(card.fpgaStallAt) + " for " + std::to_string(card.fpgaStallMs) +
-               " ms";
-    }
-    card.contentWriteFails = true;  // "~E verdict"
-    return "content-write-fails";
-}
-
-void injectFaults(Scenario& s, const Reach& reach, Dice& dice) {
-    s.card.seed = dice.next();
-    double roll = dice.unit();
-    int count = roll < 0.08 ? 0 : roll < 0.8 ? 1 : 2;
-    std::vector<std::string> kinds = faultKinds(reach);
-    std::set<std::string> chosen;
-    while (static_cast<int>(chosen.size()) < count) chosen.insert(dice.pick(kinds));
-    // Two boot faults would overwrite each other: keep the first.
-    bool bootTaken = false;
-    for (const std::string& kind : chosen) {
-        bool bootKind = kind.rfind("boot ", 0) == 0 || kind == "failed erase" || kind == "wrong status bytes";
-        if (bootKind && bootTaken) continue;
-        bootTaken |= bootKind;
-        s.faults.push_back(kind);
-        if (!s.faultDetails.empty()) s.faultDetails += ", ";
-        s.faultDetails += inject(kind, reach, dice, s.card);
-    }
-    if (s.faults.empty()) {
-        s.faults.push_back("none");
-        s.faultDetails = "no fault";
-    }
-    s.card.faultsSpareHostBytes = reach.uncheckedToCard;
-}
-
 }  // namespace
 
 const std::vector<std::string>& commandNames() {
@@ -469,7 +279,7 @@ Scenario pickScenario(std::uint64_t seed) {
 }
 
 std::string Scenario::describe() const {
-    std::string line = "seed " + hexSeed(seed) + ": updater";
+    std::string line = "seed " + seedText(seed) + ": updater";
     for (const std::string& arg : args) line += " " + arg;
     line += " on " + card.model + ", " + faultDetails;
     return line;
