@@ -51,7 +51,8 @@ public:
 private:
     // The bytes of the identification (probes, "#DEVERSION\r", "#DEVTYPE\r",
     // the old firmware's menu keys and its "6") and of the boot program's
-    // communication check (0x00); no command starts with only these.
+    // communication check (0x00); every command sends another byte among
+    // its first ones.
     static bool waitingByte(std::uint8_t byte) {
         static const std::string kWaiting = std::string("#DEVERSION#DEVTYPE\r1$6") + '\0';
         return kWaiting.find(static_cast<char>(byte)) != std::string::npos;
