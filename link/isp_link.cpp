@@ -6,7 +6,7 @@
 
 #include "port/console.h"
 #include "port/port.h"
-#include "link/isp_packet_size.h"
+#include "link/isp_header.h"
 #include "link/port_io.h"
 
 namespace {
@@ -19,7 +19,10 @@ constexpr int kMaxTimeoutRetries = 10;  // waits after the first before giving u
 constexpr int kTimeoutsBeforeGivingUp = 4;
 constexpr std::uint16_t kNackCode = 2;
 constexpr std::uint16_t kGspiTimeoutMark = 0x1234;
-constexpr std::uint16_t kCodeMask = 0x0FFF;
+
+// Whether the reply the last exchange stored had the length its header
+// announces and a right checksum.
+bool replyIntact = false;
 
 enum ReaderState { kHunting, kAfterEscape, kInPacket };
 
@@ -35,13 +38,14 @@ bool writePacket(const std::uint16_t* msg, unsigned char* tempMsg, unsigned char
 }
 
 // Decodes the body of a raw packet and assembles the reply words; words that
-// the reply does not carry read as 0. False when the reply is shorter than
-// its header announces (at least header, argument and checksum): the words
-// it lacks would be made up, and a reply under six bytes would pass, zero
-// padded, for a valid reply of code 0. Bytes beyond the announced length
-// are reported and left out.
-bool takeReply(const unsigned char* tempMsg, int received, unsigned char* decoded,
-               std::uint16_t* response) {
+// the reply does not carry read as 0. Returns the number of decoded bytes
+// against the reply's announced length in bytes: a reply shorter than its
+// header announces (at least header, argument and checksum) lacks words that
+// would be made up, and a reply under six bytes would pass, zero padded, for
+// a valid reply of code 0. Bytes beyond the announced length are reported
+// and left out.
+int takeReply(const unsigned char* tempMsg, int received, unsigned char* decoded, std::uint16_t* response,
+              int& announced) {
     int decodedLength = yDecode(decoded, tempMsg + 2, received - 3);
     if (decodedLength < 2 * kIspMaxWords) {
         std::memset(decoded + decodedLength, 0, static_cast<std::size_t>(2 * kIspMaxWords - decodedLength));
@@ -53,7 +57,8 @@ bool takeReply(const unsigned char* tempMsg, int received, unsigned char* decode
     for (int k = 0; k < words; ++k) {
         response[k] = static_cast<std::uint16_t>(decoded[2 * k] + 256 * decoded[2 * k + 1]);
     }
-    return decodedLength >= 2 * words;
+    announced = 2 * words;
+    return decodedLength;
 }
 
 // A refusal: code 2, a reply that repeats the command's own header, or one
@@ -68,8 +73,8 @@ void reportRefusal(const std::uint16_t* msg, const std::uint16_t* response, int 
     printf("\nNACK received. Retry ... \n");
     printMsg(msg);
     printMsg(response);
-    unsigned refused = response[1] & kCodeMask;
-    unsigned sent = msg[0] & kCodeMask;
+    unsigned refused = ispCode(response[1]);
+    unsigned sent = ispCode(msg[0]);
     if (refused != sent) printf("\nNACK on unknown command. 0x%04x != 0x%04x\n", refused, sent);
 }
 
@@ -125,6 +130,7 @@ int sendISPCmd(std::uint16_t* msg, std::uint16_t* response, unsigned long wait) 
     unsigned char tempMsg[kPacketArea];
     unsigned char msgToSend[kPacketArea];
 
+    replyIntact = false;
     createChecksum(msg);
     if (!writePacket(msg, tempMsg, msgToSend)) return 0;
     if (wait != 0) _sleep(wait);
@@ -140,11 +146,16 @@ int sendISPCmd(std::uint16_t* msg, std::uint16_t* response, unsigned long wait) 
         ++valRetry;
     }
 
-    bool whole = takeReply(tempMsg, received, msgToSend, response);
-    if (!checksumOK(response)) printf("Bad checksum\n");
+    int announced = 0;
+    int decoded = takeReply(tempMsg, received, msgToSend, response, announced);
+    bool sumRight = checksumOK(response) == 1;
+    if (!sumRight) printf("Bad checksum\n");
+    replyIntact = decoded == announced && sumRight;
 
-    bool refused = !whole || (response[0] & kCodeMask) == kNackCode || response[0] == msg[0];
+    bool refused = decoded < announced || ispCode(response[0]) == kNackCode || response[0] == msg[0];
     if (!refused) return 1;
     reportRefusal(msg, response, valRetry);
     return 0;
 }
+
+bool ispReplyIntact() { return replyIntact; }

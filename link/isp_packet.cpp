@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "link/isp_link.h"
-#include "link/isp_packet_size.h"
+#include "link/isp_header.h"
 
 namespace {
 

@@ -49,6 +49,9 @@ constexpr std::size_t kMaxPendingReplyBytes = 64 * 1024;
 //   silent:  the card takes everything in and sends nothing;
 //   vanishAfter N: once the card has taken in N bytes it goes away: what
 //            it had not sent by then is lost, nothing more goes either way.
+// With faultsSpareHostBytes, drop and corrupt harm only the card's bytes:
+// the FPGA's data and the remote commands reach the card without a sum, so
+// a byte damaged on its way in is taken as sent, and no host can tell.
 
 // ---- Firmware text channel ----------------------------------------------
 //

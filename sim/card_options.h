@@ -47,6 +47,9 @@ struct CardOptions {
     std::uint64_t lateByMs = 4000;          // beyond the tool's packet and text waits
     std::uint64_t vanishAfter = 0;          // the card goes away after receiving this many bytes (0: never)
     std::uint64_t seed = 1;
+    // The line's drops and corruptions spare the host's bytes: only what the
+    // card sends is harmed (for transfers whose data the card cannot check).
+    bool faultsSpareHostBytes = false;
     BootFault bootFault;  // what goes wrong in the boot program or its kernels (late uses lateByMs)
 
     // Faults of the content transfers (see sim/card_choices.h); 0 or false: none.

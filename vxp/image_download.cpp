@@ -22,11 +22,14 @@ struct BlockPhase {
     bool printAddress;  // the refused block's address
 };
 
-int sendImageBlock(const ImageArea& image, DWORD address) {
+// True when the driver acknowledged the block. A reply that did not come
+// whole (a wrong length or checksum) may be a refusal damaged on the line:
+// it is taken as one, and the block is sent again after resynchronising.
+bool sendImageBlock(const ImageArea& image, DWORD address) {
     std::uint16_t msg[18] = {0xF501};
     for (DWORD k = 0; k < kImageBlock / 2; ++k) msg[1 + k] = imageWord(image, address + 2 * k);
     std::uint16_t reply[18] = {};
-    return sendISPCmd(msg, reply, 0);
+    return sendISPCmd(msg, reply, 0) == 1 && ispReplyIntact();
 }
 
 // After a refused block: asks the driver for its state and sets the ISP mode

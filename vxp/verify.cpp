@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "port/console.h"
+#include "link/isp_header.h"
 #include "link/isp_link.h"
 #include "link/port_io.h"
 #include "vxp/download_progress.h"
@@ -15,7 +16,8 @@ namespace {
 constexpr DWORD kDrainChunk = 1024;
 constexpr DWORD kDrainLimitMs = 5000;
 constexpr DWORD kReadBlock = 32;
-constexpr std::uint16_t kReadReplyCode = 0x73A;
+constexpr std::uint16_t kReadRequest = 0x0639;
+constexpr unsigned kReadReplyCode = 0x73A;
 constexpr int kMostResyncs = 6;  // per block: it is read at most seven times
 
 bool deviceValid(int device) { return (device >= 1 && device <= 5) || device == 7; }
@@ -27,40 +29,46 @@ struct Comparison {
     int time = 0;       // progress lines printed
 };
 
-// Asks the driver for its state after a failed or a wrong read and, after a
-// failed one, sets the read mode again from the block. False ends the
-// verify: the driver cannot be brought back, or the block has been tried
-// too often.
-bool resynchronise(int device, const ImageArea& image, DWORD address, int retryValue,
-                   bool setModeAgain) {
+// After a read that brought no intact data reply (refused, unanswered,
+// damaged, or of another code): drains what came late on the line, asks the
+// driver for its state and sets the read mode again from the block, so that
+// the next read brings this block, whatever the driver sent or took
+// meanwhile. False ends the verify: the line does not fall silent, the
+// driver cannot be brought back, or the block has been tried too often.
+bool resynchronise(int device, const ImageArea& image, DWORD address, int retryValue) {
+    if (!drainPort(kDrainChunk, kDrainLimitMs)) {
+        printf("The line never falls silent. Verify stopped.\n");
+        return false;
+    }
     std::uint16_t request[3];
     std::uint16_t reply[18] = {};
     if (!sendStatusRequest(request, reply)) {
         printf("Unable to send cmd.\n");
         return false;
     }
-    if (setModeAgain) printf("ISP Mode Status Request ...\n");
+    printf("ISP Mode Status Request ...\n");
     if (retryValue >= kMostResyncs) return false;
-    if (!setModeAgain) return true;
     printf("Setting ISP Mode...\n");
     return sendSetIspMode(kIspModeRead, device, address, image.size - address, 0) == 1;
 }
 
-// Reads the block at `address` into `reply`, resynchronising as often as allowed.
+// Reads the block at `address` into `reply`, resynchronising as often as
+// allowed. Only a data reply whose length and checksum are right is taken:
+// a damaged one is never compared.
 bool readBlock(int device, const ImageArea& image, DWORD address, std::uint16_t* reply) {
     for (int retryValue = 0;; ++retryValue) {
-        std::uint16_t request[3] = {0x0639, 0x0000, 0};
-        bool exchanged = sendISPCmd(request, reply, 0) == 1;
-        unsigned code = reply[0] & 0x0FFF;
-        if (exchanged && code == kReadReplyCode) return true;
-        if (exchanged) printf("\nBad Response - %04x ", code);
-        if (!resynchronise(device, image, address, retryValue, !exchanged)) return false;
+        std::uint16_t request[3] = {kReadRequest, 0x0000, 0};
+        bool intact = sendISPCmd(request, reply, 0) == 1 && ispReplyIntact();
+        unsigned code = ispCode(reply[0]);
+        if (intact && code == kReadReplyCode) return true;
+        if (intact) printf("\nBad Response - %04x ", code);
+        if (!resynchronise(device, image, address, retryValue)) return false;
     }
 }
 
 void compareBlock(const ImageArea& image, DWORD address, const std::uint16_t* reply,
                   Comparison& comparison) {
-    int words = (reply[0] >> 12) + 1;
+    int words = ispArgumentWords(reply[0]);
     for (int i = 0; i < words; ++i) {
         DWORD offset = 2 * static_cast<DWORD>(i);
         if (comparison.receive + offset < image.size &&

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "port/exit_status.h"
+#include "link/isp_header.h"
 #include "link/isp_link.h"
+#include "link/port_io.h"
 #include "platform/win32.h"
 
 namespace {
@@ -12,6 +14,8 @@ namespace {
 constexpr int kPacketWords = 256;
 constexpr int kClearedWords = 15;
 constexpr int kEndOfInput = -1;
+constexpr DWORD kDrainChunk = 1024;
+constexpr DWORD kDrainLimitMs = 5000;
 
 // The replies of one pass; a reply that never came reads as zeros.
 struct StatusReplies {
@@ -21,23 +25,30 @@ struct StatusReplies {
     std::uint16_t videoCalibration[kPacketWords];
 };
 
-// One exchange; false when it failed.
-bool ask(std::uint16_t header, std::uint16_t first, std::uint16_t second, std::uint16_t* reply) {
+// One exchange; false when it failed, when its reply did not come whole (a
+// wrong length or checksum), or when the reply lacks some of the `used`
+// argument words the report takes from it: such a reply answers another
+// question, one asked before whose answer came too late for it. The
+// report then shows what came, but it may not be what the card holds.
+bool ask(std::uint16_t header, std::uint16_t first, std::uint16_t second, std::uint16_t* reply, int used) {
     std::uint16_t msg[kPacketWords];
     std::memset(msg, 0, kClearedWords * sizeof msg[0]);
     std::memset(reply, 0, kClearedWords * sizeof reply[0]);
     msg[0] = header;
     msg[1] = first;
     msg[2] = second;
-    return sendISPCmd(msg, reply, 0) == 1;
+    return sendISPCmd(msg, reply, 0) == 1 && ispReplyIntact() && ispArgumentWords(reply[0]) >= used;
 }
 
 // Asks the four questions in order; true when all four were answered.
+// What is still on the line first (an answer that came too late for the
+// last pass) is drained.
 bool askAll(StatusReplies& replies) {
-    bool answered = ask(0x0633, 0x0000, 0x0000, replies.name);
-    answered &= ask(0x062F, 0x0000, 0x0000, replies.status);
-    answered &= ask(0x161A, 0x005E, 0x0B06, replies.osdCalibration);
-    answered &= ask(0x161A, 0x007C, 0x0005, replies.videoCalibration);
+    drainPort(kDrainChunk, kDrainLimitMs);
+    bool answered = ask(0x0633, 0x0000, 0x0000, replies.name, 6);
+    answered &= ask(0x062F, 0x0000, 0x0000, replies.status, 14);
+    answered &= ask(0x161A, 0x005E, 0x0B06, replies.osdCalibration, 3);
+    answered &= ask(0x161A, 0x007C, 0x0005, replies.videoCalibration, 3);
     return answered;
 }
 

@@ -19,10 +19,13 @@ namespace simport {
 
 void interruptAt(sim::Nanos at) { detail::state().interruptAt = at; }
 
+void onInterrupt(void (*handler)()) { detail::state().interruptHandler = handler; }
+
 namespace detail {
 
 void interruptNow() {
     if (state().watchingInterrupts) host::printInterruptLine();
+    if (state().interruptHandler != nullptr) state().interruptHandler();
     ::_exit(kInterruptedStatus);
 }
 

@@ -59,6 +59,11 @@ void failReads(DWORD error, int after, int times);
 // tool in a child process). A key 0x03 (Ctrl-C) interrupts as well.
 void interruptAt(sim::Nanos at);
 
+// Called when a run ends as interrupted, after the interrupt line and just
+// before the process exits, so that a harness can keep what the card holds
+// at that moment. Not called for a run that ends on its own.
+void onInterrupt(void (*handler)());
+
 // Every byte the tool wrote to the port, in order.
 const std::string& written();
 

@@ -49,6 +49,7 @@ struct State {
     int readFailures = 0;
 
     std::optional<sim::Nanos> interruptAt;
+    void (*interruptHandler)() = nullptr;
     bool watchingInterrupts = false;
 
     std::string written;

@@ -64,6 +64,7 @@ const char* usageText() {
            "  --corrupt RATE      each byte, either way, is altered with probability RATE\n"
            "  --nack RATE         each ISP packet the card would accept is refused with\n"
            "                      probability RATE\n"
+           "  --spare-host-bytes  --drop and --corrupt harm only the bytes the card sends\n"
            "  --late RATE         each reply leaves the card late with probability RATE\n"
            "  --late-by MS        how late a late reply is (default 4000 ms)\n"
            "  --vanish-after N    the card goes away after receiving N bytes: it sends\n"
@@ -178,6 +179,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             ok = rate(card.corrupt);
         } else if (name == "--nack") {
             ok = rate(card.nack);
+        } else if (name == "--spare-host-bytes") {
+            card.faultsSpareHostBytes = true;
         } else if (name == "--late") {
             ok = rate(card.late);
         } else if (name == "--late-by") {

@@ -20,6 +20,7 @@ Wire::Wire(const CardOptions& options)
       drop_(options.drop),
       corrupt_(options.corrupt),
       noise_(options.noise),
+      spareHostBytes_(options.faultsSpareHostBytes),
       receivedLimit_(options.receivedLimit),
       vanishAfter_(options.vanishAfter),
       inDrop_(options.seed, FaultStream::kHostDrop),
@@ -63,9 +64,9 @@ std::optional<Wire::Arrival> Wire::takeArrival(Nanos until, std::uint32_t cardBa
     while (!incoming_.empty() && incoming_.front().at <= until) {
         InByte in = incoming_.front();
         incoming_.pop_front();
-        if (vanished_ || inDrop_.roll(drop_)) continue;
+        if (vanished_ || (!spareHostBytes_ && inDrop_.roll(drop_))) continue;
         std::uint8_t byte = in.baud == cardBaud ? in.byte : choices::kGarbageByte;
-        if (inCorrupt_.roll(corrupt_)) byte = corrupted(byte, inCorrupt_);
+        if (!spareHostBytes_ && inCorrupt_.roll(corrupt_)) byte = corrupted(byte, inCorrupt_);
         if (received_.size() < receivedLimit_) received_.push_back(static_cast<char>(byte));
         if (vanishAfter_ != 0 && ++taken_ >= vanishAfter_) vanish(in.at);
         return Arrival{in.at, byte};

@@ -74,6 +74,7 @@ private:
     double drop_;
     double corrupt_;
     double noise_;
+    bool spareHostBytes_;
     std::size_t receivedLimit_;
     std::uint64_t vanishAfter_;
     std::uint64_t taken_ = 0;  // bytes the card has taken in

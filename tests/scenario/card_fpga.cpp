@@ -87,9 +87,10 @@ TEST(FpgaOnCard, EveryEndOfATransfer) {
         bool report;
         int status;
     } cases[] = {
-        {"an opcode the card does not play", {}, small.substr(0, 40) + "\x0B", "", false, 1},
+        {"an opcode the card does not play", {}, small.substr(0, 40) + "\x0B", "\nFailed", false, 1},
         {"the file ends inside a block", {}, small.substr(0, 2000), "", true, 1},
-        {"the card ends midway", cardOptions("SDITOHDMI", [](auto& o) { o.fpgaFailAt = 6; }), small, "", false, 1},
+        {"the card ends midway", cardOptions("SDITOHDMI", [](auto& o) { o.fpgaFailAt = 6; }), small, "\nFailed",
+         false, 1},
         {"the card stalls inside a block request",
          cardOptions("SDITOHDMI", [](auto& o) { o.fpgaStallAt = 3; }), small,
          "\nThe card stopped inside a request.\n", true, 1},

@@ -1,0 +1,160 @@
+// What the fault matrix (bench/fault-matrix) found, each in the conditions
+// of the runs that showed it, against the card model.
+//
+// VERIFY on a faulty line: a reply that failed its checksum or its length
+// was compared as if good, and a reply of another code (a damaged one, or
+// one that came late) was followed by a read of the next block in place of
+// the same one, so the total was wrong. Now a finished VERIFY's total is
+// exact, and a VERIFY that cannot read a block prints no total and fails.
+//
+// STATUS on a faulty line: a report built from a damaged reply ended the
+// run with status 0; and after an answer came too late for its question,
+// every later question took the answer of the one before, into the next
+// pass, whose report ended the run with status 0.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "sim/card.h"
+#include "tests/scenario/vxp_isp_responder.h"
+#include "tests/support/tool_run.h"
+
+namespace {
+
+constexpr const char* kClosing = "\rJob at 100% ----- Mismatch Total ";
+
+struct Case {
+    const char* what;
+    std::size_t imageSize;
+    std::vector<std::size_t> changedBytes;  // bytes of the device that differ from the file
+    int differingWords;
+    void (*faults)(sim::CardOptions&);
+    std::vector<std::uint64_t> seeds;
+};
+
+// The last report STATUS printed, from its heading to its end.
+std::string report(const std::string& console) {
+    std::size_t from = console.rfind("/********** VXP STATUS");
+    std::size_t to = console.rfind("END OF VXP STATUS");
+    return from == std::string::npos || to == std::string::npos ? "" : console.substr(from, to - from);
+}
+
+// The device holds the file with some bytes changed; the card keeps it in
+// its state directory, where the run finds it.
+std::string prepareCard(const Case& c, sim::CardOptions& options) {
+    const std::string image = imageBytes(c.imageSize, 5);
+    std::string device = image;
+    for (std::size_t at : c.changedBytes) device[at] = static_cast<char>(device[at] ^ 0x21);
+    std::filesystem::create_directory("card-state");
+    std::FILE* out = std::fopen("card-state/device5.bin", "wb");
+    std::fwrite(device.data(), 1, device.size(), out);
+    std::fclose(out);
+    options.stateDir = "card-state";
+    return image;
+}
+
+TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
+    const Case cases[] = {
+        // Over a pty these gave 6505, 299 and 14 for one differing word.
+        {"drop 0.0005", 20000, {4001}, 1, [](sim::CardOptions& o) { o.drop = 0.0005; }, {1, 2, 3, 4}},
+        {"noise 0.002", 20000, {4001}, 1, [](sim::CardOptions& o) { o.noise = 0.002; }, {1, 2, 3, 4}},
+        {"corrupt 0.0005", 20000, {4001}, 1, [](sim::CardOptions& o) { o.corrupt = 0.0005; }, {1, 2, 3, 4}},
+        // Seeds of the matrix (seed 2): noise on an identical device; NACKs and noise.
+        {"noise, identical", 756, {}, 0, [](sim::CardOptions& o) { o.noise = 0.001163; }, {1, 2}},
+        {"nack and noise", 3000, {10, 11, 700, 2998}, 3,
+         [](sim::CardOptions& o) {
+             o.nack = 0.0329;
+             o.noise = 0.000471;
+         },
+         {1, 2}},
+        // Replies late beyond the whole exchange (eleven 3 s waits).
+        {"late by 35 s", 2000, {0, 1999}, 2,
+         [](sim::CardOptions& o) {
+             o.late = 0.02;
+             o.lateByMs = 35000;
+         },
+         {1, 2, 3}},
+    };
+    for (const Case& c : cases) {
+        int finished = 0;
+        for (std::uint64_t seed : c.seeds) {
+            SCOPED_TRACE(std::string(c.what) + ", seed " + std::to_string(seed));
+            WorkDir dir;
+            sim::CardOptions options;
+            options.seed = seed;
+            c.faults(options);
+            dir.write("Device5.bin", prepareCard(c, options));
+            sim::Card card{options};
+            simport::reset();
+            ToolRun run = runTool({"COM1", "VERIFY", "Device5.bin"}, card);
+
+            // A run that could not read the device to its end prints no total and fails.
+            std::size_t closing = run.output.rfind(kClosing);
+            if (closing == std::string::npos) {
+                EXPECT_EQ(run.status, 1);
+                EXPECT_NE(run.output.find("Press a key to continue ... "), std::string::npos);
+                continue;
+            }
+            ++finished;
+            EXPECT_EQ(std::atoi(run.output.c_str() + closing + std::strlen(kClosing)), c.differingWords);
+            EXPECT_EQ(run.status, c.differingWords == 0 ? 0 : 1);
+        }
+        EXPECT_GT(finished, 0) << c.what;
+    }
+}
+
+// The report of a run that ends with status 0 is the card's own; a report
+// built from a damaged reply fails the run.
+TEST(FaultMatrixStatus, ADamagedReportFailsTheRun) {
+    WorkDir dir;
+    sim::Card healthy{sim::CardOptions{}};
+    simport::reset();
+    const std::string clean = report(runTool({"COM1", "STATUS"}, healthy, "q").output);
+    int damaged = 0;
+    for (std::uint64_t seed = 1; seed <= 8; ++seed) {
+        SCOPED_TRACE(seed);
+        sim::CardOptions options;
+        options.seed = seed;
+        options.noise = 0.004;
+        sim::Card card{options};
+        simport::reset();
+        ToolRun run = runTool({"COM1", "STATUS"}, card, "q");
+        bool whole = run.output.find("Bad checksum") == std::string::npos &&
+                     run.output.find("Incompatible reception") == std::string::npos;
+        damaged += whole ? 0 : 1;
+        EXPECT_EQ(run.status, whole ? 0 : 1);
+        if (whole) {
+            EXPECT_EQ(report(run.output), clean);
+        }
+    }
+    EXPECT_GT(damaged, 0);
+    EXPECT_LT(damaged, 8);
+}
+
+// An answer later than its whole exchange fails its pass, and the next pass
+// too, whose first question it answers; a pass after them asks on a line
+// drained of what came late, and its report is the card's.
+TEST(FaultMatrixStatus, AnAnswerTooLateForItsQuestionIsNotTakenForTheNext) {
+    WorkDir dir;
+    sim::Card healthy{sim::CardOptions{}};
+    simport::reset();
+    const std::string clean = report(runTool({"COM1", "STATUS"}, healthy, "q").output);
+    int recovered = 0;
+    for (std::uint64_t seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE(seed);
+        sim::CardOptions options;
+        options.seed = seed;
+        options.late = 0.1;
+        options.lateByMs = 35000;
+        sim::Card card{options};
+        simport::reset();
+        ToolRun run = runTool({"COM1", "STATUS"}, card, "\r\rq");
+        if (run.status != 0) continue;
+        EXPECT_EQ(report(run.output), clean);
+        if (run.output.find("Unable to send command. Exit.SendISP") != std::string::npos) ++recovered;
+    }
+    EXPECT_GT(recovered, 0);
+}
+
+}  // namespace
