@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything into build/ (or $BUILD_DIR),
-# reusing an existing build, and runs every test: unit, scenario on the
-# simulated card, end to end over a pty. Extra CMake options may be given as
-# arguments. Prints a few progress lines; the tests' full output is in
-# $BUILD_DIR/test.log, shown in part when a test fails.
+# Installs what is missing, builds everything into build/ (or the directory
+# of $PRESET, or $BUILD_DIR; see scripts/setup.sh), reusing an existing
+# build, and runs every test: unit, posix, scenario on the simulated card,
+# end to end over a pty. Extra CMake options may be given as arguments.
+# Prints a few progress lines; the tests' full output is in the build
+# directory's test.log, shown in part when a test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/preset.sh
 
-build_dir=${BUILD_DIR:-build}
 scripts/setup.sh -DUPDATER_WERROR=ON "$@"
 
 progress_log=$build_dir/test.log
