@@ -3,7 +3,7 @@
 // before the card hears anything; a card that stops answering.
 #include <sstream>
 
-#include "tests/scenario/card_run.h"
+#include "tests/support/card_run.h"
 
 namespace {
 

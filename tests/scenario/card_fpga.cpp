@@ -2,7 +2,7 @@
 // byte by byte and block by block; the card must end up holding the file,
 // the wire must carry it exactly once, and every way a transfer can end
 // must show on the console and in the exit status.
-#include "tests/scenario/card_run.h"
+#include "tests/support/card_run.h"
 #include "tests/support/firmware_script.h"
 #include "tests/support/scripted_peer.h"
 

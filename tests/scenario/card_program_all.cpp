@@ -3,7 +3,7 @@
 // sequence and which do not, and files refused before anything is sent.
 #include <fstream>
 
-#include "tests/scenario/card_run.h"
+#include "tests/support/card_run.h"
 
 namespace {
 
