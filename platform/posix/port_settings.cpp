@@ -6,7 +6,7 @@
 
 #include "platform/host/last_error.h"
 #include "platform/host/settings_check.h"
-#include "platform/posix/open_handles.h"
+#include "platform/posix/serial_port.h"
 #include "platform/posix/termios_settings.h"
 
 namespace {
@@ -22,7 +22,7 @@ void driveRts(int fd, DWORD rtsControl) {
 }  // namespace
 
 BOOL GetCommState(HANDLE file, LPDCB dcb) {
-    posix::OpenHandle* port = posix::findPort(file);
+    posix::SerialPort* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
     if (!port->haveSettings) {
         termios settings{};
@@ -38,7 +38,7 @@ BOOL GetCommState(HANDLE file, LPDCB dcb) {
 }
 
 BOOL SetCommState(HANDLE file, LPDCB dcb) {
-    posix::OpenHandle* port = posix::findPort(file);
+    posix::SerialPort* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
     termios settings{};
     if (::tcgetattr(port->fd, &settings) != 0) {
@@ -60,7 +60,7 @@ BOOL SetCommState(HANDLE file, LPDCB dcb) {
 }
 
 BOOL SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts) {
-    posix::OpenHandle* port = posix::findPort(file);
+    posix::SerialPort* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
     if (!host::validTimeouts(*timeouts)) {
         host::setLastError(ERROR_INVALID_PARAMETER);

@@ -71,7 +71,7 @@ bool injectedReadFailure() {
 BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
     simport::detail::stopIfInterrupted();
     if (read != nullptr) *read = 0;
-    simport::detail::OpenHandle* port = simport::detail::findPort(file);
+    simport::detail::SimPort* port = simport::detail::findPort(file);
     if (port == nullptr) return FALSE;
     if (injectedReadFailure()) return FALSE;
 

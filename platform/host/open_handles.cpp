@@ -1,12 +1,11 @@
-#include "platform/posix/open_handles.h"
+#include "platform/host/open_handles.h"
 
 #include <map>
 #include <unistd.h>
 
 #include "platform/host/last_error.h"
-#include "platform/posix/input_watch.h"
 
-namespace posix {
+namespace host {
 
 namespace {
 
@@ -17,6 +16,10 @@ std::map<HANDLE, std::unique_ptr<OpenHandle>>& handles() {
 
 }  // namespace
 
+OpenHandle::~OpenHandle() {
+    if (fd >= 0) ::close(fd);
+}
+
 HANDLE keepHandle(std::unique_ptr<OpenHandle> open) {
     HANDLE handle = open.get();
     handles().emplace(handle, std::move(open));
@@ -26,7 +29,7 @@ HANDLE keepHandle(std::unique_ptr<OpenHandle> open) {
 OpenHandle* findHandle(HANDLE handle) {
     auto found = handles().find(handle);
     if (found == handles().end()) {
-        host::setLastError(ERROR_INVALID_HANDLE);
+        setLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     return found->second.get();
@@ -35,19 +38,25 @@ OpenHandle* findHandle(HANDLE handle) {
 OpenHandle* findPort(HANDLE handle) {
     OpenHandle* open = findHandle(handle);
     if (open != nullptr && !open->isPort) {
-        host::setLastError(ERROR_INVALID_HANDLE);
+        setLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     return open;
 }
 
-bool closeHandle(HANDLE handle) {
-    OpenHandle* open = findHandle(handle);
-    if (open == nullptr) return false;
-    if (open->isPort) unwatchInput(open->inputWatch);
-    ::close(open->fd);
+bool anyHandle(const std::function<bool(const OpenHandle&)>& matches) {
+    for (const auto& [handle, open] : handles()) {
+        if (matches(*open)) return true;
+    }
+    return false;
+}
+
+bool forgetHandle(HANDLE handle) {
+    if (findHandle(handle) == nullptr) return false;
     handles().erase(handle);
     return true;
 }
 
-}  // namespace posix
+void forgetAllHandles() { handles().clear(); }
+
+}  // namespace host
