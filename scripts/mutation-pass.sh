@@ -10,6 +10,10 @@
 #   scripts/mutation-pass.sh --check    only checks that every "find" text is
 #                                       there exactly once
 #   ONLY="3 17" scripts/mutation-pass.sh   the mutations numbered 3 and 17
+#   MATRIX=1 scripts/mutation-pass.sh   every fast test runs for every mutation,
+#                                       and $MUTATION_DIR/matrix.txt lists the
+#                                       tests that each mutation fails: which
+#                                       tests catch what, and which nothing else
 #
 # The copy is of the working tree as it is (untracked files included, build
 # directories left out), so the pass runs on what is checked out while the
@@ -95,7 +99,10 @@ git ls-files -z --cached --others --exclude-standard | grep -zv '^build' |
 results=$work/results.txt
 : >"$results"
 
-fast_tests=(ctest --test-dir "$build" -E '^e2e\.' -j"$jobs" --timeout "$per_test_timeout" --stop-on-failure)
+fast_tests=(ctest --test-dir "$build" -E '^e2e\.' -j"$jobs" --timeout "$per_test_timeout")
+[ -n "${MATRIX:-}" ] || fast_tests+=(--stop-on-failure)
+matrix=$work/matrix.txt
+[ -z "${MATRIX:-}" ] || : >"$matrix"
 
 # Optimised lightly and without debug information: the pass builds often.
 echo "Building the unchanged tree in $build ..."
@@ -138,6 +145,11 @@ for i in "${!files[@]}"; do
         verdict="SURVIVED"
         survived=$((survived + 1))
         survivors+=("$number ${files[$i]}: ${whys[$i]}")
+    fi
+    if [ -n "${MATRIX:-}" ]; then
+        failed=$(cut -d: -f2 "$build/Testing/Temporary/LastTestsFailed.log" 2>/dev/null | tr '\n' ' ' || true)
+        [ "$verdict" == "SURVIVED" ] && failed=""
+        echo "$number	$failed" >>"$matrix"
     fi
     printf '%s' "$original" >"$path"
     line="$number. ${files[$i]}: ${whys[$i]} -- $verdict ($((SECONDS - start)) s)"

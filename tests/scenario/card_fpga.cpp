@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "tests/support/card_run.h"
-#include "tests/support/firmware_script.h"
 #include "tests/support/scripted_peer.h"
 
 namespace {

@@ -2,7 +2,6 @@
 // exchange of a command on the wire, the counts, the card's log of the
 // commands, and the waits when the card does not answer.
 #include "tests/support/card_run.h"
-#include "tests/support/firmware_script.h"
 #include "tests/support/scripted_peer.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "port/port.h"
 #include "tests/support/card_run.h"
 #include "tests/support/console_capture.h"
-#include "tests/support/firmware_script.h"
+#include "tests/support/scripted_peer.h"
 #include "tests/support/open_sim_port.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include "boot/communication_check.h"
 #include "sim/samples/firmware_image.h"
 #include "tests/support/card_run.h"
-#include "tests/support/firmware_script.h"
 #include "tests/support/scripted_peer.h"
 
 namespace {
@@ -217,8 +216,9 @@ TEST(Run, OddRepliesToTheProbeAndTheIdentification) {
     }
 }
 
-// appMain.mot is judged by its size before the port is used for MICRO; one
-// byte more or less than a refused size goes on (records followed by blanks).
+// appMain.mot is judged by its size before the port is used for MICRO: six
+// sizes are refused by their size alone; one byte more or less than a
+// refused size goes on (records followed by blanks).
 TEST(Run, FirmwareFileIsCheckedBeforeMicro) {
     WorkDir dir;
     sim::Card card{sim::CardOptions{}};
@@ -227,13 +227,18 @@ TEST(Run, FirmwareFileIsCheckedBeforeMicro) {
     EXPECT_EQ(missing.status, 2);
     ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
     const std::string good = sim::sRecordFile(sim::sampleFirmwareData());
-    for (std::size_t size : {511070u, 511069u, 511071u}) {
-        dir.write("appMain.mot", size == 511070u ? std::string(size, 'S') : good + std::string(size - good.size(), '\n'));
+    for (std::size_t size : {570422u, 570974u, 510718u, 510526u, 511446u, 511070u}) {
+        dir.write("appMain.mot", std::string(size, 'S'));
+        CardRun run = runOnCard(card, {"COM1", "MICRO"});
+        EXPECT_EQ(run.output, "Bad appMain.mot file. Exit.\n" + kExit) << size;
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(simport::written(), "");
+    }
+    for (std::size_t size : {511069u, 511071u}) {
+        dir.write("appMain.mot", good + std::string(size - good.size(), '\n'));
         sim::Card fresh{sim::CardOptions{}};
         flag = 0;
-        CardRun run = runOnCard(fresh, {"COM1", "MICRO"});
-        EXPECT_EQ(run.status, size == 511070u ? 2 : 0) << size;
-        EXPECT_EQ(fresh.received().empty(), size == 511070u) << size;
+        EXPECT_EQ(runOnCard(fresh, {"COM1", "MICRO"}).status, 0) << size;
     }
 }
 

@@ -8,7 +8,6 @@
 
 #include "sim/vxp/isp_packet.h"
 #include "tests/support/card_run.h"
-#include "tests/support/firmware_script.h"
 #include "tests/support/scripted_peer.h"
 
 namespace {
