@@ -97,6 +97,10 @@ BOOL WriteFile(HANDLE file, LPCVOID data, DWORD toWrite, LPDWORD written, LPOVER
     simport::detail::stopIfInterrupted();
     if (written != nullptr) *written = 0;
     if (simport::detail::findPort(file) == nullptr) return FALSE;
+    if (state().stalledWrites > 0) {
+        --state().stalledWrites;
+        return TRUE;
+    }
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     state().written.append(reinterpret_cast<const char*>(bytes), toWrite);
     if (state().peer != nullptr) state().peer->hostWrite(bytes, toWrite, state().now);

@@ -44,6 +44,7 @@ struct State {
     DWORD readError = 0;
     int readsBeforeFailure = 0;
     int readFailures = 0;
+    int stalledWrites = 0;
 
     std::optional<sim::Nanos> interruptAt;
     bool watchingInterrupts = false;
