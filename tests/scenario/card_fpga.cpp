@@ -25,8 +25,9 @@ double openingSeconds() {
 
 TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
     // Under 5000 bytes every pass prints; over 700000 bytes the size is
-    // measured as 700000 and the progress stays at 100 while the rest goes.
-    for (std::size_t size : {3000u, 720000u}) {
+    // measured as 700000: a line at most each 140 bytes, and the progress stays at
+    // 100 while the rest goes.
+    for (auto [size, lines] : {std::pair{std::size_t{3000}, std::size_t{0}}, {std::size_t{720000}, std::size_t{1288}}}) {
         SCOPED_TRACE(size);
         WorkDir dir;
         const std::string file = sample("fpga.xsvf", size);
@@ -39,6 +40,9 @@ TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
         EXPECT_EQ(run.console.rfind("\n->Programming FPGA...\n\rJob at ", 0), 0u) << run.console.substr(0, 80);
         EXPECT_TRUE(endsWith(run.console, "\rJob at 100.00 %\nSuccess" + kExit));
         EXPECT_FALSE(contains(run.console, "Taille"));
+        if (lines != 0) {
+            EXPECT_EQ(count(run.console, "\rJob at "), lines);
+        }
     }
 }
 
