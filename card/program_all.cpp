@@ -6,9 +6,7 @@
 #include "port/console.h"
 #include "port/exit_status.h"
 #include "port/port.h"
-#include "vxp/key_prompt.h"
-#include "vxp/load_file.h"
-#include "vxp/micro_commands.h"
+#include "vxp/commands.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "vxp/image_file.h"
+#include "vxp/commands.h"
 
 namespace {
 

@@ -4,11 +4,9 @@
 
 #include "boot/program_micro.h"
 #include "card/handlers.h"
-#include "port/exit_status.h"
 #include "platform/win32.h"
-#include "vxp/program_viper.h"
-#include "vxp/verify.h"
-#include "vxp/vxp_status.h"
+#include "port/exit_status.h"
+#include "vxp/commands.h"
 
 namespace {
 

@@ -1,20 +1,20 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer) into build-fuzz/, installing what is missing,
+# UndefinedBehaviorSanitizer; the fuzz preset, whose build is the sanitize
+# one) into build-sanitize/, installing what is missing,
 # and runs each for SECONDS seconds (default 20) from its seed inputs in
 # tests/fuzz/corpus/. Fails when any target finds a crash, a broken
 # invariant, a hang or a leak; the input that did it is kept in
-# build-fuzz/crashes/ and reproduces with: build-fuzz/tests/fuzz/TARGET FILE
+# build-sanitize/crashes/ and reproduces with: build-sanitize/tests/fuzz/TARGET FILE
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-20}
-build_dir=${BUILD_DIR:-build-fuzz}
+build_dir=${BUILD_DIR:-build-sanitize}
 
 scripts/install-packages.sh cmake make clang libclang-rt-14-dev libgtest-dev
 
-cmake -S . -B "$build_dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DUPDATER_FUZZ=ON -DUPDATER_BENCH=OFF >/dev/null
+cmake --preset fuzz -B "$build_dir" >/dev/null
 cmake --build "$build_dir" -j"$(nproc)" --target fuzz_targets
 
 # Each target with the longest input worth trying: a few replies for the

@@ -44,7 +44,8 @@ constexpr std::size_t kMaxPendingReplyBytes = 64 * 1024;
 //   drop:    each byte, either way, is lost;
 //   corrupt: each byte, either way, is XORed with a random non-zero value
 //            (after a wrong bit rate has made it 0xFF, if it did);
-//   nack:    each ISP packet the card would take is refused (kNackInjected);
+//   nack:    each ISP packet the card would take (of nackCode only, when set)
+//            is refused (kNackInjected);
 //   late:    each reply leaves the card lateByMs later than it would;
 //   silent:  the card takes everything in and sends nothing;
 //   vanishAfter N: once the card has taken in N bytes it goes away: what

@@ -43,6 +43,7 @@ struct CardOptions {
     double drop = 0.0;
     double corrupt = 0.0;
     double nack = 0.0;
+    std::uint16_t nackCode = 0;             // nack refuses only packets of this ISP code (0: of any code)
     double late = 0.0;                      // per reply: it leaves lateBy late
     std::uint64_t lateByMs = 4000;          // beyond the tool's packet and text waits
     std::uint64_t vanishAfter = 0;          // the card goes away after receiving this many bytes (0: never)

@@ -1,17 +1,13 @@
 #include "sim/microcontroller.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include "sim/card_choices.h"
 
 namespace sim {
 
 Microcontroller::Microcontroller(const CardOptions& options, CardMemory& memory, ReplySink& out)
-    : out_(out),
-      menuOnly_(options.oldFirmwareMenuOnly),
-      vxp_(options, memory),
+    : vxp_(options, memory),
       firmware_(options, memory, vxp_, out),
+      oldFirmware_(options, out),
       boot_(options, memory, out),
       program_(options.bootMode      ? Program::kBoot
                : options.oldFirmware ? Program::kOldFirmware
@@ -28,21 +24,12 @@ void Microcontroller::receive(std::uint8_t byte, Nanos at) {
             if (firmware_.bootProgramCalled()) program_ = Program::kBoot;
             break;
         case Program::kOldFirmware:
-            oldFirmware(byte, at);
+            oldFirmware_.receive(byte, at);
+            if (oldFirmware_.bootProgramCalled()) program_ = Program::kBoot;
             break;
         case Program::kBoot:
             boot_.receive(byte, at);
             break;
-    }
-}
-
-void Microcontroller::oldFirmware(std::uint8_t byte, Nanos at) {
-    if (byte == choices::kOldFirmwareBootKey) {
-        program_ = Program::kBoot;
-    } else if (!menuOnly_ || std::find(std::begin(choices::kOldFirmwareMenuKeys),
-                                       std::end(choices::kOldFirmwareMenuKeys),
-                                       byte) != std::end(choices::kOldFirmwareMenuKeys)) {
-        out_.reply(at, choices::kOldFirmwareMenu);
     }
 }
 

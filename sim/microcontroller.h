@@ -1,15 +1,16 @@
-// The card's microcontroller as the serial line sees it: it runs its
-// firmware, an old firmware that knows only its menu keys, or its boot
-// program, and listens at the bit rate of what it runs.
+// The card's microcontroller as the serial line sees it: it runs one of its
+// programs (its firmware, an old firmware that knows only its menu keys, or
+// its boot program) and listens at the bit rate of the one it runs.
 #pragma once
 
 #include <cstdint>
 
 #include "sim/boot/boot_program.h"
-#include "sim/memory/card_memory.h"
 #include "sim/card_options.h"
 #include "sim/firmware/firmware.h"
+#include "sim/firmware/old_firmware.h"
 #include "sim/line/reply_sink.h"
+#include "sim/memory/card_memory.h"
 #include "sim/vxp/vxp.h"
 
 namespace sim {
@@ -26,12 +27,9 @@ public:
 private:
     enum class Program { kFirmware, kOldFirmware, kBoot };
 
-    void oldFirmware(std::uint8_t byte, Nanos at);
-
-    ReplySink& out_;
-    bool menuOnly_;
     Vxp vxp_;
     Firmware firmware_;
+    OldFirmware oldFirmware_;
     BootProgram boot_;
     Program program_;
 };

@@ -1,9 +1,9 @@
 #include <cstdint>
 
 #include "link/isp_link.h"
+#include "vxp/commands.h"
 #include "vxp/download_progress.h"
 #include "vxp/downloads.h"
-#include "vxp/micro_commands.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include <cstdint>
 
 #include "link/isp_link.h"
+#include "vxp/commands.h"
 #include "vxp/download_progress.h"
 #include "vxp/downloads.h"
 #include "vxp/isp_commands.h"
-#include "vxp/micro_commands.h"
 
 namespace {
 

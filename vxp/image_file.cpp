@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "vxp/commands.h"
+
 namespace {
 
 constexpr std::size_t kAreaSize = 3145728;

@@ -21,14 +21,6 @@ struct ImageArea {
     DWORD size = 0;                  // bytes read from the file
 };
 
-// How an update file stands before anything is sent to the card.
-enum class UpdateFileCheck { kAcceptable, kNotOpened, kRefused };
-
-// Reads `name` as a file to write to `device` (0 for a driver) and judges its size.
-// Prints why a file is refused (too large, too small, unreadable); a file
-// that cannot be opened is left to the download, which reports it.
-UpdateFileCheck checkUpdateFile(const char* name, int device);
-
 // Allocates the area, opens `filename` and reads it whole, printing its size.
 // Returns kExitDone, or on failure (printed, everything released)
 // kExitFailed when the area could not be had and kExitRefused when the file

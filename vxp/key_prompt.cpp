@@ -1,4 +1,4 @@
-#include "vxp/key_prompt.h"
+#include "vxp/commands.h"
 
 #include "platform/win32.h"
 

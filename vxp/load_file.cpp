@@ -1,8 +1,8 @@
-#include "vxp/load_file.h"
+#include "vxp/commands.h"
 
+#include "link/port_io.h"
 #include "port/console.h"
 #include "port/interrupt_note.h"
-#include "link/port_io.h"
 #include "vxp/downloads.h"
 #include "vxp/image_file.h"
 

@@ -1,12 +1,9 @@
-#include "vxp/program_viper.h"
+#include "vxp/commands.h"
 
 #include "port/console.h"
 #include "port/exit_status.h"
 #include "port/port.h"
 #include "vxp/image_file.h"
-#include "vxp/key_prompt.h"
-#include "vxp/load_file.h"
-#include "vxp/micro_commands.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "vxp/verify.h"
+#include "vxp/commands.h"
 
 #include <cstdint>
 
@@ -9,7 +9,6 @@
 #include "vxp/download_progress.h"
 #include "vxp/image_file.h"
 #include "vxp/isp_commands.h"
-#include "vxp/key_prompt.h"
 
 namespace {
 

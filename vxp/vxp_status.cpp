@@ -1,4 +1,4 @@
-#include "vxp/vxp_status.h"
+#include "vxp/commands.h"
 
 #include <cstdint>
 #include <cstring>

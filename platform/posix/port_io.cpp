@@ -10,8 +10,8 @@
 #include "platform/host/read_plan.h"
 #include "platform/posix/input_watch.h"
 #include "platform/posix/interrupts.h"
-#include "platform/posix/open_handles.h"
 #include "platform/posix/port_output.h"
+#include "platform/posix/serial_port.h"
 #include "platform/posix/waiting.h"
 
 namespace {
@@ -43,7 +43,7 @@ bool wentAway() {
 
 // Waits up to `timeoutMs` for bytes. 1: bytes are there; 0: time ran out;
 // -1: the device failed or went away (last error set).
-int awaitBytes(const posix::OpenHandle& port, std::uint64_t timeoutMs) {
+int awaitBytes(const posix::SerialPort& port, std::uint64_t timeoutMs) {
     int events = posix::waitForInput(port.inputWatch, timeoutMs);
     if (events < 0) {
         host::setLastError(host::win32Error(errno));
@@ -59,7 +59,7 @@ int awaitBytes(const posix::OpenHandle& port, std::uint64_t timeoutMs) {
 
 // The wait comes first and returns at once when bytes are there: a silent
 // line costs one wait per read, never a read that finds nothing.
-bool readFirstBytes(const posix::OpenHandle& port, std::uint8_t* out, std::size_t count, std::uint64_t waitMs,
+bool readFirstBytes(const posix::SerialPort& port, std::uint8_t* out, std::size_t count, std::uint64_t waitMs,
                     std::size_t& got) {
     got = 0;
     if (count == 0) return true;
@@ -69,7 +69,7 @@ bool readFirstBytes(const posix::OpenHandle& port, std::uint8_t* out, std::size_
     return got > 0 || wentAway();
 }
 
-bool readFullCount(const posix::OpenHandle& port, std::uint8_t* out, std::size_t count,
+bool readFullCount(const posix::SerialPort& port, std::uint8_t* out, std::size_t count,
                    const host::ReadPlan& plan, std::size_t& got) {
     const std::uint64_t deadline = posix::monotonicNs() + plan.totalMs * posix::kNanosPerMs;
     got = 0;
@@ -97,7 +97,7 @@ bool readFullCount(const posix::OpenHandle& port, std::uint8_t* out, std::size_t
 BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
     posix::stopIfInterrupted();  // also between reads that never wait
     if (read != nullptr) *read = 0;
-    posix::OpenHandle* port = posix::findPort(file);
+    posix::SerialPort* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
     // What the tool wrote goes out before it looks for the answer; a refusal
     // is the next write call's to report.
@@ -125,7 +125,7 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED
 BOOL WriteFile(HANDLE file, LPCVOID data, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
     posix::stopIfInterrupted();
     if (written != nullptr) *written = 0;
-    posix::OpenHandle* port = posix::findPort(file);
+    posix::SerialPort* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
     std::size_t sent = 0;
     bool ok = posix::writeToPort(*port, static_cast<const std::uint8_t*>(data), toWrite, sent);

@@ -1,17 +1,16 @@
-// Opening and closing: "\\.\NAME" opens a serial device in raw mode, held
-// for this process alone; any other name opens a plain file for reading.
+// Opening a port: "\\.\NAME" opens a serial device in raw mode, held for
+// this process alone.
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include "platform/host/device_name.h"
-#include "platform/host/host_files.h"
 #include "platform/host/last_error.h"
 #include "platform/posix/device_path.h"
 #include "platform/posix/input_watch.h"
-#include "platform/posix/open_handles.h"
+#include "platform/posix/port_output.h"
+#include "platform/posix/serial_port.h"
 #include "platform/posix/termios_settings.h"
 
 namespace {
@@ -22,7 +21,15 @@ HANDLE refuse(int fd, DWORD error) {
     return INVALID_HANDLE_VALUE;
 }
 
-HANDLE openPort(const char* deviceName) {
+}  // namespace
+
+// What is still gathered goes out before the device closes (the base closes it).
+posix::SerialPort::~SerialPort() {
+    sendGathered(*this);
+    unwatchInput(inputWatch);
+}
+
+HANDLE host::openPort(const char* deviceName) {
     std::string path = posix::devicePath(deviceName);
     if (path.empty()) return refuse(-1, ERROR_FILE_NOT_FOUND);
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -45,38 +52,11 @@ HANDLE openPort(const char* deviceName) {
     int inputWatch = posix::watchInput(fd);
     if (inputWatch < 0) return refuse(fd, host::win32Error(errno));
 
-    auto open = std::make_unique<posix::OpenHandle>();
+    auto open = std::make_unique<posix::SerialPort>();
     open->fd = fd;
     open->inputWatch = inputWatch;
     open->isPort = true;
-    return posix::keepHandle(std::move(open));
-}
-
-HANDLE openFile(const char* fileName) {
-    int fd = host::openFileForReading(fileName);
-    if (fd < 0) return INVALID_HANDLE_VALUE;
-    auto open = std::make_unique<posix::OpenHandle>();
-    open->fd = fd;
-    return posix::keepHandle(std::move(open));
-}
-
-}  // namespace
-
-HANDLE CreateFileA(LPCSTR fileName, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
-    const char* device = host::deviceName(fileName);
-    return device != nullptr ? openPort(device) : openFile(fileName);
-}
-
-BOOL CloseHandle(HANDLE object) { return posix::closeHandle(object) ? TRUE : FALSE; }
-
-DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
-    posix::OpenHandle* open = posix::findHandle(file);
-    if (open == nullptr) return INVALID_FILE_SIZE;
-    if (open->isPort) {
-        host::setLastError(ERROR_INVALID_HANDLE);
-        return INVALID_FILE_SIZE;
-    }
-    return host::fileSize(open->fd, fileSizeHigh);
+    return host::keepHandle(std::move(open));
 }
 
 DWORD QueryDosDeviceA(LPCSTR deviceName, char* targetPath, DWORD size) {

@@ -25,7 +25,7 @@ bool sending = false;
 // Hands `count` bytes to the device within the write time-outs for that
 // many bytes; a write that cannot complete by then ends with what went out,
 // as a Win32 write time-out does. False (last error set) when it fails.
-bool writeNow(const OpenHandle& port, const std::uint8_t* bytes, std::size_t count, std::size_t& sent) {
+bool writeNow(const SerialPort& port, const std::uint8_t* bytes, std::size_t count, std::size_t& sent) {
     std::uint64_t limit = static_cast<std::uint64_t>(port.timeouts.WriteTotalTimeoutMultiplier) * count +
                           port.timeouts.WriteTotalTimeoutConstant;
     if (limit == 0) limit = kLongestWriteMs;
@@ -53,7 +53,7 @@ bool writeNow(const OpenHandle& port, const std::uint8_t* bytes, std::size_t cou
 
 }  // namespace
 
-bool sendGathered(OpenHandle& port) {
+bool sendGathered(SerialPort& port) {
     if (port.gathered.empty()) {
         if (port.gatheredError == 0) return true;
         host::setLastError(port.gatheredError);
@@ -76,10 +76,12 @@ bool sendGathered(OpenHandle& port) {
 
 void sendAllGathered() {
     if (sending) return;
-    forEachPort([](OpenHandle& port) { sendGathered(port); });
+    host::forEachHandle([](host::OpenHandle& open) {
+        if (open.isPort) sendGathered(static_cast<SerialPort&>(open));
+    });
 }
 
-bool writeToPort(OpenHandle& port, const std::uint8_t* bytes, std::size_t count, std::size_t& written) {
+bool writeToPort(SerialPort& port, const std::uint8_t* bytes, std::size_t count, std::size_t& written) {
     written = 0;
     if (port.gatheredError != 0) {
         host::setLastError(port.gatheredError);

@@ -11,18 +11,18 @@
 // write time-outs, fail the port's next write call with the device's error.
 #pragma once
 
-#include "platform/posix/open_handles.h"
+#include "platform/posix/serial_port.h"
 
 namespace posix {
 
 // Writes `count` bytes to `port` with the Win32 write time-outs, gathering
 // short writes. Returns false (last error set) when the device refused this
 // or a gathered earlier write; `written` is what this call moved.
-bool writeToPort(OpenHandle& port, const std::uint8_t* bytes, std::size_t count, std::size_t& written);
+bool writeToPort(SerialPort& port, const std::uint8_t* bytes, std::size_t count, std::size_t& written);
 
 // Hands `port`'s gathered bytes to the device. False (last error set) when
 // the device refused them; the refusal stays for the next write call.
-bool sendGathered(OpenHandle& port);
+bool sendGathered(SerialPort& port);
 
 // The same for every open port, before the tool waits.
 void sendAllGathered();

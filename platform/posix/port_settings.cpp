@@ -6,8 +6,8 @@
 
 #include "platform/host/last_error.h"
 #include "platform/host/settings_check.h"
-#include "platform/posix/open_handles.h"
 #include "platform/posix/port_output.h"
+#include "platform/posix/serial_port.h"
 #include "platform/posix/termios_settings.h"
 
 namespace {
@@ -23,7 +23,7 @@ void driveRts(int fd, DWORD rtsControl) {
 }  // namespace
 
 BOOL GetCommState(HANDLE file, LPDCB dcb) {
-    posix::OpenHandle* port = posix::findPort(file);
+    posix::SerialPort* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
     if (!port->haveSettings) {
         termios settings{};
@@ -39,7 +39,7 @@ BOOL GetCommState(HANDLE file, LPDCB dcb) {
 }
 
 BOOL SetCommState(HANDLE file, LPDCB dcb) {
-    posix::OpenHandle* port = posix::findPort(file);
+    posix::SerialPort* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
     // What was written before goes out at the settings it was written at.
     posix::sendGathered(*port);
@@ -63,7 +63,7 @@ BOOL SetCommState(HANDLE file, LPDCB dcb) {
 }
 
 BOOL SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts) {
-    posix::OpenHandle* port = posix::findPort(file);
+    posix::SerialPort* port = posix::findPort(file);
     if (port == nullptr) return FALSE;
     posix::sendGathered(*port);  // within the write time-outs it was written under
     if (!host::validTimeouts(*timeouts)) {

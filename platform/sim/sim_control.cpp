@@ -42,6 +42,8 @@ void failReads(DWORD error, int after, int times) {
     state().readFailures = times;
 }
 
+void stallWrites(int times) { state().stalledWrites = times; }
+
 const std::string& written() { return state().written; }
 
 int opens() { return state().opens; }

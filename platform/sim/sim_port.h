@@ -52,6 +52,10 @@ void failOpens(DWORD error, int times);
 // takes no time.
 void failReads(DWORD error, int after, int times);
 
+// The next `times` writes move no byte and still succeed, as a write whose
+// time-out passes before its first byte goes out.
+void stallWrites(int times);
+
 // The operator interrupts the run (Ctrl-C) at the simulated time `at`: the
 // first wait that would pass it stops there, and a port call or key read
 // made at or after it does not happen. The run then ends as on posix: the

@@ -71,7 +71,7 @@ bool injectedReadFailure() {
 BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED) {
     simport::detail::stopIfInterrupted();
     if (read != nullptr) *read = 0;
-    simport::detail::OpenHandle* port = simport::detail::findPort(file);
+    simport::detail::SimPort* port = simport::detail::findPort(file);
     if (port == nullptr) return FALSE;
     if (injectedReadFailure()) return FALSE;
 
@@ -97,6 +97,10 @@ BOOL WriteFile(HANDLE file, LPCVOID data, DWORD toWrite, LPDWORD written, LPOVER
     simport::detail::stopIfInterrupted();
     if (written != nullptr) *written = 0;
     if (simport::detail::findPort(file) == nullptr) return FALSE;
+    if (state().stalledWrites > 0) {
+        --state().stalledWrites;
+        return TRUE;
+    }
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     state().written.append(reinterpret_cast<const char*>(bytes), toWrite);
     if (state().peer != nullptr) state().peer->hostWrite(bytes, toWrite, state().now);

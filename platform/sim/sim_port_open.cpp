@@ -1,18 +1,15 @@
-// Opening and closing on the simulated platform: "\\.\NAME" opens a
-// simulated port, any other name a plain file of the host's file system.
+// Opening a port on the simulated platform: "\\.\NAME" connects to the peer
+// when NAME is a port the test has made (COM1 by default).
 #include <cctype>
 #include <cstdint>
-#include <unistd.h>
 
-#include "platform/host/device_name.h"
-#include "platform/host/host_files.h"
 #include "platform/host/last_error.h"
 #include "platform/sim/sim_port.h"
 #include "platform/sim/sim_state.h"
 
 namespace {
 
-using simport::detail::OpenHandle;
+using simport::detail::SimPort;
 using simport::detail::state;
 
 std::string upperCase(const char* text) {
@@ -22,19 +19,14 @@ std::string upperCase(const char* text) {
 }
 
 bool portIsOpen(const std::string& name) {
-    for (const auto& [handle, open] : state().handles) {
-        if (open->isPort && open->portName == name) return true;
-    }
-    return false;
+    return host::anyHandle([&name](const host::OpenHandle& open) {
+        return open.isPort && static_cast<const SimPort&>(open).portName == name;
+    });
 }
 
-HANDLE keep(std::unique_ptr<OpenHandle> open) {
-    HANDLE handle = open.get();
-    state().handles.emplace(handle, std::move(open));
-    return handle;
-}
+}  // namespace
 
-HANDLE openPort(const char* deviceName) {
+HANDLE host::openPort(const char* deviceName) {
     ++state().opens;
     if (state().openFailures > 0) {
         --state().openFailures;
@@ -50,52 +42,19 @@ HANDLE openPort(const char* deviceName) {
         host::setLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    auto open = std::make_unique<OpenHandle>();
+    auto open = std::make_unique<SimPort>();
     open->isPort = true;
     open->portName = name;
-    open->dcb = simport::portDefaults();
+    open->settings = simport::portDefaults();
     if (state().peer != nullptr) {
-        state().peer->setHostBaud(open->dcb.BaudRate);
+        state().peer->setHostBaud(open->settings.BaudRate);
         // A port opens with empty buffers: what reached it while it was
         // closed is gone.
         std::uint8_t scratch[256];
         while (state().peer->hostRead(scratch, sizeof scratch, state().now) > 0) {
         }
     }
-    return keep(std::move(open));
-}
-
-HANDLE openFile(const char* fileName) {
-    int fd = host::openFileForReading(fileName);
-    if (fd < 0) return INVALID_HANDLE_VALUE;
-    auto open = std::make_unique<OpenHandle>();
-    open->fd = fd;
-    return keep(std::move(open));
-}
-
-}  // namespace
-
-HANDLE CreateFileA(LPCSTR fileName, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
-    const char* device = host::deviceName(fileName);
-    return device != nullptr ? openPort(device) : openFile(fileName);
-}
-
-BOOL CloseHandle(HANDLE object) {
-    OpenHandle* open = simport::detail::findHandle(object);
-    if (open == nullptr) return FALSE;
-    if (open->fd >= 0) ::close(open->fd);
-    state().handles.erase(object);
-    return TRUE;
-}
-
-DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
-    OpenHandle* open = simport::detail::findHandle(file);
-    if (open == nullptr) return INVALID_FILE_SIZE;
-    if (open->isPort) {
-        host::setLastError(ERROR_INVALID_HANDLE);
-        return INVALID_FILE_SIZE;
-    }
-    return host::fileSize(open->fd, fileSizeHigh);
+    return host::keepHandle(std::move(open));
 }
 
 // A simulated port is its own device.

@@ -5,31 +5,30 @@
 #include "platform/sim/sim_port.h"
 #include "platform/sim/sim_state.h"
 
-using simport::detail::OpenHandle;
 using simport::detail::state;
 
 BOOL GetCommState(HANDLE file, LPDCB dcb) {
-    OpenHandle* port = simport::detail::findPort(file);
+    simport::detail::SimPort* port = simport::detail::findPort(file);
     if (port == nullptr) return FALSE;
-    *dcb = port->dcb;
+    *dcb = port->settings;
     return TRUE;
 }
 
 BOOL SetCommState(HANDLE file, LPDCB dcb) {
-    OpenHandle* port = simport::detail::findPort(file);
+    simport::detail::SimPort* port = simport::detail::findPort(file);
     if (port == nullptr) return FALSE;
     if (!host::validSettings(*dcb)) {
         host::setLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    port->dcb = *dcb;
+    port->settings = *dcb;
     state().appliedDcb = *dcb;
     if (state().peer != nullptr) state().peer->setHostBaud(dcb->BaudRate);
     return TRUE;
 }
 
 BOOL SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts) {
-    OpenHandle* port = simport::detail::findPort(file);
+    simport::detail::SimPort* port = simport::detail::findPort(file);
     if (port == nullptr) return FALSE;
     if (!host::validTimeouts(*timeouts)) {
         host::setLastError(ERROR_INVALID_PARAMETER);

@@ -1,7 +1,5 @@
 #include "platform/sim/sim_state.h"
 
-#include <unistd.h>
-
 #include "platform/host/last_error.h"
 
 namespace simport::detail {
@@ -28,28 +26,8 @@ State& state() {
     return instance;
 }
 
-OpenHandle* findHandle(HANDLE handle) {
-    auto found = state().handles.find(handle);
-    if (found == state().handles.end()) {
-        host::setLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    return found->second.get();
-}
-
-OpenHandle* findPort(HANDLE handle) {
-    OpenHandle* open = findHandle(handle);
-    if (open != nullptr && !open->isPort) {
-        host::setLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    return open;
-}
-
 void resetState() {
-    for (auto& [handle, open] : state().handles) {
-        if (open->fd >= 0) ::close(open->fd);
-    }
+    host::forgetAllHandles();
     state() = State{};
     host::setLastError(0);
 }

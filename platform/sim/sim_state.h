@@ -1,30 +1,27 @@
 // The simulated platform's state, shared by its parts: the peer, the clock,
-// the scripted keys, the injected failures and the open handles.
+// the scripted keys and the injected failures (the open handles are in the
+// host's table).
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 
-#include "platform/win32.h"
+#include "platform/host/open_handles.h"
 #include "sim/line/serial_peer.h"
 
 namespace simport::detail {
 
 constexpr sim::Nanos kNanosPerMs = 1000000;
 
-// An open handle: a serial port connected to the peer, or a plain file of
-// the host's file system.
-struct OpenHandle {
-    bool isPort = false;
+// An open simulated port, connected to the peer.
+struct SimPort : host::OpenHandle {
     std::string portName;  // upper case, without the "\\.\" prefix
-    int fd = -1;           // plain files only
-    DCB dcb{};
-    COMMTIMEOUTS timeouts{};
 };
+
+// The open port `handle` stands for, or nullptr (last error 6).
+inline SimPort* findPort(HANDLE handle) { return static_cast<SimPort*>(host::findPort(handle)); }
 
 // The settings record a port opens with: 9600 bit/s, 8 data bits, no
 // parity, one stop bit, DTR and RTS on, XON/XOFF characters set but unused.
@@ -47,6 +44,7 @@ struct State {
     DWORD readError = 0;
     int readsBeforeFailure = 0;
     int readFailures = 0;
+    int stalledWrites = 0;
 
     std::optional<sim::Nanos> interruptAt;
     void (*interruptHandler)() = nullptr;
@@ -55,16 +53,9 @@ struct State {
     std::string written;
     DCB appliedDcb = defaultDcb();
     COMMTIMEOUTS appliedTimeouts{};
-    std::map<HANDLE, std::unique_ptr<OpenHandle>> handles;
 };
 
 State& state();
-
-// The open handle `handle` stands for, or nullptr (last error 6).
-OpenHandle* findHandle(HANDLE handle);
-
-// The open port `handle` stands for, or nullptr (last error 6).
-OpenHandle* findPort(HANDLE handle);
 
 // Closes every open handle and forgets everything.
 void resetState();

@@ -65,6 +65,8 @@ const char* usageText() {
            "  --nack RATE         each ISP packet the card would accept is refused with\n"
            "                      probability RATE\n"
            "  --spare-host-bytes  --drop and --corrupt harm only the bytes the card sends\n"
+           "  --nack-code HEX     --nack refuses only packets of this code (501: image\n"
+           "                      blocks, 639: read requests)\n"
            "  --late RATE         each reply leaves the card late with probability RATE\n"
            "  --late-by MS        how late a late reply is (default 4000 ms)\n"
            "  --vanish-after N    the card goes away after receiving N bytes: it sends\n"
@@ -181,6 +183,15 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             ok = rate(card.nack);
         } else if (name == "--spare-host-bytes") {
             card.faultsSpareHostBytes = true;
+        } else if (name == "--nack-code") {
+            ok = value(text);
+            char* end = nullptr;
+            unsigned long code = ok ? std::strtoul(text.c_str(), &end, 16) : 0;
+            if (ok && (text.empty() || *end != '\0' || code == 0 || code > 0x0FFF)) {
+                error = "--nack-code: not an ISP code (1 to FFF): " + text;
+                ok = false;
+            }
+            card.nackCode = static_cast<std::uint16_t>(code);
         } else if (name == "--late") {
             ok = rate(card.late);
         } else if (name == "--late-by") {

@@ -34,6 +34,7 @@ const Command* find(std::uint16_t code) {
 
 Vxp::Vxp(const CardOptions& options, CardMemory& memory)
     : nackRate_(options.nack),
+      nackCode_(options.nackCode),
       nackDice_(options.seed, FaultStream::kNack),
       session_(memory),
       report_(options) {}
@@ -103,7 +104,9 @@ isp::Words Vxp::answer(const isp::Decoded& decoded, Nanos at) {
     if (isp::countOf(decoded.words[0]) != command->count) {
         return isp::nack(code, choices::kNackBadArguments);
     }
-    if (nackDice_.roll(nackRate_)) return isp::nack(code, choices::kNackInjected);
+    if ((nackCode_ == 0 || nackCode_ == code) && nackDice_.roll(nackRate_)) {
+        return isp::nack(code, choices::kNackInjected);
+    }
     return execute(decoded.words, at);
 }
 

@@ -50,6 +50,7 @@ private:
     isp::Words execute(const isp::Words& packet, Nanos at);
 
     double nackRate_;
+    std::uint16_t nackCode_;
     FaultDice nackDice_;
     DriverLoader loader_;
     IspSession session_;

@@ -15,6 +15,8 @@ std::string samplesDir() {
     char templ[] = "/tmp/updater-e2e-XXXXXX";
     std::string dir = mkdtemp(templ);
     EXPECT_EQ(runProgram(CARDSIM_BIN, dir, {"--make-samples", dir, "--xsvf-size", "20000"}).status, 0);
+    writeImage(dir + "/Device5.bin", 4000);
+    writeImage(dir + "/Device1.bin", 3000 + 7);
     return dir;
 }
 

@@ -14,6 +14,7 @@ void programAndVerify(const std::string& image, const std::string& stateFile) {
     char templ[] = "/tmp/updater-e2e-XXXXXX";
     std::string dir = mkdtemp(templ);
     ASSERT_EQ(runProgram(CARDSIM_BIN, dir, {"--make-samples", dir}).status, 0);
+    writeImage(dir + "/" + image, 6000 + 17);
     Cardsim card(dir, {"--state", dir + "/state"});
 
     ProcessResult viper = runUpdater(dir, {card.link(), "VIPER", image});

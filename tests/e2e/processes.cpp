@@ -68,6 +68,12 @@ std::string readWholeFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+void writeImage(const std::string& path, std::size_t size) {
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 131 + (i >> 7));
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(size));
+}
+
 ProcessResult runProgram(const std::string& program, const std::string& dir,
                          const std::vector<std::string>& args, const std::string& input) {
     int toChild[2];

@@ -38,6 +38,10 @@ ProcessResult runUpdater(const std::string& dir, const std::vector<std::string>&
 // The whole content of the file at `path` (empty when it cannot be read).
 std::string readWholeFile(const std::string& path);
 
+// Writes a device image of `size` pseudo-random bytes at `path`: the runs
+// over a pty take real time, so their images are small.
+void writeImage(const std::string& path, std::size_t size);
+
 // Runs a program with `args` in `dir` and returns what it printed.
 ProcessResult runProgram(const std::string& program, const std::string& dir,
                          const std::vector<std::string>& args, const std::string& input = "");

@@ -1,21 +1,17 @@
-// MICRO as the operator runs it, against the whole simulated card on the
-// simulated clock: the three ways into the boot program, where the image
-// lands in the microcontroller's flash, every failure end of the boot-mode
-// programmer reached through a fault of the card, and the file checks that
-// refuse a bad appMain.mot before anything is sent.
+// MICRO as the operator runs it, against the card model on the simulated
+// clock: the ways into the boot program, where the image lands in the
+// microcontroller's flash, every failure end of the boot-mode programmer
+// reached through a fault of the card, and the file checks that refuse a
+// bad appMain.mot before anything is sent.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
+#include <optional>
 
 #include "boot/communication_check.h"
-#include "platform/sim/sim_port.h"
-#include "sim/card.h"
 #include "sim/card_choices.h"
 #include "sim/samples/firmware_image.h"
-#include "sim/samples/sample_files.h"
-#include "tests/support/tool_run.h"
-#include "tests/support/work_dir.h"
+#include "tests/support/card_run.h"
 
 namespace {
 
@@ -30,16 +26,11 @@ const std::string kOldFirmwareMenu =
 const std::string kReminder =
     "\nTime out...No old firmware...No communication..Reboot the card and try again..."
     "\nBe sure that the jumpers for the RS-232 commmunications are at the right place";
+const std::string kStart = "\n->CHECKING COMMUNICATION WITH SH2...OK\n->SENDING MICRO KERNEL...\n";
 const std::string kKernelsLoaded =
     "\rJob at 100 %     \n\rOK\n->SET PARAMETERS...OK\n->SENDING MAIN KERNEL...OK\n->Set PARAMETERS...OK"
     "\n->WRITING .MOT FILE  TO FLASH MEMORY...\n";
 const std::string kWritten = "\rJob at 100 %      \n\rOK\nEND...REBOOT THE DEVICE!\n";
-
-std::size_t count(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
 
 // The texts appear in `output` in this order.
 void expectInOrder(const std::string& output, const std::vector<std::string>& texts) {
@@ -61,118 +52,98 @@ std::vector<std::uint8_t> bytes(std::size_t size, unsigned seed) {
     return data;
 }
 
-sim::CardOptions card(const std::function<void(sim::CardOptions&)>& change) {
-    sim::CardOptions options;
-    change(options);
-    return options;
+// A MICRO run on a fresh card, as the first run of the process.
+CardRun micro(sim::Card& card) {
+    flag = 0;
+    return runOnCard(card, {"COM1", "MICRO"});
 }
 
 class Micro : public ::testing::Test {
 protected:
-    void SetUp() override {
-        simport::reset();
-        flag = 0;
-        ASSERT_EQ(sim::writeSampleFiles(dir.path()), "");
-    }
-    void writeFirmware(const std::string& text) { dir.write("appMain.mot", text); }
+    void SetUp() override { ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), ""); }
     WorkDir dir;
 };
 
 TEST_F(Micro, EveryWayIntoTheBootProgramWritesTheImage) {
-    struct Entry {
+    const struct {
         const char* what;
-        sim::CardOptions options;
+        std::function<void(sim::CardOptions&)> card;
         std::vector<std::string> texts;
         std::string heard;  // what the card must have received on the way in
-    };
-    const std::string start = "\n->CHECKING COMMUNICATION WITH SH2...OK\n->SENDING MICRO KERNEL...\n";
-    const Entry entries[] = {
-        {"boot mode", card([](auto& o) { o.bootMode = true; }),
-         {kBootPath, start, kKernelsLoaded, kWritten, "\nTime : 0 minutes 1"}, std::string(2, '\xff')},
-        {"running firmware", sim::CardOptions{},
-         {"Software Version  -> V2.05\n", start, kKernelsLoaded, kWritten, "\nTotal Time : 0 minutes 1"},
+        std::size_t reminders = 0;
+    } entries[] = {
+        {"boot mode", [](auto& o) { o.bootMode = true; },
+         {kBootPath, kStart, kKernelsLoaded, kWritten, "\nTime : 0 minutes 1"}, std::string(2, '\xff')},
+        {"running firmware", [](auto&) {},
+         {"Software Version  -> V2.05\n", kStart, kKernelsLoaded, kWritten, "\nTotal Time : 0 minutes 1"},
          "#MICROMODE\r#MICRO\r"},
-        {"old firmware answering its menu keys only", card([](auto& o) { o.oldFirmware = o.oldFirmwareMenuOnly = true; }),
-         {kBootPath, "\n->CHECKING COMMUNICATION WITH SH2..." + kNoBootProgram + kOldFirmwareMenu, start,
+        {"old firmware answering its menu keys only", [](auto& o) { o.oldFirmware = o.oldFirmwareMenuOnly = true; },
+         {kBootPath, "\n->CHECKING COMMUNICATION WITH SH2..." + kNoBootProgram + kOldFirmwareMenu, kStart,
           kKernelsLoaded, kWritten},
          "\r1$6"},
+        // The boot program answers its first 0x00 only after 45 s: the first
+        // check gives up after 10 s, the menu keys follow, and the second
+        // check reminds the operator at 10, 20 and 30 s of its own wait.
+        {"a boot program that answers late",
+         [](auto& o) {
+             o.bootMode = true;
+             o.bootFault = {sim::BootFault::Kind::kLate, sim::BootStep::kMatch};
+             o.lateByMs = 45000;
+         },
+         {kBootPath, kNoBootProgram, kOldFirmwareMenu, kReminder, kReminder, kReminder, "OK\n->SENDING MICRO KERNEL",
+          kWritten},
+         "", 3},
     };
-    for (const Entry& entry : entries) {
+    for (const auto& entry : entries) {
         SCOPED_TRACE(entry.what);
-        simport::reset();
-        flag = 0;
-        sim::Card line{entry.options};
-        ToolRun run = runTool({"COM1", "MICRO"}, line);
+        sim::Card card{cardOptions("SDITOHDMI", entry.card)};
+        CardRun run = micro(card);
         EXPECT_EQ(run.status, 0);
         expectInOrder(run.output, entry.texts);
         EXPECT_EQ(run.output.find("Error"), std::string::npos);
-        EXPECT_NE(line.received().find(entry.heard), std::string::npos);
-        EXPECT_TRUE(line.microFlash() == flashOf(sim::sampleFirmwareData()));
+        EXPECT_TRUE(contains(card.received(), entry.heard));
+        EXPECT_TRUE(card.microFlash() == flashOf(sim::sampleFirmwareData()));
+        EXPECT_EQ(count(run.output, kReminder), entry.reminders);
     }
 }
 
 TEST_F(Micro, OldFirmwareIsHandedToItsBootProgramThenProgrammedInASecondRun) {
-    sim::Card line{card([](auto& o) { o.oldFirmware = true; })};
-    ToolRun first = runTool({"COM1", "MICRO"}, line);
+    sim::Card card{cardOptions("SDITOHDMI", [](auto& o) { o.oldFirmware = true; })};
+    CardRun first = micro(card);
     EXPECT_EQ(first.status, 1);
-    EXPECT_NE(first.output.find("\nYou are using an old firmware version..."), std::string::npos);
+    EXPECT_TRUE(contains(first.output, "\nYou are using an old firmware version..."));
     EXPECT_EQ(simport::written().back(), '6');
-
-    ToolRun second = runTool({"COM1", "MICRO"}, line);
+    CardRun second = runOnCard(card, {"COM1", "MICRO"});
     EXPECT_EQ(second.status, 0) << second.output;
     expectInOrder(second.output, {kBootPath, kKernelsLoaded, kWritten});
-    EXPECT_TRUE(line.microFlash() == flashOf(sim::sampleFirmwareData()));
+    EXPECT_TRUE(card.microFlash() == flashOf(sim::sampleFirmwareData()));
 }
 
-TEST_F(Micro, AfterTheFirstTimeOutTheOperatorIsRemindedEveryTenSecondsUntilTheCardAnswers) {
-    // The boot program answers its first 0x00 only after 45 s: the first
-    // check gives up after 10 s, the menu keys follow, and the second check
-    // reminds the operator at 10, 20 and 30 s of its own wait.
-    sim::Card line{card([](auto& o) {
-        o.bootMode = true;
-        o.bootFault = {sim::BootFault::Kind::kLate, sim::BootStep::kMatch};
-        o.lateByMs = 45000;
-    })};
-    ToolRun run = runTool({"COM1", "MICRO"}, line);
-    EXPECT_EQ(run.status, 0);
-    expectInOrder(run.output, {kBootPath, kNoBootProgram, kOldFirmwareMenu, kReminder, kReminder, kReminder,
-                               "OK\n->SENDING MICRO KERNEL", kWritten});
-    EXPECT_EQ(count(run.output, kReminder), 3u);
-    EXPECT_EQ(run.output.find("Time :"), std::string::npos) << "no time after the second run";
-    EXPECT_TRUE(line.microFlash() == flashOf(sim::sampleFirmwareData()));
-}
-
+// Each frame of 128 data bytes is acknowledged by the card, and no more are sent.
 TEST_F(Micro, ImagePlacementFollowsTheOrderOfTheData) {
-    struct Placement {
+    const std::string others = "S00600004844521B\r\nS1130000285F245F2212226A000424290008237C2A\r\n"
+                               "S215000000000102030405060708090A0B0C0D0E0F1062\r\nS5030003F9\r\n";
+    const struct {
         const char* what;
         std::vector<std::uint8_t> data;
         std::size_t perRecord;
-        std::function<std::string(std::string)> edit;  // applied to the file's text
+        std::string before, after;  // other records around the file's
         std::size_t frames;
+    } cases[] = {
+        {"32-byte records, three frames after the vector area, the last one partial", bytes(1024 + 300, 1), 32, "",
+         "", 8 + 3},
+        {"an end-of-image record right after the vector area", bytes(1024, 2), 16, "", "", 8},
+        {"other record types skipped, records after the end never read", bytes(1024 + 128, 3), 16, others,
+         "S30900001000DEADBEEFAE\r\nS70500000000FA\r\n", 8 + 1},
     };
-    auto none = [](std::string text) { return text; };
-    const std::string others = "S00600004844521B\r\nS1130000285F245F2212226A000424290008237C2A\r\n"
-                               "S215000000000102030405060708090A0B0C0D0E0F1062\r\nS5030003F9\r\n";
-    const Placement cases[] = {
-        {"32-byte records, three frames after the vector area, the last one partial", bytes(1024 + 300, 1), 32, none,
-         8 + 3},
-        {"an end-of-image record right after the vector area", bytes(1024, 2), 16, none, 8},
-        {"other record types skipped, records after the end never read", bytes(1024 + 128, 3), 16,
-         [&](std::string text) {
-             return others + text + "S30900001000DEADBEEFAE\r\nS70500000000FA\r\n";
-         },
-         8 + 1},
-    };
-    for (const Placement& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        simport::reset();
-        writeFirmware(c.edit(sim::sRecordFile(c.data, c.perRecord)));
-        sim::Card line{card([](auto& o) { o.bootMode = true; })};
-        ToolRun run = runTool({"COM1", "MICRO"}, line);
+        dir.write("appMain.mot", c.before + sim::sRecordFile(c.data, c.perRecord) + c.after);
+        sim::Card card{cardOptions("SDITOHDMI", [](auto& o) { o.bootMode = true; })};
+        CardRun run = micro(card);
         EXPECT_EQ(run.status, 0) << run.output;
-        EXPECT_TRUE(line.microFlash() == flashOf(c.data));
-        // Each frame is acknowledged by the card, and no more are sent.
-        const std::string& heard = line.received();
+        EXPECT_TRUE(card.microFlash() == flashOf(c.data));
+        const std::string& heard = card.received();
         std::size_t imageStart = heard.find("\x40", heard.find("\x3F\x07\x04\x80"));
         EXPECT_EQ(count(heard.substr(imageStart), std::string("\x50\x00\x00", 3)), c.frames);
     }
@@ -181,15 +152,14 @@ TEST_F(Micro, ImagePlacementFollowsTheOrderOfTheData) {
 TEST_F(Micro, EveryFailureOfTheProgrammerThroughAFaultOfTheCard) {
     using Kind = sim::BootFault::Kind;
     using Step = sim::BootStep;
-    struct Fault {
+    const struct {
         Kind kind;
         Step step;
         std::string text;
         int status = 1;
         std::uint64_t lateByMs = 8000;
         std::size_t times = 1;
-    };
-    const Fault faults[] = {
+    } faults[] = {
         {Kind::kSilent, Step::kMatch, kNoBootProgram},
         {Kind::kNoAck, Step::kStart, "\nTime Out...Retry...", 1, 8000, 5},
         {Kind::kSilent, Step::kLengthHigh, "\nTime Out1"},
@@ -220,25 +190,21 @@ TEST_F(Micro, EveryFailureOfTheProgrammerThroughAFaultOfTheCard) {
         {Kind::kBadSum, Step::kImageStatus, "Error checking sum BINARY9c ....9b", 0},
         {Kind::kWrong, Step::kImageStatus, "\nError 4"},
     };
-    for (const Fault& fault : faults) {
+    for (const auto& fault : faults) {
         SCOPED_TRACE(fault.text);
-        simport::reset();
-        flag = 0;
-        sim::Card line{card([&](auto& o) {
+        sim::Card card{cardOptions("SDITOHDMI", [&](auto& o) {
             o.bootFault = {fault.kind, fault.step};
             o.lateByMs = fault.lateByMs;
         })};
-        ToolRun run = runTool({"COM1", "MICRO"}, line);
+        CardRun run = micro(card);
         EXPECT_EQ(run.status, fault.status) << run.output;
         EXPECT_EQ(count(run.output, fault.text), fault.times) << run.output;
+        EXPECT_EQ(card.microFlash() == flashOf(sim::sampleFirmwareData()), fault.status == 0);
         if (fault.status == 0) {
-            EXPECT_NE(run.output.find(kWritten), std::string::npos);
-            EXPECT_TRUE(line.microFlash() == flashOf(sim::sampleFirmwareData()));
-        } else {
-            // The failure is the programmer's last word; the handler's time follows.
+            EXPECT_TRUE(contains(run.output, kWritten));
+        } else {  // the failure is the programmer's last word; the handler's time follows
             std::size_t end = run.output.rfind(fault.text) + fault.text.size();
             EXPECT_EQ(run.output.compare(end, 14, "\nTotal Time : "), 0) << run.output;
-            EXPECT_FALSE(line.microFlash() == flashOf(sim::sampleFirmwareData()));
         }
     }
 }
@@ -252,68 +218,46 @@ TEST_F(Micro, BadFilesAreRefusedBeforeAnythingIsSent) {
     };
     auto replaced = [&](int n, const std::string& record) {
         std::string text = good;
-        std::string old = goodLine(n);
-        return text.replace(text.find(old), old.size(), record);
+        return text.replace(text.find(goodLine(n)), goodLine(n).size(), record);
     };
-    std::string wrongSum = goodLine(3);
+    std::string wrongSum = goodLine(3), lower = goodLine(3);
     wrongSum.back() = wrongSum.back() == '0' ? '1' : '0';
-    std::string lower = goodLine(3);
     lower[10] = 'a';
-    struct Refusal {
-        const char* what;
-        std::function<void()> setUp;
-        std::string expected;
+    const std::string bad = "Bad appMain.mot file. Exit.\n";
+    const struct {
+        std::string file;
+        std::string refusal;
+        std::string kernel = "";                   // a kernel file changed:
+        std::optional<std::string> content = {};  // its new content, or none
+    } refusals[] = {
+        {replaced(3, wrongSum), bad + "Line 3: the record's checksum is wrong.\n"},
+        {replaced(3, lower), bad + "Line 3: character 11 is not an upper-case hexadecimal digit.\n"},
+        {replaced(2, goodLine(2) + "0"), bad + "Line 2: the record has an odd number of characters.\n"},
+        {replaced(2, "S316" + goodLine(2).substr(4)), bad + "Line 2: the count 16 does not match the record's length.\n"},
+        {replaced(4, "S3" + std::string(218, '0')), bad + "Line 4: the record is longer than 219 characters.\n"},
+        {"hello\r\n" + good, bad + "Line 1: not an S-record (S and a type digit).\n"},
+        {sim::sRecordFile(bytes(2048, 1), 48),
+         bad + "Line 4: the record's data cross the 128-byte block that ends at data byte 128.\n"},
+        {sim::sRecordFile(bytes(1000, 1)),
+         bad + "Line 65: the end-of-image record comes after 1000 data bytes; at least 1024 are needed.\n"},
+        {sim::sRecordFile(bytes(1024 + 262144 + 16, 1), 64),
+         bad + "Line 4114: more than 262144 data bytes after the first 1024.\n"},
+        {good.substr(0, good.rfind("S305")),
+         bad + "Line 69: no end-of-image record (an S3 record at address FFFFxxxx).\n"},
+        {good, "Bad kernel file Genw7144.cde. Exit.\nThe file cannot be read.\n", "Genw7144.cde"},
+        {good, "Bad kernel file uGen7144.cde. Exit.\nThe file is longer than 4000 bytes.\n", "uGen7144.cde",
+         std::string(4001, 'k')},
+        {good, "Bad kernel file Genm7144.cde. Exit.\nThe file is empty.\n", "Genm7144.cde", ""},
     };
-    const Refusal refusals[] = {
-        {"wrong checksum", [&] { writeFirmware(replaced(3, wrongSum)); },
-         "Bad appMain.mot file. Exit.\nLine 3: the record's checksum is wrong.\n"},
-        {"small letters", [&] { writeFirmware(replaced(3, lower)); },
-         "Bad appMain.mot file. Exit.\nLine 3: character 11 is not an upper-case hexadecimal digit.\n"},
-        {"odd length", [&] { writeFirmware(replaced(2, goodLine(2) + "0")); },
-         "Bad appMain.mot file. Exit.\nLine 2: the record has an odd number of characters.\n"},
-        {"count too large", [&] { writeFirmware(replaced(2, "S316" + goodLine(2).substr(4))); },
-         "Bad appMain.mot file. Exit.\nLine 2: the count 16 does not match the record's length.\n"},
-        {"over-long record", [&] { writeFirmware(replaced(4, "S3" + std::string(218, '0'))); },
-         "Bad appMain.mot file. Exit.\nLine 4: the record is longer than 219 characters.\n"},
-        {"stray text", [&] { writeFirmware("hello\r\n" + good); },
-         "Bad appMain.mot file. Exit.\nLine 1: not an S-record (S and a type digit).\n"},
-        {"records across a block boundary", [&] { writeFirmware(sim::sRecordFile(bytes(2048, 1), 48)); },
-         "Bad appMain.mot file. Exit.\nLine 4: the record's data cross the 128-byte block that ends at data "
-         "byte 128.\n"},
-        {"too little data", [&] { writeFirmware(sim::sRecordFile(bytes(1000, 1))); },
-         "Bad appMain.mot file. Exit.\nLine 65: the end-of-image record comes after 1000 data bytes; at least "
-         "1024 are needed.\n"},
-        {"too much data", [&] { writeFirmware(sim::sRecordFile(bytes(1024 + 262144 + 16, 1), 64)); },
-         "Bad appMain.mot file. Exit.\nLine 4114: more than 262144 data bytes after the first 1024.\n"},
-        {"no end-of-image record", [&] { writeFirmware(good.substr(0, good.rfind("S305"))); },
-         "Bad appMain.mot file. Exit.\nLine 69: no end-of-image record (an S3 record at address FFFFxxxx).\n"},
-        {"a missing kernel", [&] { writeFirmware(good); std::filesystem::remove("Genw7144.cde"); },
-         "Bad kernel file Genw7144.cde. Exit.\nThe file cannot be read.\n"},
-        {"a kernel too long to send whole", [&] { writeFirmware(good); dir.write("uGen7144.cde", std::string(4001, 'k')); },
-         "Bad kernel file uGen7144.cde. Exit.\nThe file is longer than 4000 bytes.\n"},
-        {"an empty kernel", [&] { writeFirmware(good); dir.write("Genm7144.cde", ""); },
-         "Bad kernel file Genm7144.cde. Exit.\nThe file is empty.\n"},
-    };
-    for (const Refusal& refusal : refusals) {
-        SCOPED_TRACE(refusal.what);
-        simport::reset();
-        ASSERT_EQ(sim::writeSampleFiles(dir.path()), "");
-        refusal.setUp();
-        sim::Card line{card([](auto& o) { o.bootMode = true; })};
-        ToolRun run = runTool({"COM1", "MICRO"}, line);
-        EXPECT_EQ(run.output, refusal.expected + "\nExit updater\n");
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(simport::written(), "");
-    }
-}
-
-TEST_F(Micro, SixKnownBadSizesAreRefusedByTheirSizeAlone) {
-    for (std::size_t size : {570422u, 570974u, 510718u, 510526u, 511446u, 511070u}) {
-        simport::reset();
-        writeFirmware(std::string(size, 'S'));
-        sim::Card line{sim::CardOptions{}};
-        ToolRun run = runTool({"COM1", "MICRO"}, line);
-        EXPECT_EQ(run.output, "Bad appMain.mot file. Exit.\n\nExit updater\n") << size;
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.refusal);
+        ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+        dir.write("appMain.mot", refusal.file);
+        if (refusal.content) dir.write(refusal.kernel, *refusal.content);
+        if (!refusal.kernel.empty() && !refusal.content) std::filesystem::remove(refusal.kernel);
+        sim::Card card{cardOptions("SDITOHDMI", [](auto& o) { o.bootMode = true; })};
+        CardRun run = micro(card);
+        EXPECT_EQ(run.output, refusal.refusal + kExit);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(simport::written(), "");
     }

@@ -1,186 +1,149 @@
-// EDID and GAMMA against the simulated card: one unit per acknowledgement,
-// the sum, the card's verdict, the card's memory afterwards; files refused
-// before the card hears anything; a card that stops answering.
+// EDID and GAMMA against the card model: one unit per acknowledgement, the
+// sum, the card's verdict and memory afterwards; files refused before the
+// card hears anything; a card that stops answering, and how long that takes.
 #include <sstream>
 
-#include "tests/scenario/card_run.h"
+#include "tests/support/card_run.h"
 
 namespace {
 
-const std::string kEdidFailureEnd = "Unable to write EDID information \n\nPress any key to continue\n";
-const std::string kGammaFailureEnd = "\nPress any key to continue\n";
+const std::string kEdidFailed = "Unable to write EDID information \n\nPress any key to continue\n";
+const std::string kGammaFailed = "\nPress any key to continue\n";
+const std::string kAnalysing = "\n->Analysing Gamma File...";
+
+// The table's values as the card keeps them, read apart from the tool:
+// every value of the data lines, big-endian 16-bit.
+std::string bigEndianValues(const std::string& table) {
+    std::string bytes;
+    std::istringstream lines(table);
+    std::string line, field;
+    while (std::getline(lines, line)) {
+        if (line.empty() || line[0] == '%') continue;
+        std::istringstream fields(line);
+        while (std::getline(fields, field, ',')) bytes += {char(std::stoi(field) >> 8), char(std::stoi(field) & 0xFF)};
+    }
+    return bytes;
+}
 
 std::string sumByte(const std::string& bytes) {
     unsigned sum = 0;
     for (char c : bytes) sum += static_cast<unsigned char>(c);
-    return std::string(1, static_cast<char>(sum & 0xFF));
+    return std::string(1, static_cast<char>(sum));
 }
 
-// The sample table's values, read independently of the tool.
-std::vector<std::uint16_t> gammaValues(const std::string& table) {
-    std::vector<std::uint16_t> values;
-    std::istringstream lines(table);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.empty() || line[0] == '%') continue;
-        std::istringstream fields(line);
-        std::string field;
-        while (std::getline(fields, field, ',')) values.push_back(static_cast<std::uint16_t>(std::stoi(field)));
-    }
-    return values;
-}
-
-std::string bigEndian(const std::vector<std::uint16_t>& values) {
-    std::string bytes;
-    for (std::uint16_t v : values) bytes += {static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)};
-    return bytes;
-}
-
-// A table of 1024 data lines "k,k,k" with `extra` appended.
+// A table of 1024 data lines "k,k,k" after a comment line, with `extra` appended.
 std::string table(const std::string& extra = "") {
     std::string text = "% a comment\n";
     for (int k = 0; k < 1024; ++k) text += std::to_string(k) + "," + std::to_string(k) + "," + std::to_string(k) + "\n";
     return text + extra;
 }
 
-const sim::CardOptions kEdidCard = cardOptions("DVITOSDI", [](auto&) {});
-
-TEST(EdidOnCard, ImagesGoByteByByteAndStay) {
-    for (const char* name : {"edid128.bin", "EDID.bin"}) {
+TEST(EdidAndGammaOnCard, TheCardHoldsWhatWasSent) {
+    for (const auto& [command, name] : {std::pair{"EDID", "edid128.bin"}, {"EDID", "EDID.bin"}, {"GAMMA", "gamma.csv"}}) {
         SCOPED_TRACE(name);
         WorkDir dir;
-        const std::string image = sample(name);
-        dir.write(name, image);
-        sim::Card card{kEdidCard};
-        CardRun run = runOnCard(card, {"COM1", "EDID", name});
-        EXPECT_EQ(run.console, "\n->Program EDID with  " + std::to_string(image.size()) +
-                                   " bytes...\nSuccess\n\nTotal Time : 0 minutes 0 seconds\n\n" + kExit);
+        const std::string file = sample(name);
+        dir.write(name, file);
+        sim::Card card{cardOptions("DVITOSDI", [](auto&) {})};
+        CardRun run = runOnCard(card, {"COM1", command, name});
         EXPECT_EQ(run.status, 0);
-        // Valid block sums make the sum byte 0.
-        EXPECT_EQ(run.sent, (image.size() == 128 ? "#EDID 1\r" : "#EDID 2\r") + image + std::string(1, '\0'));
-        EXPECT_EQ(text(card.content().edid()), image);
+        if (command == std::string("EDID")) {
+            EXPECT_EQ(run.console, "\n->Program EDID with  " + std::to_string(file.size()) +
+                                       " bytes...\nSuccess\n\nTotal Time : 0 minutes 0 seconds\n\n" + kExit);
+            EXPECT_EQ(run.sent, (file.size() == 128 ? "#EDID 1\r" : "#EDID 2\r") + file + sumByte(file));
+            EXPECT_EQ(text(card.content().edid()), file);
+        } else {
+            EXPECT_EQ(run.console, kAnalysing + "OK\n->Sending Gamma Data...Success\n\n" + kExit);
+            const std::string values = bigEndianValues(file);
+            ASSERT_EQ(values.size(), 2u * 3072u);
+            EXPECT_TRUE(run.sent == "#GAMMA 3 0\r" + values + sumByte(values));
+            std::string kept;
+            for (std::uint16_t v : card.content().gamma()) kept += {char(v >> 8), char(v & 0xFF)};
+            EXPECT_TRUE(kept == values);
+        }
     }
 }
 
-TEST(EdidOnCard, AnImageOfAnyOtherSizeIsRefusedBeforeAnythingIsSent) {
-    for (std::size_t size : {0u, 127u, 129u, 255u, 257u, 300u, 1000u}) {
+TEST(EdidAndGammaOnCard, ABadFileIsRefusedBeforeAnythingIsSent) {
+    const std::string sizes = "\nError only file of 128 or 256 bytes can be read\n" + kEdidFailed;
+    const std::string range = kAnalysing + "\nError, the RGB value must be between 0 and 1023." + kGammaFailed;
+    auto lines = [](int n) {
+        return kAnalysing + "Gamma File error -> The file contains " + std::to_string(n) +
+               " lines (only 1024 lines are accepted)" + kGammaFailed;
+    };
+    const struct {
+        const char* command;
+        std::string file;
+        std::string console;
+    } cases[] = {
+        {"EDID", "", sizes},
+        {"EDID", std::string(127, 'e'), sizes},
+        {"EDID", std::string(129, 'e'), sizes},
+        {"EDID", std::string(255, 'e'), sizes},
+        {"EDID", std::string(257, 'e'), sizes},
+        {"EDID", std::string(1000, 'e'), sizes},
+        {"GAMMA", "5,1024,5\n" + table(), range},
+        {"GAMMA", "-1,0,0\n" + table(), range},
+        {"GAMMA", "65541,0,0\n" + table(), range},
+        {"GAMMA", "0,0,99999999999999999999\n" + table(), range},
+        {"GAMMA", table("\n"), lines(1025)},
+        {"GAMMA", "R,G,B\n" + table(), lines(1025)},
+        {"GAMMA", table().substr(0, table().rfind("\n1023,") + 1), lines(1023)},
+        {"GAMMA", table() + table(), lines(2048)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.substr(0, 30));
         WorkDir dir;
-        dir.write("edid.bin", std::string(size, 'e'));
-        sim::Card card{kEdidCard};
-        CardRun run = runOnCard(card, {"COM1", "EDID", "edid.bin"});
-        EXPECT_EQ(run.console, "\nError only file of 128 or 256 bytes can be read\n" + kEdidFailureEnd + kExit) << size;
+        const char* name = c.command == std::string("EDID") ? "edid.bin" : "gamma.csv";
+        dir.write(name, c.file);
+        sim::Card card{cardOptions("DVITOSDI", [](auto&) {})};
+        CardRun run = runOnCard(card, {"COM1", c.command, name});
+        EXPECT_EQ(run.console, c.console + kExit);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.sent, "");
         EXPECT_EQ(simport::keyReads(), 1);
     }
 }
 
-TEST(EdidOnCard, FailuresOfTheCard) {
-    const std::string image = sample("edid128.bin");
-    // A card gone after acknowledging byte 40: the wait for byte 41's ends at
-    // the first 50 ms read that ends past its 5 s.
-    sim::CardOptions gone = cardOptions("DVITOSDI", [](auto& o) { o.vanishAfter = kOpening.size() + 8 + 41; });
-    sim::CardOptions refusing = cardOptions("DVITOSDI", [](auto& o) { o.contentWriteFails = true; });
+// Beyond a healthy run's time: a card gone after EDID byte 40's
+// acknowledgement is given up at the first 50 ms read past byte 41's 5 s,
+// and the remaining 87 bytes and 90 answers never take their wire time; a
+// card gone after gamma value 100's first byte is given up a minute later,
+// where a healthy card would have taken the other 2973 values (3 bytes on
+// the wire and 2 us each) and the sum.
+TEST(EdidAndGammaOnCard, FailuresOfTheCard) {
+    const double byteTime = 10.0 / 115200;
     const struct {
-        const char* what;
-        sim::CardOptions options;
+        const char* command;
+        std::string file;
+        std::function<void(sim::CardOptions&)> fault;
         std::string console;
         std::size_t sent;
-        double seconds;  // beyond a healthy run, which sends the 87 bytes left and hears 90
+        double seconds;
     } cases[] = {
-        {"silent after byte 40", gone, "\n->Program EDID with  128 bytes...\n" + kEdidFailureEnd, 8 + 41,
-         5.05 - 177 * 10.0 / 115200},
-        {"verdict E", refusing, "\n->Program EDID with  128 bytes...\nFailed\n\nTotal Time : 0 minutes 0 seconds\n\n",
-         8 + 129, 0.0},
+        {"EDID", sample("edid128.bin"), [](auto& o) { o.vanishAfter = kOpening.size() + 8 + 41; },
+         "\n->Program EDID with  128 bytes...\n" + kEdidFailed, 8 + 41, 5.05 - 177 * byteTime},
+        {"EDID", sample("edid128.bin"), [](auto& o) { o.contentWriteFails = true; },
+         "\n->Program EDID with  128 bytes...\nFailed\n\nTotal Time : 0 minutes 0 seconds\n\n", 8 + 129, 0.0},
+        {"GAMMA", table(), [](auto& o) { o.vanishAfter = kOpening.size() + 11 + 2 * 99 + 1; },
+         kAnalysing + "OK\n->Sending Gamma Data...ERROR 1" + kGammaFailed, 11 + 2 * 99 + 1,
+         60.0 - 2973 * (3 * byteTime + 2e-6) - 3 * byteTime},
+        {"GAMMA", table(), [](auto& o) { o.contentWriteFails = true; },
+         kAnalysing + "OK\n->Sending Gamma Data...Failed\n\n", 11 + 2 * 3072 + 1, 0.0},
     };
-    WorkDir dir;
-    dir.write("edid.bin", image);
-    sim::Card healthy{kEdidCard};
-    double done = runOnCard(healthy, {"COM1", "EDID", "edid.bin"}).seconds;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        sim::Card card{c.options};
-        CardRun run = runOnCard(card, {"COM1", "EDID", "edid.bin"});
+        SCOPED_TRACE(c.console);
+        WorkDir dir;
+        const std::vector<std::string> args{"COM1", c.command, c.command == std::string("EDID") ? "e.bin" : "g.csv"};
+        dir.write(args[2], c.file);
+        sim::Card healthy{cardOptions("DVITOSDI", [](auto&) {})};
+        double done = runOnCard(healthy, args).seconds;
+        sim::Card card{cardOptions("DVITOSDI", c.fault)};
+        CardRun run = runOnCard(card, args);
         EXPECT_EQ(run.console, c.console + kExit);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.sent.size(), c.sent);
-        EXPECT_TRUE(card.content().edid().empty());
-        EXPECT_NEAR(run.seconds - done, c.seconds, 0.002);
-    }
-}
-
-TEST(GammaOnCard, TheTableGoesValueByValueAndStays) {
-    WorkDir dir;
-    const std::string file = sample("gamma.csv");
-    dir.write("gamma.csv", file);
-    sim::Card card{sim::CardOptions{}};
-    CardRun run = runOnCard(card, {"COM1", "GAMMA", "gamma.csv"});
-    EXPECT_EQ(run.console, "\n->Analysing Gamma File...OK\n->Sending Gamma Data...Success\n\n" + kExit);
-    EXPECT_EQ(run.status, 0);
-    std::vector<std::uint16_t> values = gammaValues(file);
-    ASSERT_EQ(values.size(), 3072u);
-    EXPECT_EQ(values[3 * 1023], 1023);
-    EXPECT_TRUE(run.sent == "#GAMMA 3 0\r" + bigEndian(values) + sumByte(bigEndian(values)));
-    EXPECT_EQ(card.content().gamma(), values);
-}
-
-TEST(GammaOnCard, ABadTableIsRefusedBeforeAnythingIsSent) {
-    const std::string range = "\nError, the RGB value must be between 0 and 1023.";
-    auto lines = [](int count) {
-        return "Gamma File error -> The file contains " + std::to_string(count) +
-               " lines (only 1024 lines are accepted)";
-    };
-    const struct {
-        std::string file;
-        std::string refusal;
-    } cases[] = {
-        {"5,1024,5\n" + table(), range},
-        {"-1,0,0\n" + table(), range},
-        {"65541,0,0\n" + table(), range},
-        {"0,0,99999999999999999999\n" + table(), range},
-        {table("\n"), lines(1025)},
-        {"R,G,B\n" + table(), lines(1025)},
-        {table().substr(0, table().rfind("\n1023,") + 1), lines(1023)},
-        {table() + table(), lines(2048)},
-    };
-    for (const auto& c : cases) {
-        WorkDir dir;
-        dir.write("gamma.csv", c.file);
-        sim::Card card{sim::CardOptions{}};
-        CardRun run = runOnCard(card, {"COM1", "GAMMA", "gamma.csv"});
-        EXPECT_EQ(run.console, "\n->Analysing Gamma File..." + c.refusal + kGammaFailureEnd + kExit);
-        EXPECT_EQ(run.status, 2);
-        EXPECT_TRUE(run.sent.empty());
-    }
-}
-
-TEST(GammaOnCard, FailuresOfTheCard) {
-    // Gone after value 100's first byte: its acknowledgement never comes, and
-    // "ERROR 1" follows a minute later, where a healthy card would have taken
-    // the remaining 2973 values (3 bytes on the wire and 2 us each) and the sum.
-    const double remaining = 2973 * (3 * 10.0 / 115200 + 2e-6) + 3 * 10.0 / 115200;
-    sim::CardOptions gone = cardOptions("SDITOHDMI", [](auto& o) { o.vanishAfter = kOpening.size() + 11 + 2 * 99 + 1; });
-    sim::CardOptions refusing = cardOptions("SDITOHDMI", [](auto& o) { o.contentWriteFails = true; });
-    const struct {
-        const char* what;
-        sim::CardOptions options;
-        std::string ending;
-        double seconds;  // beyond a healthy run
-    } cases[] = {
-        {"silent at value 100", gone, "ERROR 1" + kGammaFailureEnd, 60.0 - remaining},
-        {"verdict E", refusing, "Failed\n\n", 0.0},
-    };
-    WorkDir dir;
-    dir.write("gamma.csv", table());
-    sim::Card healthy{sim::CardOptions{}};
-    double done = runOnCard(healthy, {"COM1", "GAMMA", "gamma.csv"}).seconds;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        sim::Card card{c.options};
-        CardRun run = runOnCard(card, {"COM1", "GAMMA", "gamma.csv"});
-        EXPECT_EQ(run.console, "\n->Analysing Gamma File...OK\n->Sending Gamma Data..." + c.ending + kExit);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_TRUE(card.content().gamma().empty());
+        EXPECT_TRUE(card.content().edid().empty() && card.content().gamma().empty());
         EXPECT_NEAR(run.seconds - done, c.seconds, 0.002);
     }
 }

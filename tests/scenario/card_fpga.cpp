@@ -2,8 +2,9 @@
 // byte by byte and block by block; the card must end up holding the file,
 // the wire must carry it exactly once, and every way a transfer can end
 // must show on the console and in the exit status.
-#include "tests/scenario/card_run.h"
-#include "tests/support/firmware_script.h"
+#include <filesystem>
+
+#include "tests/support/card_run.h"
 #include "tests/support/scripted_peer.h"
 
 namespace {
@@ -15,10 +16,6 @@ std::string word(std::uint32_t value) {
             static_cast<char>(value)};
 }
 
-bool endsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // The time a run takes to identify the card and refuse a missing file.
 double openingSeconds() {
     WorkDir dir;
@@ -28,8 +25,9 @@ double openingSeconds() {
 
 TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
     // Under 5000 bytes every pass prints; over 700000 bytes the size is
-    // measured as 700000 and the progress stays at 100 while the rest goes.
-    for (std::size_t size : {3000u, 720000u}) {
+    // measured as 700000: a line at most each 140 bytes, and the progress stays at
+    // 100 while the rest goes.
+    for (auto [size, lines] : {std::pair{std::size_t{3000}, std::size_t{0}}, {std::size_t{720000}, std::size_t{1288}}}) {
         SCOPED_TRACE(size);
         WorkDir dir;
         const std::string file = sample("fpga.xsvf", size);
@@ -42,6 +40,9 @@ TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
         EXPECT_EQ(run.console.rfind("\n->Programming FPGA...\n\rJob at ", 0), 0u) << run.console.substr(0, 80);
         EXPECT_TRUE(endsWith(run.console, "\rJob at 100.00 %\nSuccess" + kExit));
         EXPECT_FALSE(contains(run.console, "Taille"));
+        if (lines != 0) {
+            EXPECT_EQ(count(run.console, "\rJob at "), lines);
+        }
     }
 }
 
@@ -52,14 +53,15 @@ TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
 // 50 ms quiet wait per request, the card's waits and the wire.
 TEST(FpgaOnCard, RequestsOfEveryKindAreServedAfterTheirQuietWait) {
     const std::string file = std::string("\x16" "ab", 3) + std::string(1, '\0') +  // XCOMMENT: 4 requests
+                             std::string("\x02\x0A\x01\x02", 4) +                   // XSIR, 10 bits: 3
                              std::string("\x15\x00\x10\x12\x34", 5) +               // XSIR2: 3
                              "\x08" + word(320000) +                                 // XSDRSIZE: 2
                              "\x09" + sample("Device5.bin").substr(0, 80000) +       // XSDRTDO: 3
                              std::string("\x17\x00\x00", 3) + word(100000) +         // XWAIT: 2
                              "\x04" + word(2000000) +                                // XRUNTEST: 2
                              "\x08" + word(8) + "\x03\x5A" + std::string(1, '\0');   // XSDRSIZE, XSDR: 4; XCOMPLETE: 1
-    const int requests = 21;
-    const int requestBytes = 12 * 1 + 9 * 4;  // '*' and "$$" hi lo
+    const int requests = 24;
+    const int requestBytes = 14 * 1 + 10 * 4;  // '*' and "$$" hi lo
     WorkDir dir;
     dir.write("kinds.xsvf", file);
     sim::Card card{sim::CardOptions{}};

@@ -1,8 +1,7 @@
 // REMOTE against the simulated card: each kind of script line, the
 // exchange of a command on the wire, the counts, the card's log of the
 // commands, and the waits when the card does not answer.
-#include "tests/scenario/card_run.h"
-#include "tests/support/firmware_script.h"
+#include "tests/support/card_run.h"
 #include "tests/support/scripted_peer.h"
 
 namespace {

@@ -17,8 +17,7 @@
 #include <filesystem>
 
 #include "sim/card.h"
-#include "tests/scenario/vxp_isp_responder.h"
-#include "tests/support/tool_run.h"
+#include "tests/support/card_run.h"
 
 namespace {
 

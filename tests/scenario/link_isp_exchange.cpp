@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,7 +13,7 @@
 #include "port/port.h"
 #include "link/isp_link.h"
 #include "platform/sim/sim_port.h"
-#include "tests/scenario/link_wire_forms.h"
+#include "sim/vxp/isp_packet.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/open_sim_port.h"
 #include "tests/support/scripted_peer.h"
@@ -20,8 +21,25 @@
 namespace {
 
 constexpr sim::Nanos kMs = ScriptedPeer::kMs;
+using sim::isp::Words;
 const std::string kStatusRequestWire("\x3D\x47\x5C\x30\x2A\x2A\xF8\x23\x0D");
-const std::string kReply = wire::packet({0x0733, 5});
+
+// The card's byte forms, from the card model's own coding.
+std::string encode(const Words& words) { return sim::isp::wireForm(words); }
+std::string packet(std::uint16_t code, const Words& args) { return encode(sim::isp::makePacket(code, args)); }
+
+// A packet as the tool prints it: each word as "0x%04x ", then a line feed.
+std::string hexWords(const Words& words) {
+    std::string out;
+    char word[8];
+    for (std::uint16_t w : words) {
+        std::snprintf(word, sizeof word, "0x%04x ", w);
+        out += word;
+    }
+    return out + "\n";
+}
+
+const std::string kReply = packet(0x733, {5});
 using Sends = std::vector<std::pair<sim::Nanos, std::string>>;
 
 class IspExchange : public ::testing::Test {
@@ -58,8 +76,8 @@ TEST_F(IspExchange, ReaderGivesUpAnUnendingPacketAt255Bytes) {
 // Eleven waits on a silent line; a refusal after four time-outs is retried,
 // after five (more than four) not. Each case ends at `endsAt` (within 100 ms).
 TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
-    const wire::Words own = wire::withChecksum({0x1002, 0x0632, 0x0001});
-    const wire::Words other = wire::withChecksum({0x1002, 0x0501, 0x1234});
+    const Words own = sim::isp::makePacket(0x002, {0x0632, 0x0001});
+    const Words other = sim::isp::makePacket(0x002, {0x0501, 0x1234});
     const std::string nack = "\nNACK received. Retry ... \n0x0632 0x0000 0xf9ce \n";
     const auto timeouts = [](int n) {
         std::string text;
@@ -83,19 +101,19 @@ TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
         {{{2500 * kMs, kReply}}, 1, "", 2500 * kMs, 5, 0xFFFFFFFFu - 1000},  // the tick counter wraps
         {{{0, kReply}}, 1, timeouts(1), 0, 5, 0x1000, true},                 // a failed read ends a wait
         // Refusals of this command and of another one, the latter with the GSPI mark.
-        {at2ms(wire::encode(own)), 0, nack + wire::hexWords(own)},
-        {at2ms(wire::encode(other)), 0,
-         "GSPI Timeout\n" + nack + wire::hexWords(other) + "\nNACK on unknown command. 0x0501 != 0x0632\n"},
+        {at2ms(encode(own)), 0, nack + hexWords(own)},
+        {at2ms(encode(other)), 0,
+         "GSPI Timeout\n" + nack + hexWords(other) + "\nNACK on unknown command. 0x0501 != 0x0632\n"},
         // The command's own echo is a refusal.
         {at2ms(kStatusRequestWire), 0,
          nack + "0x0632 0x0000 0xf9ce \n\nNACK on unknown command. 0x0000 != 0x0632\n"},
         // A wrong checksum, or more bytes than the header announces, are reported; the reply counts.
-        {at2ms(wire::encode({0x0733, 0x0005, 0x1234})), 1, "Bad checksum\n"},
-        {at2ms(wire::encode(wire::withChecksum({0x0733, 0x0005})).insert(8, "XY")), 1,
+        {at2ms(encode({0x0733, 0x0005, 0x1234})), 1, "Bad checksum\n"},
+        {at2ms(packet(0x733, {5}).insert(8, "XY")), 1,
          "\n8 - 6 , Incompatible reception with command.\n"},
         // Fewer bytes than the header announces: the words it lacks would be
         // made up, so it is refused, down to a reply too short to be a packet.
-        {at2ms(wire::encode({0x1733, 0x0005, 0x0000})), 0,
+        {at2ms(encode({0x1733, 0x0005, 0x0000})), 0,
          "\n6 - 8 , Incompatible reception with command.\nBad checksum\n" + nack +
              "0x1733 0x0005 0x0000 0x0000 \n\nNACK on unknown command. 0x0005 != 0x0632\n"},
         {at2ms("=G\r"), 0,
@@ -105,13 +123,13 @@ TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
         {at2ms("=G\x2B=\r"), 0,
          "\n1 - 6 , Incompatible reception with command.\nBad checksum\n" + nack +
              "0x0001 0x0000 0x0000 \n\nNACK on unknown command. 0x0000 != 0x0632\n"},
-        {at2ms(wire::encode({0x0733, 0x0632})), 0,
+        {at2ms(encode({0x0733, 0x0632})), 0,
          "\n4 - 6 , Incompatible reception with command.\nBad checksum\n" + nack + "0x0733 0x0632 0x0000 \n"},
         {{}, 0, timeouts(10) + "Unable to send command. Exit.SendISP\n", 33000 * kMs},
-        {{{3001 * kMs, kReply}, {4000 * kMs, wire::packet({0x0733, 7})}}, 1, timeouts(1), 4000 * kMs, 7},
-        {{{12500 * kMs, wire::encode(own)}}, 0, timeouts(4) + nack + wire::hexWords(own), 12500 * kMs},
-        {{{15500 * kMs, wire::encode(own)}}, 0,
-         timeouts(5) + "\nUnable to send command. Exit.\n" + wire::hexWords(own), 15500 * kMs},
+        {{{3001 * kMs, kReply}, {4000 * kMs, packet(0x733, {7})}}, 1, timeouts(1), 4000 * kMs, 7},
+        {{{12500 * kMs, encode(own)}}, 0, timeouts(4) + nack + hexWords(own), 12500 * kMs},
+        {{{15500 * kMs, encode(own)}}, 0,
+         timeouts(5) + "\nUnable to send command. Exit.\n" + hexWords(own), 15500 * kMs},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -131,12 +149,20 @@ TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
     }
 }
 
+// A write that fails, or that moves no byte (its time-out passed), ends the
+// exchange at once: nothing is awaited, and the write is not tried for ever.
 TEST_F(IspExchange, FailedWriteEndsTheExchangeAtOnce) {
-    openLine({});
-    closeSimPort();
-    EXPECT_EQ(sendStatusRequest(), 0);
-    EXPECT_EQ(console_.text(), "");
-    EXPECT_EQ(simport::now(), 0u);
+    for (bool closed : {true, false}) {
+        openLine({});
+        if (closed) {
+            closeSimPort();
+        } else {
+            simport::stallWrites(1);
+        }
+        EXPECT_EQ(sendStatusRequest(), 0);
+        EXPECT_EQ(console_.text(), "");
+        EXPECT_EQ(simport::now(), 0u);
+    }
 }
 
 }  // namespace

@@ -45,3 +45,25 @@ private:
     std::vector<std::pair<sim::Nanos, std::uint8_t>> pending_;  // kept sorted by time
     std::uint32_t hostBaud_ = 0;
 };
+
+// A running firmware through the opening of a run, for a ScriptedPeer: what
+// it sends back for one probe byte (13 bytes), and its identification replies.
+inline const std::string kProbeAnswer = "\r\nCMD ERROR\r\n";
+
+// Answers both probe bytes with `probeAnswer`.
+inline void answerProbes(ScriptedPeer& peer, const std::string& probeAnswer = kProbeAnswer) {
+    peer.onWrite(std::string(1, '\0'), probeAnswer);
+    peer.onWrite(std::string(1, '\0'), probeAnswer);
+}
+
+// Answers one version question and one model question.
+inline void answerIdentification(ScriptedPeer& peer, const std::string& versionReply, const std::string& modelReply) {
+    peer.onWrite("#DEVERSION\r", versionReply, ScriptedPeer::kMs);
+    peer.onWrite("#DEVTYPE\r", modelReply, ScriptedPeer::kMs);
+}
+
+// A whole opening: probes, then "#DEVERSION 1 V1.23\r" and the model word's reply.
+inline void answerOpening(ScriptedPeer& peer, const std::string& modelWord = "SDITOHDMI") {
+    answerProbes(peer);
+    answerIdentification(peer, "#DEVERSION 1 V1.23\r", "#DEVTYPE " + modelWord + "\r");
+}

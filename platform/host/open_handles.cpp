@@ -1,13 +1,11 @@
-#include "platform/posix/open_handles.h"
+#include "platform/host/open_handles.h"
 
 #include <map>
 #include <unistd.h>
 
 #include "platform/host/last_error.h"
-#include "platform/posix/input_watch.h"
-#include "platform/posix/port_output.h"
 
-namespace posix {
+namespace host {
 
 namespace {
 
@@ -18,6 +16,10 @@ std::map<HANDLE, std::unique_ptr<OpenHandle>>& handles() {
 
 }  // namespace
 
+OpenHandle::~OpenHandle() {
+    if (fd >= 0) ::close(fd);
+}
+
 HANDLE keepHandle(std::unique_ptr<OpenHandle> open) {
     HANDLE handle = open.get();
     handles().emplace(handle, std::move(open));
@@ -27,7 +29,7 @@ HANDLE keepHandle(std::unique_ptr<OpenHandle> open) {
 OpenHandle* findHandle(HANDLE handle) {
     auto found = handles().find(handle);
     if (found == handles().end()) {
-        host::setLastError(ERROR_INVALID_HANDLE);
+        setLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     return found->second.get();
@@ -36,28 +38,29 @@ OpenHandle* findHandle(HANDLE handle) {
 OpenHandle* findPort(HANDLE handle) {
     OpenHandle* open = findHandle(handle);
     if (open != nullptr && !open->isPort) {
-        host::setLastError(ERROR_INVALID_HANDLE);
+        setLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     return open;
 }
 
-void forEachPort(const std::function<void(OpenHandle&)>& visit) {
-    for (auto& [handle, open] : handles()) {
-        if (open->isPort) visit(*open);
-    }
+void forEachHandle(const std::function<void(OpenHandle&)>& visit) {
+    for (auto& [handle, open] : handles()) visit(*open);
 }
 
-bool closeHandle(HANDLE handle) {
-    OpenHandle* open = findHandle(handle);
-    if (open == nullptr) return false;
-    if (open->isPort) {
-        sendGathered(*open);
-        unwatchInput(open->inputWatch);
+bool anyHandle(const std::function<bool(const OpenHandle&)>& matches) {
+    for (const auto& [handle, open] : handles()) {
+        if (matches(*open)) return true;
     }
-    ::close(open->fd);
+    return false;
+}
+
+bool forgetHandle(HANDLE handle) {
+    if (findHandle(handle) == nullptr) return false;
     handles().erase(handle);
     return true;
 }
 
-}  // namespace posix
+void forgetAllHandles() { handles().clear(); }
+
+}  // namespace host

@@ -1,0 +1,174 @@
+// Serial ports of the posix platform on a pseudo-terminal, the test playing
+// the far end on the master side: the platform contract in real (short)
+// waits, and what only posix has: device names, the termios form of the
+// settings, a far end that goes away, short writes gathered until the tool
+// waits.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <poll.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+#ifdef __APPLE__
+#include <util.h>
+#else
+#include <pty.h>
+#endif
+
+#include "platform/posix/device_path.h"
+#include "platform/posix/termios_settings.h"
+#include "tests/support/platform_contract.h"
+
+namespace {
+
+class PtyFarEnd : public FarEnd {
+public:
+    PtyFarEnd() {
+        char name[256] = {};
+        EXPECT_EQ(openpty(&master_, &slave_, name, nullptr, nullptr), 0);
+        name_ = std::string("\\\\.\\") + name;  // as the tool builds it from an absolute path
+    }
+    ~PtyFarEnd() override {
+        settle();
+        if (master_ >= 0) ::close(master_);
+        ::close(slave_);
+    }
+    std::string portName() const override { return name_; }
+    std::string missingPortName() const override { return "\\\\.\\/dev/no-such-port"; }
+    void send(const std::string& bytes, int afterMs) override {
+        if (afterMs > 0) {
+            senders_.emplace_back([this, bytes, afterMs] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+                write(bytes);
+            });
+            return;
+        }
+        write(bytes);
+        pollfd arrived{slave_, POLLIN, 0};  // the bytes have reached the device
+        ::poll(&arrived, 1, 1000);
+    }
+    void settle() override {
+        for (std::thread& sender : senders_) sender.join();
+        senders_.clear();
+    }
+    std::string received() override {
+        std::string bytes;
+        char chunk[256];
+        pollfd waiting{master_, POLLIN, 0};
+        while (::poll(&waiting, 1, 200) == 1) {
+            ssize_t n = ::read(master_, chunk, sizeof chunk);
+            if (n <= 0) break;
+            bytes.append(chunk, static_cast<std::size_t>(n));
+        }
+        return bytes;
+    }
+    double nowMs() override {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    }
+    double slackMs() const override { return 500; }
+    bool simulated() const override { return false; }
+
+    void hangUp() {
+        ::close(master_);
+        master_ = -1;
+    }
+
+private:
+    void write(const std::string& bytes) const {
+        EXPECT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    int master_ = -1, slave_ = -1;
+    std::string name_;
+    std::vector<std::thread> senders_;
+};
+
+TEST(PosixPlatform, OpeningAndFiles) { PtyFarEnd far; checkOpeningAndFiles(far); }
+TEST(PosixPlatform, Settings) { PtyFarEnd far; checkSettings(far); }
+TEST(PosixPlatform, ReadsAndWrites) { PtyFarEnd far; checkReadsAndWrites(far); }
+
+TEST(PosixPlatform, ComNamesMapToSerialDevicesAndPathsStayAsGiven) {
+    const std::pair<const char*, const char*> names[] = {
+        {"COM1", "/dev/ttyS0"}, {"com12", "/dev/ttyS11"}, {"COM999", "/dev/ttyS998"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"COM0", ""}, {"COM01", ""}, {"COM1000", ""}, {"COM1X", ""}, {"COM", ""}, {"LPT1", ""}};
+    for (auto& [name, path] : names) EXPECT_EQ(posix::devicePath(name), path) << name;
+}
+
+// A pseudo-terminal keeps 8 data bits and no parity whatever it is told:
+// those go through the termios record alone.
+TEST(PosixPlatform, LineFieldsTakeTheirTermiosFormAndBack) {
+    termios settings{};
+    posix::makeRaw(settings);
+    EXPECT_EQ(settings.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    DCB dcb = posix::settingsRecord(settings);
+    for (bool seven : {true, false}) {
+        dcb.BaudRate = seven ? CBR_9600 : CBR_115200;
+        dcb.ByteSize = seven ? 7 : 8;
+        dcb.Parity = seven ? ODDPARITY : NOPARITY;
+        dcb.StopBits = seven ? TWOSTOPBITS : ONESTOPBIT;
+        dcb.fRtsControl = seven ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_DISABLE;
+        ASSERT_TRUE(posix::applySettings(dcb, settings));
+        EXPECT_EQ(settings.c_cflag & (CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS),
+                  seven ? static_cast<tcflag_t>(CS7 | PARENB | PARODD | CSTOPB | CRTSCTS) : static_cast<tcflag_t>(CS8));
+        EXPECT_EQ(cfgetispeed(&settings), static_cast<speed_t>(seven ? B9600 : B115200));
+        EXPECT_EQ(cfgetospeed(&settings), static_cast<speed_t>(seven ? B9600 : B115200));
+        if (seven) {  // termios has no "RTS off": that one comes back on
+            DCB back = posix::settingsRecord(settings);
+            EXPECT_EQ(std::make_tuple(back.BaudRate, back.ByteSize, back.Parity, back.StopBits, DWORD{back.fRtsControl}),
+                      std::make_tuple(dcb.BaudRate, dcb.ByteSize, dcb.Parity, dcb.StopBits, DWORD{dcb.fRtsControl}));
+        }
+    }
+    dcb.BaudRate = 12345;
+    EXPECT_FALSE(posix::applySettings(dcb, settings));
+    dcb.BaudRate = CBR_9600;
+    dcb.StopBits = ONE5STOPBITS;
+    EXPECT_FALSE(posix::applySettings(dcb, settings));
+}
+
+TEST(PosixPlatform, AReadFailsAtOnceWhenTheFarEndGoesAway) {
+    PtyFarEnd far;
+    HANDLE port = CreateFileA(far.portName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    COMMTIMEOUTS timeouts{0, 0, 2000, 0, 0};
+    ASSERT_TRUE(SetCommTimeouts(port, &timeouts));
+    far.hangUp();
+    char data[4];
+    DWORD got = 9;
+    double start = far.nowMs();
+    EXPECT_FALSE(ReadFile(port, data, 4, &got, nullptr));
+    EXPECT_EQ(got, 0u);
+    EXPECT_NE(GetLastError(), 0u);
+    EXPECT_LT(far.nowMs() - start, 1000.0);
+    CloseHandle(port);
+}
+
+// The tool writes byte by byte; what it wrote is on the line, in order, by
+// the time it waits for anything (a sleep here); bytes the device refuses
+// after their write call returned fail the next write call.
+TEST(PosixPlatform, GatheredWritesGoOutBeforeAWaitAndARefusalFailsTheNextWrite) {
+    PtyFarEnd far;
+    HANDLE port = CreateFileA(far.portName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, 1, 0, 0};
+    ASSERT_TRUE(SetCommTimeouts(port, &timeouts));
+    const std::string bytes("\x55\xAA\r\x00\xFF", 5);
+    for (char byte : bytes) {
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(port, &byte, 1, &written, nullptr));
+        EXPECT_EQ(written, 1u);
+    }
+    _sleep(1);
+    EXPECT_EQ(far.received(), bytes);
+
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(port, "a", 1, &written, nullptr));
+    far.hangUp();
+    _sleep(1);
+    EXPECT_FALSE(WriteFile(port, "b", 1, &written, nullptr));
+    EXPECT_EQ(written, 0u);
+    EXPECT_NE(GetLastError(), 0u);
+    CloseHandle(port);
+}
+
+}  // namespace

@@ -1,0 +1,350 @@
+// VIPER, VERIFY and STATUS as the operator runs them against the card
+// model: the console, the card's flash devices and the exit status, on
+// clean cards, cards holding old content and cards that refuse packets;
+// then, against a scripted peer, the answers the model never gives.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "sim/vxp/isp_packet.h"
+#include "tests/support/card_run.h"
+#include "tests/support/scripted_peer.h"
+
+namespace {
+
+const std::string kKeyPrompt = "Press a key to continue ... ";
+
+// A card that keeps its memories in card-state/ of the work directory,
+// where a test may leave old content first.
+sim::CardOptions keptCard(const std::function<void(sim::CardOptions&)>& change = {}) {
+    sim::CardOptions options;
+    options.stateDir = "card-state";
+    if (change) change(options);
+    return options;
+}
+
+void writeDevice(int device, const std::string& content) {
+    std::filesystem::create_directory("card-state");
+    writeFile("card-state/device" + std::to_string(device) + ".bin", content);
+}
+
+struct ViperCase {
+    const char* what;
+    int device;
+    std::size_t size;
+    std::function<void(sim::CardOptions&)> card;
+    std::string console;  // found in the image's part of the console, from "Programm"
+    bool whole = true;    // the console is all of that part
+};
+
+TEST(ViperOnCard, EveryDeviceEndsHoldingItsImage) {
+    const std::string refused = "NACK received. Retry ... \n";
+    const ViperCase cases[] = {
+        {"device 1 in one pass", 1, 100, {},
+         "Programm Device1.bin ...\nFile Size : 100 bytes\nSetting ISP Mode...\nBegin Job...\n"
+         "\rJob at 32.00 %\rJob at 64.00 %\rJob at 96.00 %\rJob at 100%\t\t\t\t\n\nTime : 0 minutes 15 seconds\n"},
+        {"device 5: data from 0x100, then the header", 5, 362, {},
+         "Programm Device5.bin ...\nFile Size : 362 bytes\nSetting ISP Mode...\nErasing device...\n"
+         "Begin Job... Data ..\n\rJob at 0.00 %\rJob at 30.19 %\rJob at 60.38 %\rJob at 90.57 %"
+         "\rJob at 100%\t\t\t\t\nSetting ISP Mode...\nBegin Job... Header...\n"
+         "\rJob at 12.50 %\rJob at 25.00 %\rJob at 37.50 %\rJob at 50.00 %\rJob at 62.50 %"
+         "\rJob at 75.00 %\rJob at 87.50 %\rJob at 100%\t\t\t\t\nSoft Reset.\n\nTime : 0 minutes 20 seconds\n"},
+        // Over the old content of the card, over 64 KiB, with some blocks refused.
+        {"device 7, blocks refused", 7, 70000, [](auto& o) { o.nack = 0.05; o.nackCode = 0x501; o.seed = 3; },
+         "ISP Mode Status Request ...\n0x0632 0x0000 0xf9ce \n0x0733 0x0107 0xf7c6 \nAddr - 0x", false},
+        {"device 1, blocks refused", 1, 5000, [](auto& o) { o.nack = 0.1; o.nackCode = 0x501; o.seed = 4; },
+         "ISP Mode Status Request ...\n0x0632 0x0000 0xf9ce \n0x0733 0x0101 0xf7cc \nSetting ISP Mode...\n", false},
+        // Refusals and acknowledgements damaged on the line: each is taken as a refusal.
+        {"device 1, replies damaged", 1, 5000,
+         [](auto& o) { o.nack = 0.1; o.nackCode = 0x501; o.corrupt = 0.0005; o.faultsSpareHostBytes = true; o.seed = 4; },
+         "Bad checksum\nISP Mode Status Request ...\n", false},
+    };
+    for (const ViperCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        WorkDir dir;
+        ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+        const std::string image = imageBytes(c.size, static_cast<std::uint32_t>(c.size));
+        const std::string name = "Device" + std::to_string(c.device) + ".bin";
+        dir.write(name, image);
+        writeDevice(c.device, std::string(c.size + 100, '\0'));  // old content, all bits cleared
+        sim::Card card{keptCard(c.card)};
+        CardRun run = runOnCard(card, {"COM1", "VIPER", name});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_TRUE(text(card.flashDevice(c.device)) == image);
+        std::size_t from = run.console.find("Programm ");
+        ASSERT_NE(from, std::string::npos) << run.console;
+        std::string part = run.console.substr(from, run.console.rfind("\nTotal Time : ") - from);
+        EXPECT_TRUE(c.whole ? part == c.console : contains(part, c.console)) << part.substr(0, 3000);
+        EXPECT_TRUE(endsWith(run.sent, "=MA\r=MR\r=ME\r"));
+    }
+}
+
+// Every image block refused: each is sent seven times, from a fresh mode
+// after each refusal, then the download gives up, for either kind of device.
+TEST(ViperOnCard, ABlockRefusedSevenTimesEndsTheCommand) {
+    for (int device : {1, 5}) {
+        WorkDir dir;
+        ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+        sim::Card card{cardOptions("SDITOHDMI", [](auto& o) { o.nack = 1.0; o.nackCode = 0x501; })};
+        CardRun run = runOnCard(card, {"COM1", "VIPER", "Device" + std::to_string(device) + ".bin"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(count(run.console, "ISP Mode Status Request ...\n"), 7u);
+        EXPECT_EQ(count(run.console, "Setting ISP Mode...\n"), 7u);
+        EXPECT_TRUE(endsWith(run.console, kKeyPrompt + kExit));
+        EXPECT_FALSE(contains(run.sent, "=MA\r"));
+    }
+}
+
+// 400 KiB: a line each time the block address passes the next multiple of
+// 409600 / 5000 = 81; the last block is at 409568, so 5057 lines, and the closing one.
+TEST(ViperOnCard, ALargeImagePrintsAboutFiveThousandProgressLines) {
+    WorkDir dir;
+    ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+    dir.write("Device1.bin", imageBytes(409600));
+    sim::Card card{sim::CardOptions{}};
+    CardRun run = runOnCard(card, {"COM1", "VIPER", "Device1.bin"});
+    std::string image = run.console.substr(run.console.find("Programm "));
+    EXPECT_EQ(count(image, "\rJob at "), 5057u + 1u);
+    EXPECT_TRUE(contains(image, "Begin Job...\n\rJob at 0.01 %\rJob at 0.02 %\rJob at 0.05 %"));
+    EXPECT_TRUE(contains(image, "\rJob at 99.97 %\rJob at 99.99 %\rJob at 100%\t\t\t\t\n"));
+}
+
+// Both files are judged before anything is sent to the card.
+TEST(ViperOnCard, FilesThatCannotBeUsedAreRefusedBeforeAnythingIsSent) {
+    const struct {
+        const char* image;
+        std::function<void(WorkDir&)> prepare;
+        std::string refusal;
+    } cases[] = {
+        {"Device7.bin", [](WorkDir& d) { d.write("Device7.bin", imageBytes(0xFF)); },
+         "File Device7.bin is too small for device 7 : 255 bytes (256 at least).\n"},
+        {"Device1.bin", [](WorkDir& d) { d.write("Device1.bin", ""); }, "File Device1.bin is empty.\n"},
+        {"Device5.bin", [](WorkDir& d) { d.write("FDriver.bin", imageBytes(2097152 + 1)); },
+         "File FDriver.bin is too large (2097152 bytes at most).\n"},
+        {"Device5.bin", [](WorkDir&) { std::filesystem::remove("FDriver.bin"); },
+         "Loading ISP Driver...\nUnable to open file : FDriver.bin\n"},
+        {"Device1.bin", [](WorkDir&) {
+             std::filesystem::remove("Device1.bin");
+             std::filesystem::create_directory("Device1.bin");
+         },
+         "Unable to read file : Device1.bin\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.refusal);
+        WorkDir dir;
+        ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+        c.prepare(dir);
+        sim::Card card{sim::CardOptions{}};
+        CardRun run = runOnCard(card, {"COM1", "VIPER", c.image});
+        EXPECT_EQ(run.console, c.refusal + kKeyPrompt + kExit);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.sent, "");
+    }
+}
+
+struct VerifyCase {
+    const char* what;
+    std::string device;  // what the card's device 5 holds
+    std::function<void(sim::CardOptions&)> card;
+    std::string console;  // found in the console after the banner
+    int status;
+    bool whole = false;   // the console is all of it
+};
+
+TEST(VerifyOnCard, DifferencesAreCountedPerWord) {
+    const std::string image = imageBytes(100, 5);
+    auto changed = [&](std::vector<std::size_t> at) {
+        std::string device = image;
+        for (std::size_t k : at) device[k] = static_cast<char>(device[k] ^ 0x5A);
+        return device;
+    };
+    const std::string total = "\rJob at 100% ----- Mismatch Total ";
+    const VerifyCase cases[] = {
+        {"equal, and what lies past the image is not compared", image + std::string(28, '\0'), {},
+         "File Size : 100 bytes\nSetting ISP Mode...\n"
+         "\rJob at 32.00 % --- Mismatch Total 0\rJob at 64.00 % --- Mismatch Total 0"
+         "\rJob at 96.00 % --- Mismatch Total 0" + total + "0 \t\t\t\t\n\nTotal Time : 0 minutes 0 seconds\n" + kExit,
+         0, true},
+        {"one byte", changed({0x10}), {}, total + "1 ", 1},
+        {"both bytes of a word", changed({0x10, 0x11}), {}, total + "1 ", 1},
+        {"two words", changed({0x11, 0x12}), {}, total + "2 ", 1},
+        {"first and last word", changed({0x00, 0x30, 0x63}), {}, total + "3 ", 1},
+        {"reads refused, read again from a fresh mode", image,
+         [](auto& o) { o.nack = 0.3; o.nackCode = 0x639; o.seed = 2; },
+         "ISP Mode Status Request ...\nSetting ISP Mode...\n", 0},
+    };
+    for (const VerifyCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        WorkDir dir;
+        dir.write("Device5.bin", image);
+        writeDevice(5, c.device);
+        sim::Card card{keptCard(c.card)};
+        CardRun run = runOnCard(card, {"COM1", "VERIFY", "Device5.bin"});
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_TRUE(c.whole ? run.console == c.console : contains(run.console, c.console)) << run.console;
+    }
+}
+
+// Every read refused: the block is read seven times, from a fresh mode after each refusal.
+TEST(VerifyOnCard, AReadRefusedSevenTimesEndsTheCommand) {
+    WorkDir dir;
+    dir.write("Device5.bin", imageBytes(100));
+    sim::Card card{cardOptions("SDITOHDMI", [](auto& o) { o.nack = 1.0; o.nackCode = 0x639; })};
+    CardRun run = runOnCard(card, {"COM1", "VERIFY", "Device5.bin"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(count(run.console, "NACK received. Retry ... \n0x0639 0x0000 0xf9c7 \n"), 7u);
+    EXPECT_EQ(count(run.console, "Setting ISP Mode...\n"), 7u);
+    EXPECT_TRUE(endsWith(run.console, "ISP Mode Status Request ...\n" + kKeyPrompt + kExit));
+}
+
+TEST(VerifyOnCard, FilesThatCannotBeComparedAreRefusedBeforeAnythingIsSent) {
+    for (std::size_t size : {std::size_t{0}, std::size_t{2097152 + 10}}) {
+        WorkDir dir;
+        dir.write("Device1.bin", imageBytes(size));
+        sim::Card card{sim::CardOptions{}};
+        CardRun run = runOnCard(card, {"COM1", "VERIFY", "Device1.bin"});
+        EXPECT_EQ(run.console, (size == 0 ? "File Device1.bin is empty.\n"
+                                          : "File Device1.bin is too large (2097152 bytes at most).\n") +
+                                   kKeyPrompt + kExit);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.sent, "");
+    }
+}
+
+// The video processor's answers: name "VIPER GF9321", status word, type
+// 0x9321, memory flags, and the two calibration words.
+const std::string kReport =
+    "\n/********** VXP STATUS ***********/ \n"
+    "\nDevice Name         -> VIPER GF9321"
+    "\nDevice Type         -> GF9321"
+    "\nOSD Load Status     -> Awaiting trigger of manual OSD bulk load"
+    "\nConfig Status       -> Configuration complete"
+    "\nMemory Devices      ->\n\r"
+    "    Video Memory:  \n"
+    "           SDRAM 1 Detected           SDRAM 4 Detected \n"
+    "           SDRAM 2 Detected           SDRAM 5 Detected \n"
+    "           SDRAM 3 Detected\n"
+    "    OSD Memory:  \n"
+    "           SDRAM 1 Not Detected           SDRAM 2 Not Detected\n"
+    "    Flash Memory:  \n"
+    "           CS0 Detected           CS4 Detected\n"
+    "           CS1 Not Detected           CS5 Not Detected\n"
+    "           CS2 Not Detected               CS6 Not Detected\n"
+    "           CS3 Not Detected               CS7 Not Detected\n"
+    "SDRAM Calibration   ->\n\r"
+    "    OSD : \n"
+    "           Byte 0 : Passed            Byte 2 : Not Passed\n"
+    "           Byte 1 : Passed            Byte 3 : Passed\n"
+    "    Video: \n"
+    "           Byte 0 : Passed            Byte 5 : Not Passed\n"
+    "           Byte 1 : Not Passed            Byte 6 : Not Passed\n"
+    "           Byte 2 : Passed            Byte 7 : Not Passed\n"
+    "           Byte 3 : Not Passed            Byte 8 : Not Passed\n"
+    "           Byte 4 : Passed            Byte 9 : Passed\n"
+    "\n/******** END OF VXP STATUS ********/ "
+    "\nPress Enter to refresh or 'Q' to quit ";
+
+TEST(StatusOnCard, EachKeyButQRefreshesTheReport) {
+    auto named = [](sim::CardOptions& o) {
+        o.vxpName = "VIPER GF9321";
+        o.vxpStatus = 0x0602;
+        o.vxpDeviceType = 0x9321;
+        o.vxpMemoryFlags = 0x1F11;
+        o.osdCalibration = 0x000B;
+        o.videoCalibration = 0x0215;
+    };
+    for (const char* keys : {"\rxQ", "q", ""}) {
+        sim::Card card{cardOptions("SDITOHDMI", named)};
+        CardRun run = runOnCard(card, {"COM1", "STATUS"}, keys);
+        std::string reports;
+        for (std::size_t i = 0; i < std::max<std::size_t>(1, std::string(keys).size()); ++i) reports += kReport;
+        EXPECT_EQ(run.console, reports + kExit) << keys;
+        EXPECT_EQ(run.status, 0);
+    }
+}
+
+TEST(StatusOnCard, UnknownStatusValuesAllFlagsSetAndACardGoneQuiet) {
+    sim::Card unknown{cardOptions("SDITOHDMI", [](auto& o) {
+        o.vxpStatus = 0x0705;
+        o.vxpMemoryFlags = 0xFFFF;
+        o.osdCalibration = 0x00FF;
+        o.videoCalibration = 0xFFFF;
+    })};
+    CardRun all = runOnCard(unknown, {"COM1", "STATUS"});
+    EXPECT_TRUE(contains(all.console, "\nOSD Load Status     -> Error Unknown\nConfig Status       -> Error Unknown\n"));
+    EXPECT_EQ(count(all.console, "Not "), 0u);
+    EXPECT_EQ(count(all.console, "Detected"), 15u);
+    EXPECT_EQ(count(all.console, "Passed"), 14u);
+    EXPECT_TRUE(contains(all.console, "               CS7 Detected \nSDRAM Calibration"));
+    EXPECT_TRUE(contains(all.console, "            Byte 9 : Passed\n"));
+
+    // Gone after the identification: every question times out, the report is of zeros.
+    sim::Card gone{cardOptions("SDITOHDMI", [](auto& o) { o.vanishAfter = kOpening.size() + 1; })};
+    CardRun quiet = runOnCard(gone, {"COM1", "STATUS"});
+    std::string timeouts;
+    for (int i = 0; i < 10; ++i) timeouts += "Timeout. Retry...SendISP\n";
+    timeouts += "Unable to send command. Exit.SendISP\n";
+    EXPECT_EQ(quiet.console.rfind(timeouts + timeouts + timeouts + timeouts +
+                                      "\n/********** VXP STATUS ***********/ \n\nDevice Name         -> " +
+                                      std::string(12, '\0') +
+                                      "\nDevice Type         -> GF0\nOSD Load Status     -> OSD Load Table OK"
+                                      "\nConfig Status       -> Insystem program mode\n",
+                                  0),
+              0u);
+    EXPECT_EQ(count(quiet.console, "Not Detected"), 15u);
+    EXPECT_EQ(count(quiet.console, "Not Passed"), 14u);
+    EXPECT_EQ(quiet.status, 1);
+}
+
+// Answers of the video processor and the microcontroller the card model
+// never gives, each to the packet or micro command numbered (from 1) after
+// the identification: the command ends with its text and status.
+std::string packet(std::uint16_t code, const sim::isp::Words& args) {
+    return sim::isp::wireForm(sim::isp::makePacket(code, args));
+}
+
+TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
+    const std::string ack502 = packet(0x603, {0x0502}), selected1 = packet(0x733, {0x0201});
+    std::vector<std::string> wrongReads{ack502, selected1};
+    std::string badResponses = "File Size : 64 bytes\nSetting ISP Mode...\n";
+    // Each wrong reply is followed by a status request and the mode set
+    // again from the block: the driver may have moved on to the next one.
+    for (int i = 0; i < 7; ++i) {
+        wrongReads.insert(wrongReads.end(), {packet(0x73B, {0}), selected1});
+        badResponses += "\nBad Response - 073b ISP Mode Status Request ...\n";
+        if (i == 6) break;
+        wrongReads.push_back(ack502);
+        badResponses += "Setting ISP Mode...\n";
+    }
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        std::vector<std::string> answers;  // to each command ending in "\r", in turn
+        std::string ending;
+        bool noisy = false;
+    } cases[] = {
+        {"a read answered with another code, seven times", {"COM1", "VERIFY", "Device1.bin"}, wrongReads,
+         badResponses},
+        {"another device selected", {"COM1", "VERIFY", "Device1.bin"}, {ack502, packet(0x733, {0x0205})},
+         "File Size : 64 bytes\nSetting ISP Mode...\nDevice not setted !\n"},
+        {"the reset refused", {"COM1", "VIPER", "Device1.bin"}, {"=M*", "=M~"},
+         "Soft Reset...\nInvalid command from micro ...\n\n=MR\r\n\nTime : 0 minutes 0 seconds\n"},
+        {"a line that never falls silent", {"COM1", "VERIFY", "Device1.bin"}, {},
+         "File Size : 64 bytes\nThe line never falls silent. Verify not started.\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WorkDir dir;
+        ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+        dir.write("Device1.bin", imageBytes(64));
+        ScriptedPeer peer;
+        answerOpening(peer);
+        for (const std::string& answer : c.answers) peer.onWrite("\r", answer, ScriptedPeer::kMs);
+        if (c.noisy) peer.sendAt(0, std::string(12000, 'x'), ScriptedPeer::kMs);
+        CardRun run = runOnCard(peer, c.args);
+        EXPECT_TRUE(endsWith(run.console, c.ending + kKeyPrompt + kExit)) << run.console;
+        EXPECT_EQ(run.status, 1);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,90 @@
+// Whole runs of the tool against the card model (or a scripted peer) on the
+// simulated platform, and what each leaves: the console after the banner,
+// the bytes the card received after the identification, the exit status and
+// the simulated time the run took; and the helpers the run tables share.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_port.h"
+#include "sim/card.h"
+#include "sim/samples/sample_files.h"
+#include "tests/support/tool_run.h"
+#include "tests/support/work_dir.h"
+
+struct CardRun {
+    std::string output;   // all the tool printed
+    std::string console;  // what it printed after the banner
+    std::string sent;
+    int status = -1;
+    double seconds = 0;
+};
+
+// What every run sends first: the probes and the identification.
+inline const std::string kOpening("\0\0#DEVERSION\r#DEVTYPE\r", 22);
+inline const std::string kExit = "\nExit updater\n";
+
+// `prepare` runs on the freshly reset simulated platform, before the tool.
+// A run that reaches no banner keeps its whole console.
+template <class Peer>
+CardRun runOnCard(Peer& card, const std::vector<std::string>& args, const std::string& keys = "",
+                  const std::function<void()>& prepare = {}, DWORD startTick = 0x1000) {
+    simport::reset();
+    if (prepare) prepare();
+    ToolRun run = runTool(args, card, keys, startTick);
+    CardRun result;
+    result.output = run.output;
+    std::size_t banner = run.output.rfind("* * *\n");
+    result.console = banner == std::string::npos ? run.output : run.output.substr(banner + 6);
+    const std::string& received = card.received();
+    bool opened = received.compare(0, kOpening.size(), kOpening) == 0;
+    result.sent = opened ? received.substr(kOpening.size()) : received;
+    result.status = run.status;
+    result.seconds = static_cast<double>(simport::now()) / 1e9;
+    return result;
+}
+
+// A card of `model` with `change` made to its options.
+template <class Change>
+sim::CardOptions cardOptions(const std::string& model, Change change) {
+    sim::CardOptions options;
+    options.model = model;
+    change(options);
+    return options;
+}
+
+inline std::string sample(const std::string& name, std::size_t xsvfSize = sim::kDefaultXsvfSize) {
+    std::vector<std::uint8_t> bytes = sim::sampleFile(name, xsvfSize);
+    return {bytes.begin(), bytes.end()};
+}
+
+inline std::string text(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+
+inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+inline bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+inline std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+inline void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// `size` bytes of a fixed pseudo-random sequence, different for each `seed`.
+inline std::string imageBytes(std::size_t size, std::uint32_t seed = 1) {
+    std::string bytes(size, '\0');
+    std::uint32_t x = seed * 2654435761u + 12345u;
+    for (char& b : bytes) b = static_cast<char>((x = x * 1103515245u + 12345u) >> 16);
+    return bytes;
+}

@@ -1,0 +1,145 @@
+#include "tests/support/platform_contract.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "tests/support/work_dir.h"
+
+namespace {
+
+constexpr DWORD kAll = MAXDWORD;
+const std::string kControl("\r\n\x03\x04\x11\x13\x7f\xff\x00", 9);
+
+HANDLE open(const std::string& name) {
+    return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// Expects `call` to fail with last error `error`.
+void expectFailure(bool failed, DWORD error, const char* what) {
+    EXPECT_TRUE(failed) << what;
+    EXPECT_EQ(GetLastError(), error) << what;
+}
+
+}  // namespace
+
+void checkOpeningAndFiles(FarEnd& far) {
+    WorkDir dir;
+    dir.write("image.bin", std::string(70000, 'x'));
+    std::filesystem::create_directory("folder");
+
+    expectFailure(open(far.missingPortName()) == INVALID_HANDLE_VALUE, ERROR_FILE_NOT_FOUND, "missing port");
+    far.send("before", 0);  // what arrived before the open is not part of the run
+    HANDLE port = open(far.portName());
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    expectFailure(open(far.portName()) == INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED, "port already open");
+    COMMTIMEOUTS polling{kAll, kAll, 1, 0, 0};
+    ASSERT_TRUE(SetCommTimeouts(port, &polling));
+    char data[16];
+    DWORD got = 99;
+    EXPECT_TRUE(ReadFile(port, data, sizeof data, &got, nullptr));
+    EXPECT_EQ(got, 0u);
+
+    expectFailure(open("missing.bin") == INVALID_HANDLE_VALUE, ERROR_FILE_NOT_FOUND, "missing file");
+    expectFailure(open("folder") == INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED, "a directory");
+    HANDLE file = open("image.bin");
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD high = 9;
+    EXPECT_EQ(GetFileSize(file, &high), 70000u);
+    EXPECT_EQ(high, 0u);
+    expectFailure(GetFileSize(port, nullptr) == INVALID_FILE_SIZE, ERROR_INVALID_HANDLE, "size of a port");
+    expectFailure(!ReadFile(file, data, 4, &got, nullptr), ERROR_INVALID_HANDLE, "port read on a file");
+    EXPECT_EQ(GetFileAttributesA("missing.bin"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA("folder"), FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_NE(GetFileAttributesA("image.bin") & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+
+    for (HANDLE handle : {port, file}) EXPECT_TRUE(CloseHandle(handle));
+    expectFailure(!CloseHandle(port), ERROR_INVALID_HANDLE, "closed twice");
+    port = open(far.portName());
+    EXPECT_NE(port, INVALID_HANDLE_VALUE) << "open again once closed";
+    CloseHandle(port);
+}
+
+void checkSettings(FarEnd& far) {
+    HANDLE port = open(far.portName());
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    DCB dcb{};
+    ASSERT_TRUE(GetCommState(port, &dcb));
+    EXPECT_EQ(dcb.ByteSize, 8);
+    EXPECT_EQ(dcb.Parity, NOPARITY);
+    dcb.BaudRate = CBR_115200;
+    dcb.XonLim = 77;  // a field the port does not use is kept as given
+    ASSERT_TRUE(SetCommState(port, &dcb));
+    DCB applied{};
+    ASSERT_TRUE(GetCommState(port, &applied));
+    EXPECT_EQ(applied.BaudRate, 115200u);
+    EXPECT_EQ(applied.XonLim, 77);
+    dcb.ByteSize = 9;
+    expectFailure(!SetCommState(port, &dcb), ERROR_INVALID_PARAMETER, "9 data bits");
+    COMMTIMEOUTS never{kAll, kAll, kAll, 0, 0};
+    expectFailure(!SetCommTimeouts(port, &never), ERROR_INVALID_PARAMETER, "a read that never ends");
+    CloseHandle(port);
+}
+
+void checkReadsAndWrites(FarEnd& far) {
+    struct Read {
+        DWORD count;
+        std::string got;
+        double endsAtMs;  // after the case began
+    };
+    const struct {
+        const char* what;
+        COMMTIMEOUTS timeouts;
+        std::vector<std::pair<int, std::string>> sends;  // after ms, bytes
+        std::vector<Read> reads;
+    } cases[] = {
+        {"polling, silent: its constant", {kAll, kAll, 1, 0, 0}, {}, {{10, "", 1}}},
+        {"polling, bytes waiting: at once", {kAll, kAll, 50, 0, 0}, {{0, "abc"}}, {{2, "ab", 0}, {2, "c", 0}}},
+        {"polling: the first byte", {kAll, kAll, 5000, 0, 0}, {{20, "Z"}}, {{10, "Z", 20}}},
+        {"immediate: what has arrived", {kAll, 0, 0, 0, 0}, {{1, "A"}}, {{4, "", 0}}},
+        {"full count", {0, 0, 30, 0, 0}, {{0, "12345678"}}, {{5, "12345", 0}, {3, "678", 0}}},
+        {"full count short: the total", {0, 0, 30, 0, 0}, {{0, "xy"}}, {{5, "xy", 30}}},
+        {"per byte and constant", {0, 10, 5, 0, 0}, {}, {{2, "", 25}}},
+        {"interval after a gap", {10, 0, 100, 0, 0}, {{0, "AB"}, {40, "C"}}, {{3, "AB", 10}}},
+        {"no time-outs: a minute at most", {0, 0, 0, 0, 0}, {}, {{4, "", 60000}}},
+        {"bytes untranslated", {0, 0, 200, 0, 0}, {{0, kControl}}, {{9, kControl, 0}}},
+    };
+    HANDLE port = open(far.portName());
+    ASSERT_NE(port, INVALID_HANDLE_VALUE);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!far.simulated() && c.reads.back().endsAtMs > 1000) continue;
+        COMMTIMEOUTS timeouts = c.timeouts;
+        ASSERT_TRUE(SetCommTimeouts(port, &timeouts));
+        double start = far.nowMs();
+        for (const auto& [afterMs, bytes] : c.sends) far.send(bytes, afterMs);
+        for (const Read& read : c.reads) {
+            char data[64] = {};
+            DWORD got = 99;
+            EXPECT_TRUE(ReadFile(port, data, read.count, &got, nullptr));
+            EXPECT_EQ(std::string(data, got), read.got);
+            double took = far.nowMs() - start;
+            EXPECT_GE(took, read.endsAtMs);
+            EXPECT_LE(took, read.endsAtMs + far.slackMs());
+        }
+        far.settle();
+        COMMTIMEOUTS polling{kAll, 0, 0, 0, 0};
+        ASSERT_TRUE(SetCommTimeouts(port, &polling));
+        char rest[64];
+        DWORD left = 0;
+        while (ReadFile(port, rest, sizeof rest, &left, nullptr) && left > 0) {
+        }
+    }
+
+    // Written bytes are on the line, untranslated, by the time the tool
+    // next waits for anything, here a read that finds nothing.
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(port, kControl.data(), 9, &written, nullptr));
+    EXPECT_EQ(written, 9u);
+    char none = 0;
+    DWORD got = 0;
+    EXPECT_TRUE(ReadFile(port, &none, 1, &got, nullptr));
+    EXPECT_EQ(far.received(), kControl);
+    CloseHandle(port);
+}

@@ -1,0 +1,34 @@
+// One contract for the platform's port and files, run against the posix
+// platform (a pseudo-terminal, real time) and the sim platform (a scripted
+// peer, simulated clock): opening and closing, settings, reads with the
+// Win32 time-out meaning, writes.
+#pragma once
+
+#include <string>
+
+#include "platform/win32.h"
+
+// The far end of the port under test, as each platform has it.
+class FarEnd {
+public:
+    virtual ~FarEnd() = default;
+    // What CreateFileA opens for the port under test, and for one that does not exist.
+    virtual std::string portName() const = 0;
+    virtual std::string missingPortName() const = 0;
+    // `bytes` reach the port `afterMs` from now (0: before the call returns).
+    virtual void send(const std::string& bytes, int afterMs) = 0;
+    // Waits until everything sent has reached the port.
+    virtual void settle() = 0;
+    // Everything the port wrote so far.
+    virtual std::string received() = 0;
+    // Milliseconds since an arbitrary start, on the platform's clock.
+    virtual double nowMs() = 0;
+    // How much longer than its Win32 meaning a wait may take (0: exactly as long).
+    virtual double slackMs() const = 0;
+    // Whether waits of seconds are cheap (a simulated clock).
+    virtual bool simulated() const = 0;
+};
+
+void checkOpeningAndFiles(FarEnd& far);
+void checkSettings(FarEnd& far);
+void checkReadsAndWrites(FarEnd& far);

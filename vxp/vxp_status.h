@@ -1,4 +1,0 @@
-// STATUS: the video processor's status report.
-#pragma once
-
-void vxpStatus();
