@@ -67,6 +67,12 @@ struct Reading {
     bool ended = false;
 };
 
+// The image buffer readblock fills, kept from one input to the next.
+unsigned char* imageArea() {
+    static Bytes area(kImageArea);
+    return area.data();
+}
+
 Reading readImage(FILE* file) {
     Reading reading;
     unsigned char Data[kBlockSize + 1];
@@ -74,19 +80,17 @@ Reading readImage(FILE* file) {
         if (!readUntilSignal(file, [&] { readline16(file, Data); })) return reading;
         reading.vectorArea.insert(reading.vectorArea.end(), Data, Data + kBlockSize);
     }
-    Bytes DataBlock(kImageArea);
     DWORD BlockLength = 0;
-    reading.ended = readUntilSignal(file, [&] { readblock(file, DataBlock.data(), &BlockLength); });
+    reading.ended = readUntilSignal(file, [&] { readblock(file, imageArea(), &BlockLength); });
     require(BlockLength <= kImageArea, "the length counted fits the image buffer");
-    reading.rest.assign(DataBlock.begin(), DataBlock.begin() + BlockLength);
+    reading.rest.assign(imageArea(), imageArea() + BlockLength);
     return reading;
 }
 
-FILE* fileOf(const std::string& text) {
-    FILE* file = std::tmpfile();
-    require(file != nullptr, "a scratch file opens");
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::rewind(file);
+// A stream over `text`, which must outlive it.
+FILE* streamOf(const std::string& text) {
+    FILE* file = ::fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+    require(file != nullptr, "a stream over the text opens");
     return file;
 }
 
@@ -94,21 +98,25 @@ FILE* fileOf(const std::string& text) {
 // one-byte records complete readline16's block, an end-of-image record
 // ends readblock's image.
 void resetReaders() {
-    std::string ones;
-    for (DWORD i = 0; i < kBlockSize; ++i) ones += "S306000000000000\n";
-    FILE* file = fileOf(ones + "S305FFFF0000FE\n");
+    static const std::string text = [] {
+        std::string ones;
+        for (DWORD i = 0; i < kBlockSize; ++i) ones += "S306000000000000\n";
+        return ones + "S305FFFF0000FE\n";
+    }();
+    FILE* file = streamOf(text);
     unsigned char Data[kBlockSize + 1];
     while (checkReadLine != 1) readline16(file, Data);
     checkReadLine = 0;
-    Bytes DataBlock(kImageArea);
     DWORD BlockLength = 0;
-    while (checkReadLine != 1) readblock(file, DataBlock.data(), &BlockLength);
+    while (checkReadLine != 1) readblock(file, imageArea(), &BlockLength);
     checkReadLine = 0;
     std::fclose(file);
 }
 
+// The file the check opens by name: in memory where the system offers it.
 const std::string& checkedPath() {
-    static const std::string path = "/tmp/fuzz_srecord_" + std::to_string(::getpid()) + ".mot";
+    static const std::string path =
+        (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/fuzz_srecord_") + std::to_string(::getpid()) + ".mot";
     return path;
 }
 
@@ -122,9 +130,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(checked);
     bool accepted = appMainFileValid(checkedPath().c_str());
 
-    FILE* file = fileOf(text);
-    Reading reading = readImage(file);
-    std::fclose(file);
+    Reading reading;
+    if (!text.empty()) {
+        FILE* file = streamOf(text);
+        reading = readImage(file);
+        std::fclose(file);
+    }
     resetReaders();
     if (!accepted) return 0;
 
