@@ -93,6 +93,26 @@ t=fuzz_card_input
     seed $t fpga_player
 { bytes '\x00\x01'; chunk 1 '#GAMMA 3 0\r'; chunk 0x21 '\x03\xff'; chunk 0x21 '\x00\x01\x02'; chunk 0x2f '\r#SAVE\r'; } |
     seed $t gamma_left
+# A card with an EDID memory (options bit 7): "#EDID 1", half a second
+# later 128 bytes each sent 200 us after the last (its acknowledgement has
+# arrived by then), the sum.
+{ bytes '\x80\x01'; chunk 1 '#EDID 1\r'; chunk 0x21 '\x00'; for i in $(seq 1 127); do chunk 4 "\\x$(printf %02x "$i")"; done
+  chunk 4 '\xc0'; } | seed $t edid_written
+# A card in boot mode with the host at 9600 bit/s (options bits 0 and 6): rate
+# matching, a one-byte micro kernel, its commands up to the switch to 115200
+# bit/s (three rate steps on the host's side), the main and write kernels of
+# one byte with their sums, two programming frames and the status inquiry.
+frame() {  # a programming frame at ADDRESS (two hex digits of the third byte)
+    local data='' i sum=$((0x50 + 16#$1))
+    for i in $(seq 0 127); do data+="\\x$(printf %02x $((i + 1)))"; sum=$((sum + i + 1)); done
+    printf '%s' "\\x50\\x00\\x00\\x$1\\x00$data\\x$(printf %02x $(((256 - sum % 256) % 256)))"
+}
+{ bytes '\x41\x01'; chunk 1 '\x00'; chunk 5 '\x55'; chunk 5 '\x00\x01'; chunk 5 '\x42'
+  chunk 0x21 '\x27'; chunk 5 '\x10\x04\x30\x34\x31\x30\x27'; chunk 5 '\x11\x01\x03\xeb'
+  chunk 5 '\x3f\x07\x04\x80\x04\x52\x02\x04\x02\xd8'; chunk 0x5f ''; chunk 0x40 ''; chunk 0x40 ''
+  chunk 5 '\x06'; chunk 5 '\x40'; chunk 5 '\x00\x00\x00\x01\x42\x49'; chunk 5 '\x4f'; chunk 5 '\x43'
+  chunk 5 '\x00\x00\x00\x01\x42\x24'; chunk 5 "$(frame 00)"; chunk 0x21 "$(frame 80)"; chunk 0x21 '\x4f'; } |
+    seed $t boot_kernels_and_frames
 
 # Gamma files: the file's bytes.
 t=fuzz_gamma_table
