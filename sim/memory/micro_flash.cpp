@@ -10,19 +10,29 @@ namespace {
 constexpr std::uint8_t kErased = 0xFF;
 }
 
-MicroFlash::MicroFlash() : content_(choices::kMicroFlashSize, kErased) {}
+const std::vector<std::uint8_t>& MicroFlash::content() const {
+    static const std::vector<std::uint8_t> erased(choices::kMicroFlashSize, kErased);
+    return content_.empty() ? erased : content_;
+}
 
 void MicroFlash::restore(const std::vector<std::uint8_t>& content) {
     erase();
+    if (content.empty()) return;
+    store();
     std::copy_n(content.begin(), std::min(content.size(), content_.size()), content_.begin());
 }
 
-void MicroFlash::erase() { std::fill(content_.begin(), content_.end(), kErased); }
+void MicroFlash::erase() { content_.clear(); }
 
 bool MicroFlash::program(std::uint32_t address, const std::uint8_t* data, std::size_t count) {
-    if (address > content_.size() || count > content_.size() - address) return false;
+    if (address > choices::kMicroFlashSize || count > choices::kMicroFlashSize - address) return false;
+    store();
     for (std::size_t i = 0; i < count; ++i) content_[address + i] &= data[i];
     return true;
+}
+
+void MicroFlash::store() {
+    if (content_.empty()) content_.assign(choices::kMicroFlashSize, kErased);
 }
 
 }  // namespace sim

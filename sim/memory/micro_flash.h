@@ -1,5 +1,6 @@
 // The microcontroller's own flash, written only through its boot program:
-// erasing sets every byte to 0xFF, programming only clears bits.
+// erasing sets every byte to 0xFF, programming only clears bits. An erased
+// flash keeps no bytes of its own (a card is made for every fuzz input).
 #pragma once
 
 #include <cstddef>
@@ -10,10 +11,8 @@ namespace sim {
 
 class MicroFlash {
 public:
-    MicroFlash();  // erased
-
     // The whole flash from address 0.
-    const std::vector<std::uint8_t>& content() const { return content_; }
+    const std::vector<std::uint8_t>& content() const;
 
     // Takes `content` from address 0 on; beyond it the flash reads erased.
     void restore(const std::vector<std::uint8_t>& content);
@@ -25,7 +24,10 @@ public:
     bool program(std::uint32_t address, const std::uint8_t* data, std::size_t count);
 
 private:
-    std::vector<std::uint8_t> content_;
+    // Makes the flash's bytes its own, erased, if they are not yet.
+    void store();
+
+    std::vector<std::uint8_t> content_;  // empty while erased
 };
 
 }  // namespace sim

@@ -1,11 +1,13 @@
 // Bytes from the host, as any program or a noisy line may send them, into
 // a fresh simulated card: its text command reader, its micro command
-// reader, its packet decoder and the programs behind them. Input: [card
-// options: boot mode, old firmware, faults, unpaced, going away, silent,
-// one bit each][fault seed] then steps [control][count][count bytes]; the
-// control byte's low six bits are the pause before the step, bit 6 moves
-// the host to the next bit rate, bit 7 starts the host's clock again (a
-// new run against the same card).
+// reader, its packet decoder, its boot program and kernels, its content
+// transfers and the programs behind them. Input: [card options: boot mode,
+// old firmware, faults, unpaced, going away, silent, the host starting at
+// the boot program's bit rate, a model with an EDID memory, one bit
+// each][fault seed] then steps [control][count][count bytes]; the control
+// byte's low six bits are the pause before the step, bit 6 moves the host
+// to the next bit rate, bit 7 starts the host's clock again (a new run
+// against the same card).
 //
 // Whatever arrives: a byte the card announces is delivered; what one
 // drain delivers stays within the card's transmit buffer; what the card
@@ -27,6 +29,7 @@ namespace choices = sim::choices;
 
 constexpr std::size_t kReceivedLimit = 4096;
 constexpr std::uint32_t kBitRates[] = {choices::kFirmwareBaud, choices::kBootBaud, 57600, 19200};
+constexpr std::size_t kBootRate = 1;
 constexpr int kFlashDevices[] = {1, 5, 7};
 // After the last step, long enough for every reply and erase to end.
 constexpr Nanos kSettle = 60 * choices::kSecond;
@@ -41,6 +44,7 @@ sim::CardOptions optionsOf(std::uint8_t code, std::uint8_t seed) {
     options.paced = !(code & 0x08);
     if (code & 0x10) options.vanishAfter = 1u + seed;
     options.silent = code & 0x20;
+    if (code & 0x80) options.model = "DVITOSDI";
     options.seed = seed;
     options.receivedLimit = kReceivedLimit;
     return options;
@@ -79,7 +83,7 @@ void requireBoundedMemories(const sim::Card& card) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
     sim::Card card(optionsOf(data[0], data[1]));
-    std::size_t rate = 0;
+    std::size_t rate = (data[0] & 0x40) ? kBootRate : 0;
     card.setHostBaud(kBitRates[rate]);
     Nanos now = 0;
     std::size_t i = 2;

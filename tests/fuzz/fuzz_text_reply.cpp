@@ -1,6 +1,7 @@
 // Bytes from the card's text channel, as a card or a noisy line may send
 // them, read by the reply reader alone, by one question, or by the whole
 // identification. Input: [what runs][start tick code][chunks of bytes].
+// Just after the last chunk, the adapter is pulled out (scripted_line.h).
 //
 // Whatever arrives: a reply stays inside its 60-byte area and ends with a
 // NUL there; a taken frame starts with '#' and ends with a carriage return;
@@ -117,7 +118,7 @@ void identify() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
-    fuzz::ScriptedLine line(data[1]);
+    fuzz::ScriptedLine line(data[1], true);
     line.script(data + 2, size - 2);
     switch (data[0] % 3) {
     case 0:

@@ -1,5 +1,6 @@
 #include "tests/fuzz/scripted_line.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,8 +22,23 @@ sim::Nanos pauseOf(std::uint8_t code) {
     return (code - 128u) * 64u * kMs;
 }
 
-ScriptedLine::ScriptedLine(std::uint8_t startCode) {
+namespace {
+// Long enough for the reader to take the last chunk whole.
+constexpr sim::Nanos kQuietBeforePull = 50 * kMs;
+}  // namespace
+
+ScriptedLine::ScriptedLine(std::uint8_t startCode, bool pulledAfterScript) : pulledAfterScript_(pulledAfterScript) {
     require(openSimPort(peer_, startTickOf(startCode)), "the simulated COM1 opens");
+}
+
+std::optional<sim::Nanos> ScriptedLine::Peer::nextArrival(sim::Nanos until) {
+    // Asked while a read is under way: that read still ends as the line
+    // has it, the next one fails.
+    if (!pulled && pullAt && until > *pullAt) {
+        pulled = true;
+        simport::failReads(ERROR_GEN_FAILURE, 0, INT_MAX);
+    }
+    return ScriptedPeer::nextArrival(until);
 }
 
 ScriptedLine::~ScriptedLine() {
@@ -44,6 +60,7 @@ std::string ScriptedLine::script(const std::uint8_t* data, std::size_t size) {
         all += chunk;
         i += count;
     }
+    if (pulledAfterScript_) peer_.pullAt = at + kQuietBeforePull;
     return all;
 }
 

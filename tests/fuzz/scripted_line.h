@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/win32.h"
@@ -29,9 +30,16 @@ DWORD startTickOf(std::uint8_t code);
 sim::Nanos pauseOf(std::uint8_t code);
 
 // COM1 open on the simulated platform with a scripted far end, for one run.
+//
+// With `pulledAfterScript`, the adapter is pulled out 50 ms after the
+// script's last chunk (which may be empty): every further read fails (last
+// error 31). A reader waits out a silent line one 1 ms poll at a time, so
+// the silent tail of a run would cost the fuzzer far more than its bytes;
+// this way the input decides how long the line lives, and a run's end
+// exercises the failed-read paths. Without it the line stays silent.
 class ScriptedLine {
 public:
-    explicit ScriptedLine(std::uint8_t startCode);
+    explicit ScriptedLine(std::uint8_t startCode, bool pulledAfterScript = false);
     ~ScriptedLine();
     ScriptedLine(const ScriptedLine&) = delete;
     ScriptedLine& operator=(const ScriptedLine&) = delete;
@@ -45,8 +53,20 @@ public:
     // Simulated time since the port opened.
     sim::Nanos elapsed() const;
 
+    // Whether the adapter has been pulled out (reads fail from then on).
+    bool pulled() const { return peer_.pulled; }
+
 private:
-    ScriptedPeer peer_;
+    // The scripted far end, which pulls the adapter out when a read would
+    // wait past `pullAt`.
+    struct Peer : ScriptedPeer {
+        std::optional<sim::Nanos> nextArrival(sim::Nanos until) override;
+        std::optional<sim::Nanos> pullAt;
+        bool pulled = false;
+    };
+
+    Peer peer_;
+    bool pulledAfterScript_;
 };
 
 }  // namespace fuzz

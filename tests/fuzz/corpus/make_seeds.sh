@@ -93,6 +93,26 @@ t=fuzz_card_input
     seed $t fpga_player
 { bytes '\x00\x01'; chunk 1 '#GAMMA 3 0\r'; chunk 0x21 '\x03\xff'; chunk 0x21 '\x00\x01\x02'; chunk 0x2f '\r#SAVE\r'; } |
     seed $t gamma_left
+# A card with an EDID memory (options bit 7): "#EDID 1", half a second
+# later 128 bytes each sent 200 us after the last (its acknowledgement has
+# arrived by then), the sum.
+{ bytes '\x80\x01'; chunk 1 '#EDID 1\r'; chunk 0x21 '\x00'; for i in $(seq 1 127); do chunk 4 "\\x$(printf %02x "$i")"; done
+  chunk 4 '\xc0'; } | seed $t edid_written
+# A card in boot mode with the host at 9600 bit/s (options bits 0 and 6): rate
+# matching, a one-byte micro kernel, its commands up to the switch to 115200
+# bit/s (three rate steps on the host's side), the main and write kernels of
+# one byte with their sums, two programming frames and the status inquiry.
+frame() {  # a programming frame at ADDRESS (two hex digits of the third byte)
+    local data='' i sum=$((0x50 + 16#$1))
+    for i in $(seq 0 127); do data+="\\x$(printf %02x $((i + 1)))"; sum=$((sum + i + 1)); done
+    printf '%s' "\\x50\\x00\\x00\\x$1\\x00$data\\x$(printf %02x $(((256 - sum % 256) % 256)))"
+}
+{ bytes '\x41\x01'; chunk 1 '\x00'; chunk 5 '\x55'; chunk 5 '\x00\x01'; chunk 5 '\x42'
+  chunk 0x21 '\x27'; chunk 5 '\x10\x04\x30\x34\x31\x30\x27'; chunk 5 '\x11\x01\x03\xeb'
+  chunk 5 '\x3f\x07\x04\x80\x04\x52\x02\x04\x02\xd8'; chunk 0x5f ''; chunk 0x40 ''; chunk 0x40 ''
+  chunk 5 '\x06'; chunk 5 '\x40'; chunk 5 '\x00\x00\x00\x01\x42\x49'; chunk 5 '\x4f'; chunk 5 '\x43'
+  chunk 5 '\x00\x00\x00\x01\x42\x24'; chunk 5 "$(frame 00)"; chunk 0x21 "$(frame 80)"; chunk 0x21 '\x4f'; } |
+    seed $t boot_kernels_and_frames
 
 # Gamma files: the file's bytes.
 t=fuzz_gamma_table
@@ -111,3 +131,31 @@ t=fuzz_remote_script
 script='#OSD ON\n&5\n@shown\n$\n#SAVE\r\n'
 { bytes '\x00'; bytes "\\x$(printf %02x "$(bytes "$script" | wc -c)")"; bytes "$script";
   chunk 12 '\r\n>'; chunk 30 '#ACK\r'; chunk 0x90 '##NACK\r'; } | seed $t answered
+
+# Firmware files: the file's bytes. s3 ADDRESS DATA: one S3 record with its
+# count and checksum.
+s3() {
+    local body sum=0 i
+    body=$(printf '%02X%s%s' $((${#2} / 2 + 5)) "$1" "$2")
+    for ((i = 0; i < ${#body}; i += 2)); do sum=$((sum + 16#${body:i:2})); done
+    printf 'S3%s%02X\n' "$body" $((255 - (sum & 255)))
+}
+image() {  # the records of COUNT times 16 data bytes from address 0
+    local i
+    for ((i = 0; i < $1; i++)); do s3 "$(printf %08X $((16 * i)))" "$(printf '%02X' $(seq $((i & 0xF0)) $((i & 0xF0 | 15))))"; done
+}
+t=fuzz_srecord
+{ echo S00A00006170704D61696E2F; image 66; s3 FFFF8000 ""; s3 00000420 0102; } | seed $t accepted
+{ image 64; s3 00000400 0a0b; s3 FFFF8000 ""; } | seed $t small_letters
+{ image 7; s3 00000070 "$(printf '%02X' $(seq 0 19))"; image 60; s3 FFFF8000 ""; } | seed $t crossing_a_block
+{ image 66; echo S70500000000FA; } | seed $t no_end_of_image
+
+# XSVF files: [faults][the file]; the file sets 32-bit shifts and a 10 us
+# run-test time, shifts an instruction and data, waits, and completes.
+t=fuzz_xsvf_player
+xsvf='\x16note\x00\x08\x00\x00\x00\x20\x04\x00\x00\x00\x0a\x02\x06\x09\x03\x01\x02\x03\x04'
+xsvf+='\x09\x00\x00\x00\x01\x00\x00\x00\x01\x15\x00\x0c\x12\x34\x17\x01\x02\x00\x00\x00\x64\x00'
+{ bytes '\x00'; bytes "$xsvf"; } | seed $t played
+{ bytes '\x21'; bytes "$xsvf"; } | seed $t error_reports_and_a_stall
+{ bytes '\x8c'; bytes "$xsvf"; } | seed $t unpaced_failing
+{ bytes '\x00'; bytes '\x08\xff\xff\xff\xff\x03\x00'; } | seed $t beyond_capacity
