@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build under Wine beside the native build. Each case runs twice
 # on fresh simulated cards with the same seed: build/updater on the card's
-# pty, and build-windows/updater.exe under Wine on COM7 of a private prefix,
-# mapped to the other card's pty. Compared: the exit statuses (against the one
+# pty, and build-windows/updater.exe under Wine on a COM port of a private
+# prefix (COM7 up, one per case), mapped to the other card's pty. Compared: the exit statuses (against the one
 # the case expects), the bytes each card received and sent (cardsim
 # --trace, time stamps and read chunking dropped), the cards' state files,
 # and the console text (Wine's CRLF made LF, time lines masked). Any
@@ -67,7 +67,7 @@ wine_console() {
 
 # Runs one side of a case in $work/NAME/SIDE: side "native" or "wine".
 run_side() {
-    local name=$1 side=$2 setup=$3 options=$4 args=$5 keys=$6 interrupt=$7
+    local name=$1 side=$2 setup=$3 options=$4 args=$5 keys=$6 interrupt=$7 com=$8
     local dir=$work/$name/$side
     mkdir -p "$dir/state"
     cp "$work"/samples/* "$dir/"
@@ -78,8 +78,8 @@ run_side() {
     for _ in $(seq 100); do [ -e "$dir/card" ] && break; sleep 0.05; done
     local tool=("$root/build/updater" "$dir/card")
     if [ "$side" = wine ]; then
-        ln -sfn "$(readlink "$dir/card")" "$WINEPREFIX/dosdevices/com7"
-        tool=("$wine" "$root/build-windows/updater.exe" COM7)
+        ln -sfn "$(readlink "$dir/card")" "$WINEPREFIX/dosdevices/com$com"
+        tool=("$wine" "$root/build-windows/updater.exe" "COM$com")
     fi
     local limit=(timeout 300)
     [ -n "$interrupt" ] && limit=(timeout --preserve-status -s INT "$interrupt")
@@ -93,34 +93,51 @@ run_side() {
     wait "$card" || true
 }
 
-failures=0
-differ() {
-    echo "wine-check: $1: $2" >&2
-    failures=$((failures + 1))
+# Runs both sides of a case and compares them; each difference is a line
+# of $work/NAME/differences.
+check_case() {
+    local name=$1 setup=$2 options=$3 args=$4 keys=$5 expect=$6 interrupt=$7 com=$8
+    local n=$work/$name/native w=$work/$name/wine
+    mkdir -p "$work/$name"
+    : >"$work/$name/differences"
+    differ() { echo "wine-check: $name: $1" >>"$work/$name/differences"; }
+    run_side "$name" native "$setup" "$options" "$args" "$keys" "$interrupt" "$com" &
+    local native=$!
+    run_side "$name" wine "$setup" "$options" "$args" "$keys" "$interrupt" "$com"
+    wait "$native"
+
+    for side in native wine; do
+        status=$(cat "$work/$name/$side/status")
+        if [ "$expect" = nonzero ]; then [ "$status" != 0 ]; else [ "$status" = "$expect" ]; fi ||
+            differ "$side exit status $status, expected $expect"
+    done
+    cmp -s <(wire_bytes "$n/trace") <(wire_bytes "$w/trace") ||
+        differ "the cards' wire bytes differ ($n/trace, $w/trace)"
+    diff -r "$n/state" "$w/state" >/dev/null || differ "the cards' state files differ"
+    diff <(mask_times <"$n/console") <(wine_console "$w/console") >"$work/$name/console.diff" ||
+        differ "the console texts differ: $work/$name/console.diff"
+    echo "wine-check: $name: native $(cat "$n/seconds") s, Wine $(cat "$w/seconds") s"
 }
 
+# The cases run three at a time, each on a COM port of its own (COM7 up).
+names=()
+com=7
 while IFS='|' read -r name setup options args keys expect interrupt; do
     name=$(trim "$name") setup=$(trim "$setup") options=$(trim "$options") args=$(trim "$args")
     [ -z "$name" ] || [ "${name:0:1}" = "#" ] && continue
     keys=$(trim "$keys") expect=$(trim "$expect") interrupt=$(trim "$interrupt")
-    run_side "$name" native "$setup" "$options" "$args" "$keys" "$interrupt" &
-    native=$!
-    run_side "$name" wine "$setup" "$options" "$args" "$keys" "$interrupt"
-    wait "$native"
-
-    n=$work/$name/native w=$work/$name/wine
-    for side in native wine; do
-        status=$(cat "$work/$name/$side/status")
-        if [ "$expect" = nonzero ]; then [ "$status" != 0 ]; else [ "$status" = "$expect" ]; fi ||
-            differ "$name" "$side exit status $status, expected $expect"
-    done
-    cmp -s <(wire_bytes "$n/trace") <(wire_bytes "$w/trace") ||
-        differ "$name" "the cards' wire bytes differ ($n/trace, $w/trace)"
-    diff -r "$n/state" "$w/state" >/dev/null || differ "$name" "the cards' state files differ"
-    diff <(mask_times <"$n/console") <(wine_console "$w/console") >"$work/$name/console.diff" ||
-        differ "$name" "the console texts differ: $work/$name/console.diff"
-    echo "wine-check: $name: native $(cat "$n/seconds") s, Wine $(cat "$w/seconds") s"
+    while [ "$(jobs -rp | wc -l)" -ge 3 ]; do wait -n || true; done
+    check_case "$name" "$setup" "$options" "$args" "$keys" "$expect" "$interrupt" "$com" &
+    names+=("$name")
+    com=$((com + 1))
 done < <(cases)
+wait
+
+failures=0
+for name in "${names[@]}"; do
+    cat "$work/$name/differences" >&2
+    failures=$((failures + $(wc -l <"$work/$name/differences")))
+done
 
 stop_wine
 trap - EXIT
