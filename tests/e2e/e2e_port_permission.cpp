@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <filesystem>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,8 +44,8 @@ ProcessResult runWithoutAccess(const std::string& dir, const std::string& port) 
 }
 
 TEST(EndToEnd, PermissionMissingIsReportedAsSuch) {
-    char templ[] = "/tmp/updater-e2e-XXXXXX";
-    std::string dir = mkdtemp(templ);
+    TestDir test;
+    const std::string& dir = test.path;
     chmod(dir.c_str(), 0755);  // the user without access still enters it
     Cardsim card(dir, {});
 
@@ -57,7 +56,6 @@ TEST(EndToEnd, PermissionMissingIsReportedAsSuch) {
     EXPECT_EQ(denied.status, 1);
 
     EXPECT_EQ(card.stop(), 0);
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

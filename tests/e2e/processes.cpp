@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <fstream>
 #include <iterator>
@@ -31,6 +32,17 @@ std::vector<char*> argvOf(std::vector<std::string>& words) {
 }
 
 }  // namespace
+
+TestDir::TestDir(bool samples, const std::vector<std::string>& sampleOptions) {
+    char templ[] = "/tmp/updater-e2e-XXXXXX";
+    path = mkdtemp(templ);
+    if (!samples) return;
+    std::vector<std::string> args{"--make-samples", path};
+    args.insert(args.end(), sampleOptions.begin(), sampleOptions.end());
+    if (runProgram(CARDSIM_BIN, path, args).status != 0) throw std::runtime_error("no sample files");
+}
+
+TestDir::~TestDir() { std::filesystem::remove_all(path); }
 
 Cardsim::Cardsim(const std::string& dir, const std::vector<std::string>& options)
     : link_(dir + "/card") {

@@ -6,6 +6,18 @@
 #include <sys/types.h>
 #include <vector>
 
+// A directory of its own under /tmp for one test, removed with its content
+// when this goes; with `samples`, cardsim's sample files (made with
+// `sampleOptions`) are in it.
+class TestDir {
+public:
+    explicit TestDir(bool samples = false, const std::vector<std::string>& sampleOptions = {});
+    ~TestDir();
+    TestDir(const TestDir&) = delete;
+    TestDir& operator=(const TestDir&) = delete;
+    std::string path;
+};
+
 // A running cardsim, stopped (SIGTERM) when this goes away.
 class Cardsim {
 public:

@@ -68,7 +68,7 @@ TEST(ViperOnCard, EveryDeviceEndsHoldingItsImage) {
         dir.write(name, image);
         writeDevice(c.device, std::string(c.size + 100, '\0'));  // old content, all bits cleared
         sim::Card card{keptCard(c.card)};
-        CardRun run = runOnCard(card, {"COM1", "VIPER", name});
+        CardRun run = runOnCard(card, {"COM1", "VIPER", name}, "", {}, 0xFFFFFFFFu - 5000);  // the tick counter wraps
         EXPECT_EQ(run.status, 0);
         EXPECT_TRUE(text(card.flashDevice(c.device)) == image);
         std::size_t from = run.console.find("Programm ");

@@ -1,11 +1,10 @@
 // The simulated platform: the platform contract on a scripted peer and the
-// simulated clock, the read plan it shares with posix, and what only the
-// simulation has (the clock's wrap, scripted failures and keys, reset).
+// simulated clock, and what only the simulation has (the clock's wrap,
+// scripted failures and keys, reset).
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "platform/host/read_plan.h"
 #include "platform/sim/sim_port.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/platform_contract.h"
@@ -44,33 +43,6 @@ private:
 TEST(SimPlatform, OpeningAndFiles) { SimFarEnd far; checkOpeningAndFiles(far); }
 TEST(SimPlatform, Settings) { SimFarEnd far; checkSettings(far); }
 TEST(SimPlatform, ReadsAndWrites) { SimFarEnd far; checkReadsAndWrites(far); }
-
-TEST(ReadPlan, TimeoutsGiveTheWin32Meaning) {
-    using Mode = host::ReadPlan::Mode;
-    constexpr DWORD kAll = MAXDWORD;
-    const struct {
-        COMMTIMEOUTS timeouts;
-        DWORD count;
-        Mode mode;
-        std::uint64_t totalMs, intervalMs;
-    } cases[] = {
-        {{kAll, kAll, 1, 0, 0}, 50, Mode::FirstByte, 1, 0},
-        {{kAll, kAll, 0, 0, 0}, 50, Mode::FirstByte, 0, 0},
-        {{kAll, 0, 0, 0, 0}, 50, Mode::Immediate, 0, 0},
-        {{kAll, 0, 7, 0, 0}, 50, Mode::FullCount, 7, 0},
-        {{0, 0, 50, 0, 0}, 10, Mode::FullCount, 50, 0},
-        {{0, 10, 5, 0, 0}, 3, Mode::FullCount, 35, 0},
-        {{20, 0, 100, 0, 0}, 3, Mode::FullCount, 100, 20},
-        {{0, 0, 0, 0, 0}, 3, Mode::FullCount, host::kLongestReadMs, 0},
-        {{0, kAll, 0, 0, 0}, 2, Mode::FullCount, 2ull * kAll, 0},
-    };
-    for (const auto& c : cases) {
-        host::ReadPlan plan = host::planRead(c.timeouts, c.count);
-        EXPECT_EQ(plan.mode, c.mode);
-        EXPECT_EQ(plan.totalMs, c.totalMs);
-        EXPECT_EQ(plan.intervalMs, c.intervalMs);
-    }
-}
 
 TEST(SimPlatform, ClockFailuresKeysAndReset) {
     auto peer = std::make_unique<ScriptedPeer>();
