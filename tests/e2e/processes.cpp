@@ -86,8 +86,8 @@ void writeImage(const std::string& path, std::size_t size) {
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(size));
 }
 
-ProcessResult runProgram(const std::string& program, const std::string& dir,
-                         const std::vector<std::string>& args, const std::string& input) {
+ProcessResult runProgram(const std::string& program, const std::string& dir, const std::vector<std::string>& args,
+                         const std::string& input, bool (*inChild)()) {
     int toChild[2];
     int fromChild[2];
     if (pipe(toChild) != 0 || pipe(fromChild) != 0) throw std::runtime_error("pipe");
@@ -99,6 +99,7 @@ ProcessResult runProgram(const std::string& program, const std::string& dir,
         dup2(fromChild[1], STDOUT_FILENO);
         close(toChild[1]);
         close(fromChild[0]);
+        if (inChild && !inChild()) _exit(125);
         if (chdir(dir.c_str()) != 0) _exit(126);
         alarm(kRunLimitSeconds);  // a run that never ends is killed, not waited for
         auto argv = argvOf(words);

@@ -54,9 +54,10 @@ std::string readWholeFile(const std::string& path);
 // over a pty take real time, so their images are small.
 void writeImage(const std::string& path, std::size_t size);
 
-// Runs a program with `args` in `dir` and returns what it printed.
-ProcessResult runProgram(const std::string& program, const std::string& dir,
-                         const std::vector<std::string>& args, const std::string& input = "");
+// Runs a program with `args` in `dir` and returns what it printed; `inChild`
+// runs in the child first (false: the child ends with status 125).
+ProcessResult runProgram(const std::string& program, const std::string& dir, const std::vector<std::string>& args,
+                         const std::string& input = "", bool (*inChild)() = nullptr);
 
 // updater on a pseudo-terminal of its own, as an operator runs it from a
 // terminal: its output is read from the terminal, keys are typed into it.
