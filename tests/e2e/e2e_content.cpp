@@ -3,9 +3,8 @@
 // REMOTE; the card's state files are compared with the update files.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "tests/e2e/processes.h"
+#include "tests/support/gamma_memory.h"
 
 namespace {
 
@@ -16,24 +15,6 @@ struct SamplesDir : TestDir {
         writeImage(path + "/Device1.bin", 3000 + 7);
     }
 };
-
-// The gamma table as the card keeps it: every value of the data lines,
-// big-endian 16-bit.
-std::string gammaMemory(const std::string& table) {
-    std::string bytes;
-    std::istringstream lines(table);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.empty() || line[0] == '%') continue;
-        std::istringstream fields(line);
-        std::string field;
-        while (std::getline(fields, field, ',')) {
-            int value = std::stoi(field);
-            bytes += {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
-        }
-    }
-    return bytes;
-}
 
 }  // namespace
 

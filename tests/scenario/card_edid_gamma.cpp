@@ -1,29 +1,14 @@
 // EDID and GAMMA against the card model: one unit per acknowledgement, the
 // sum, the card's verdict and memory afterwards; files refused before the
 // card hears anything; a card that stops answering, and how long that takes.
-#include <sstream>
-
 #include "tests/support/card_run.h"
+#include "tests/support/gamma_memory.h"
 
 namespace {
 
 const std::string kEdidFailed = "Unable to write EDID information \n\nPress any key to continue\n";
 const std::string kGammaFailed = "\nPress any key to continue\n";
 const std::string kAnalysing = "\n->Analysing Gamma File...";
-
-// The table's values as the card keeps them, read apart from the tool:
-// every value of the data lines, big-endian 16-bit.
-std::string bigEndianValues(const std::string& table) {
-    std::string bytes;
-    std::istringstream lines(table);
-    std::string line, field;
-    while (std::getline(lines, line)) {
-        if (line.empty() || line[0] == '%') continue;
-        std::istringstream fields(line);
-        while (std::getline(fields, field, ',')) bytes += {char(std::stoi(field) >> 8), char(std::stoi(field) & 0xFF)};
-    }
-    return bytes;
-}
 
 std::string sumByte(const std::string& bytes) {
     unsigned sum = 0;
@@ -54,7 +39,7 @@ TEST(EdidAndGammaOnCard, TheCardHoldsWhatWasSent) {
             EXPECT_EQ(text(card.content().edid()), file);
         } else {
             EXPECT_EQ(run.console, kAnalysing + "OK\n->Sending Gamma Data...Success\n\n" + kExit);
-            const std::string values = bigEndianValues(file);
+            const std::string values = gammaMemory(file);
             ASSERT_EQ(values.size(), 2u * 3072u);
             EXPECT_TRUE(run.sent == "#GAMMA 3 0\r" + values + sumByte(values));
             std::string kept;

@@ -37,7 +37,7 @@ private:
     sim::Nanos last_ = 0;
 };
 
-TEST(SimPlatform, OpeningAndFiles) { SimFarEnd far; checkOpeningAndFiles(far); }
+TEST(SimPlatform, Opening) { SimFarEnd far; checkOpening(far); }
 TEST(SimPlatform, Settings) { SimFarEnd far; checkSettings(far); }
 TEST(SimPlatform, ReadsAndWrites) { SimFarEnd far; checkReadsAndWrites(far); }
 
