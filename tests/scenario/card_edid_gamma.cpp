@@ -49,6 +49,33 @@ TEST(EdidAndGammaOnCard, TheCardHoldsWhatWasSent) {
     }
 }
 
+// Data lines are read as "%d%*c%d%*c%d" reads them: any one character
+// between the numbers, and 0 for each number the line does not supply.
+TEST(EdidAndGammaOnCard, GammaLinesAreReadAsTheScanFormatReadsThem) {
+    const std::pair<const char*, std::vector<std::uint16_t>> odd[] = {
+        {"12;34;56\r\n", {12, 34, 56}}, {"12 34 56\n", {12, 34, 56}}, {"12, 34, 56\n", {12, 34, 56}},
+        {"12 ,34,56\n", {12, 0, 0}},   {"R,G,B\n", {0, 0, 0}},       {"\n", {0, 0, 0}},
+        {"+5,6,\t7\n", {5, 6, 7}},     {"1,2\n", {1, 2, 0}},          {"1,,3\n", {1, 0, 0}},
+        {"0x10,2,3\n", {0, 10, 2}},     {"7-8-9\n", {7, 8, 9}},       {"1,- 2,3\n", {1, 0, 0}},
+        {"1023,1023,1023x\n", {1023, 1023, 1023}},
+    };
+    std::string file;
+    std::vector<std::uint16_t> values;
+    for (const auto& [line, three] : odd) {
+        file += line;
+        values.insert(values.end(), three.begin(), three.end());
+    }
+    for (auto k = static_cast<std::uint16_t>(std::size(odd)); k < 1024; ++k) {
+        file += std::to_string(k) + "," + std::to_string(k) + "," + std::to_string(k) + "\n";
+        values.insert(values.end(), {k, k, k});
+    }
+    WorkDir dir;
+    dir.write("g.csv", file);
+    sim::Card card{cardOptions("DVITOSDI", [](auto&) {})};
+    EXPECT_EQ(runOnCard(card, {"COM1", "GAMMA", "g.csv"}).status, 0);
+    EXPECT_EQ(card.content().gamma(), values);
+}
+
 TEST(EdidAndGammaOnCard, ABadFileIsRefusedBeforeAnythingIsSent) {
     const std::string sizes = "\nError only file of 128 or 256 bytes can be read\n" + kEdidFailed;
     const std::string range = kAnalysing + "\nError, the RGB value must be between 0 and 1023." + kGammaFailed;
