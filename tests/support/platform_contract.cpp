@@ -80,6 +80,7 @@ void checkReadsAndWrites(FarEnd& far) {
         {"immediate: what has arrived", {kAll, 0, 0, 0, 0}, {{1, "A"}}, {{4, "", 0}}},
         {"full count", {0, 0, 30, 0, 0}, {{0, "12345678"}}, {{5, "12345", 0}, {3, "678", 0}}},
         {"full count short: the total", {0, 0, 30, 0, 0}, {{0, "xy"}}, {{5, "xy", 30}}},
+        {"no interval, a total constant: the total", {kAll, 0, 30, 0, 0}, {{0, "xy"}}, {{5, "xy", 30}}},
         {"per byte and constant", {0, 10, 5, 0, 0}, {}, {{2, "", 25}}},
         {"interval after a gap", {10, 0, 100, 0, 0}, {{0, "AB"}, {40, "C"}}, {{3, "AB", 10}}},
         {"no time-outs: a minute at most", {0, 0, 0, 0, 0}, {}, {{4, "", 60000}}},
