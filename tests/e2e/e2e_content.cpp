@@ -3,8 +3,9 @@
 // REMOTE; the card's state files are compared with the update files.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "tests/e2e/processes.h"
-#include "tests/support/gamma_memory.h"
 
 namespace {
 
@@ -15,6 +16,20 @@ struct SamplesDir : TestDir {
         writeImage(path + "/Device1.bin", 3000 + 7);
     }
 };
+
+// The gamma table as the card keeps it, read apart from the tool: every
+// value of the data lines, big-endian 16-bit.
+std::string gammaMemory(const std::string& table) {
+    std::string bytes;
+    std::istringstream lines(table);
+    std::string line, field;
+    while (std::getline(lines, line)) {
+        if (line.empty() || line[0] == '%') continue;
+        std::istringstream fields(line);
+        while (std::getline(fields, field, ',')) bytes += {char(std::stoi(field) >> 8), char(std::stoi(field) & 0xFF)};
+    }
+    return bytes;
+}
 
 }  // namespace
 

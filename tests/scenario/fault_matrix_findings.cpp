@@ -46,9 +46,7 @@ std::string prepareCard(const Case& c, sim::CardOptions& options) {
     std::string device = image;
     for (std::size_t at : c.changedBytes) device[at] = static_cast<char>(device[at] ^ 0x21);
     std::filesystem::create_directory("card-state");
-    std::FILE* out = std::fopen("card-state/device5.bin", "wb");
-    std::fwrite(device.data(), 1, device.size(), out);
-    std::fclose(out);
+    writeFile("card-state/device5.bin", device);
     options.stateDir = "card-state";
     return image;
 }
