@@ -3,15 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include "sim/samples/sample_files.h"
 #include "tests/e2e/processes.h"
 
 TEST(EndToEnd, CardsimLinksAndSamples) {
-    char templ[] = "/tmp/updater-e2e-XXXXXX";
-    std::string dir = mkdtemp(templ);
+    TestDir test;
+    const std::string& dir = test.path;
 
     ProcessResult samples = runProgram(CARDSIM_BIN, dir, {"--make-samples", dir + "/new/files"});
     EXPECT_EQ(samples.status, 0);
@@ -41,5 +40,4 @@ TEST(EndToEnd, CardsimLinksAndSamples) {
     }
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir + "/card")));
     EXPECT_FALSE(std::filesystem::exists(dir + "/card.lock"));
-    std::filesystem::remove_all(dir);
 }

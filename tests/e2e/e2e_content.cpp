@@ -3,37 +3,30 @@
 // REMOTE; the card's state files are compared with the update files.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sstream>
-#include <stdlib.h>
 
 #include "tests/e2e/processes.h"
 
 namespace {
 
-std::string samplesDir() {
-    char templ[] = "/tmp/updater-e2e-XXXXXX";
-    std::string dir = mkdtemp(templ);
-    EXPECT_EQ(runProgram(CARDSIM_BIN, dir, {"--make-samples", dir, "--xsvf-size", "20000"}).status, 0);
-    writeImage(dir + "/Device5.bin", 4000);
-    writeImage(dir + "/Device1.bin", 3000 + 7);
-    return dir;
-}
+// Sample files with small images: the runs over a pty take real time.
+struct SamplesDir : TestDir {
+    SamplesDir() : TestDir(true, {"--xsvf-size", "20000"}) {
+        writeImage(path + "/Device5.bin", 4000);
+        writeImage(path + "/Device1.bin", 3000 + 7);
+    }
+};
 
-// The gamma table as the card keeps it: every value of the data lines,
-// big-endian 16-bit.
+// The gamma table as the card keeps it, read apart from the tool: every
+// value of the data lines, big-endian 16-bit.
 std::string gammaMemory(const std::string& table) {
     std::string bytes;
     std::istringstream lines(table);
-    std::string line;
+    std::string line, field;
     while (std::getline(lines, line)) {
         if (line.empty() || line[0] == '%') continue;
         std::istringstream fields(line);
-        std::string field;
-        while (std::getline(fields, field, ',')) {
-            int value = std::stoi(field);
-            bytes += {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
-        }
+        while (std::getline(fields, field, ',')) bytes += {char(std::stoi(field) >> 8), char(std::stoi(field) & 0xFF)};
     }
     return bytes;
 }
@@ -41,7 +34,8 @@ std::string gammaMemory(const std::string& table) {
 }  // namespace
 
 TEST(EndToEnd, AllUpdatesEveryPartOfTheCard) {
-    std::string dir = samplesDir();
+    SamplesDir samples;
+    const std::string& dir = samples.path;
     Cardsim card(dir, {"--model", "DVITOSDI", "--state", dir + "/state"});
     ProcessResult all = runUpdater(dir, {card.link(), "ALL"});
     EXPECT_EQ(all.status, 0) << all.output;
@@ -58,11 +52,11 @@ TEST(EndToEnd, AllUpdatesEveryPartOfTheCard) {
         EXPECT_FALSE(memory.empty()) << k.state;
         EXPECT_TRUE(memory == readWholeFile(dir + "/" + k.file)) << k.state << " differs from " << k.file;
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST(EndToEnd, GammaAndRemote) {
-    std::string dir = samplesDir();
+    SamplesDir samples;
+    const std::string& dir = samples.path;
     Cardsim card(dir, {"--state", dir + "/state"});
     ProcessResult gamma = runUpdater(dir, {card.link(), "GAMMA", "gamma.csv"});
     EXPECT_EQ(gamma.status, 0) << gamma.output;
@@ -78,5 +72,4 @@ TEST(EndToEnd, GammaAndRemote) {
     for (const char* line : {"#GAMMA 3 0\t(transfer)\n", "#OSD ON\t#ACK\n", "#PATTERN 3\t#ACK\n", "#SAVE\t#ACK\n"}) {
         EXPECT_NE(log.find(line), std::string::npos) << line << " in " << log;
     }
-    std::filesystem::remove_all(dir);
 }

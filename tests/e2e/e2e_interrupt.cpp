@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <filesystem>
-#include <stdlib.h>
 #include <termios.h>
 
 #include "tests/e2e/processes.h"
@@ -31,14 +29,12 @@ TEST(EndToEnd, InterruptedRunsEndWithTheirRecoveryLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        char templ[] = "/tmp/updater-e2e-XXXXXX";
-        std::string dir = mkdtemp(templ);
-        ASSERT_EQ(runProgram(CARDSIM_BIN, dir, {"--make-samples", dir}).status, 0);
-        Cardsim card(dir, {});
+        TestDir dir(true);
+        Cardsim card(dir.path, {});
         std::vector<std::string> args{card.link()};
         args.insert(args.end(), c.command.begin(), c.command.end());
 
-        TerminalRun run(dir, args);
+        TerminalRun run(dir.path, args);
         unsigned long modes = run.localModes();
         ASSERT_TRUE(run.waitFor(c.reached));
         if (c.signal == 0) {
@@ -53,7 +49,6 @@ TEST(EndToEnd, InterruptedRunsEndWithTheirRecoveryLine) {
         EXPECT_EQ(after.find(c.never), std::string::npos) << after;
         EXPECT_EQ(run.localModes() & (ICANON | ECHO | ISIG), modes & (ICANON | ECHO | ISIG));
         EXPECT_EQ(card.stop(), 0);
-        std::filesystem::remove_all(dir);
     }
 }
 

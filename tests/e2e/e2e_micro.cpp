@@ -3,28 +3,14 @@
 // card's micro.bin compared with where the image must land.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <cstdlib>
 #include <fstream>
-#include <iterator>
-#include <stdlib.h>
 
 #include "sim/card_choices.h"
 #include "sim/samples/firmware_image.h"
 #include "tests/e2e/processes.h"
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string freshDirWithSamples() {
-    char templ[] = "/tmp/updater-e2e-XXXXXX";
-    std::string dir = mkdtemp(templ);
-    EXPECT_EQ(runProgram(CARDSIM_BIN, dir, {"--make-samples", dir}).status, 0);
-    return dir;
-}
 
 std::string flashText(const std::vector<std::uint8_t>& data) {
     std::vector<std::uint8_t> flash = sim::flashImageOf(data, sim::choices::kMicroFlashSize);
@@ -41,16 +27,15 @@ void programMicro(const std::string& dir, const std::vector<std::string>& option
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("\nEND...REBOOT THE DEVICE!\n"), std::string::npos) << run.output;
     EXPECT_EQ(card.stop(), 0);
-    EXPECT_TRUE(readFile(dir + "/state/micro.bin") == flashText(data)) << "micro.bin differs";
+    EXPECT_TRUE(readWholeFile(dir + "/state/micro.bin") == flashText(data)) << "micro.bin differs";
+}
+
+void programSampleFirmware(const std::vector<std::string>& options) {
+    TestDir dir(true);
+    programMicro(dir.path, options, sim::sampleFirmwareData());
 }
 
 }  // namespace
-
-void programSampleFirmware(const std::vector<std::string>& options) {
-    std::string dir = freshDirWithSamples();
-    programMicro(dir, options, sim::sampleFirmwareData());
-    std::filesystem::remove_all(dir);
-}
 
 TEST(EndToEnd, MicroFromBootMode) { programSampleFirmware({"--boot"}); }
 TEST(EndToEnd, MicroFromARunningFirmware) { programSampleFirmware({}); }
@@ -58,7 +43,8 @@ TEST(EndToEnd, MicroFromAnOldFirmware) { programSampleFirmware({"--menu-keys-onl
 
 TEST(EndToEnd, MicroWritesAnImageMadeByObjcopy) {
     if (std::system("objcopy --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "binutils' objcopy is not installed";
-    std::string dir = freshDirWithSamples();
+    TestDir samples(true);
+    const std::string& dir = samples.path;
     std::vector<std::uint8_t> binary(1024 + 5000);
     for (std::size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<std::uint8_t>(i * 7 + (i >> 9));
     std::ofstream(dir + "/firmware.bin", std::ios::binary)
@@ -68,5 +54,4 @@ TEST(EndToEnd, MicroWritesAnImageMadeByObjcopy) {
                           " && printf 'S305FFFF80007C\\r\\n' >> appMain.mot";
     ASSERT_EQ(std::system(command.c_str()), 0);
     programMicro(dir, {"--boot"}, binary);
-    std::filesystem::remove_all(dir);
 }

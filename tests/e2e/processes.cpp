@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <fstream>
 #include <iterator>
@@ -31,6 +32,17 @@ std::vector<char*> argvOf(std::vector<std::string>& words) {
 }
 
 }  // namespace
+
+TestDir::TestDir(bool samples, const std::vector<std::string>& sampleOptions) {
+    char templ[] = "/tmp/updater-e2e-XXXXXX";
+    path = mkdtemp(templ);
+    if (!samples) return;
+    std::vector<std::string> args{"--make-samples", path};
+    args.insert(args.end(), sampleOptions.begin(), sampleOptions.end());
+    if (runProgram(CARDSIM_BIN, path, args).status != 0) throw std::runtime_error("no sample files");
+}
+
+TestDir::~TestDir() { std::filesystem::remove_all(path); }
 
 Cardsim::Cardsim(const std::string& dir, const std::vector<std::string>& options)
     : link_(dir + "/card") {
@@ -74,8 +86,8 @@ void writeImage(const std::string& path, std::size_t size) {
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(size));
 }
 
-ProcessResult runProgram(const std::string& program, const std::string& dir,
-                         const std::vector<std::string>& args, const std::string& input) {
+ProcessResult runProgram(const std::string& program, const std::string& dir, const std::vector<std::string>& args,
+                         const std::string& input, bool (*inChild)()) {
     int toChild[2];
     int fromChild[2];
     if (pipe(toChild) != 0 || pipe(fromChild) != 0) throw std::runtime_error("pipe");
@@ -87,6 +99,7 @@ ProcessResult runProgram(const std::string& program, const std::string& dir,
         dup2(fromChild[1], STDOUT_FILENO);
         close(toChild[1]);
         close(fromChild[0]);
+        if (inChild && !inChild()) _exit(125);
         if (chdir(dir.c_str()) != 0) _exit(126);
         alarm(kRunLimitSeconds);  // a run that never ends is killed, not waited for
         auto argv = argvOf(words);

@@ -6,6 +6,18 @@
 #include <sys/types.h>
 #include <vector>
 
+// A directory of its own under /tmp for one test, removed with its content
+// when this goes; with `samples`, cardsim's sample files (made with
+// `sampleOptions`) are in it.
+class TestDir {
+public:
+    explicit TestDir(bool samples = false, const std::vector<std::string>& sampleOptions = {});
+    ~TestDir();
+    TestDir(const TestDir&) = delete;
+    TestDir& operator=(const TestDir&) = delete;
+    std::string path;
+};
+
 // A running cardsim, stopped (SIGTERM) when this goes away.
 class Cardsim {
 public:
@@ -42,9 +54,10 @@ std::string readWholeFile(const std::string& path);
 // over a pty take real time, so their images are small.
 void writeImage(const std::string& path, std::size_t size);
 
-// Runs a program with `args` in `dir` and returns what it printed.
-ProcessResult runProgram(const std::string& program, const std::string& dir,
-                         const std::vector<std::string>& args, const std::string& input = "");
+// Runs a program with `args` in `dir` and returns what it printed; `inChild`
+// runs in the child first (false: the child ends with status 125).
+ProcessResult runProgram(const std::string& program, const std::string& dir, const std::vector<std::string>& args,
+                         const std::string& input = "", bool (*inChild)() = nullptr);
 
 // updater on a pseudo-terminal of its own, as an operator runs it from a
 // terminal: its output is read from the terminal, keys are typed into it.

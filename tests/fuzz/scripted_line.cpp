@@ -15,16 +15,11 @@ void require(bool holds, const char* invariant) {
     std::abort();
 }
 
-DWORD startTickOf(std::uint8_t code) { return 0u - static_cast<DWORD>(code) * 256u; }
-
-sim::Nanos pauseOf(std::uint8_t code) {
-    if (code < 128) return code * kMs;
-    return (code - 128u) * 64u * kMs;
-}
-
 namespace {
 // Long enough for the reader to take the last chunk whole.
 constexpr sim::Nanos kQuietBeforePull = 50 * kMs;
+DWORD startTickOf(std::uint8_t code) { return 0u - static_cast<DWORD>(code) * 256u; }
+sim::Nanos pauseOf(std::uint8_t code) { return code < 128 ? code * kMs : (code - 128u) * 64u * kMs; }
 }  // namespace
 
 ScriptedLine::ScriptedLine(std::uint8_t startCode, bool pulledAfterScript) : pulledAfterScript_(pulledAfterScript) {
@@ -63,7 +58,5 @@ std::string ScriptedLine::script(const std::uint8_t* data, std::size_t size) {
     if (pulledAfterScript_) peer_.pullAt = at + kQuietBeforePull;
     return all;
 }
-
-sim::Nanos ScriptedLine::elapsed() const { return simport::now(); }
 
 }  // namespace fuzz

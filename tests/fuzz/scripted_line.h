@@ -20,16 +20,9 @@ constexpr sim::Nanos kMs = ScriptedPeer::kMs;
 // as a crash and keeps the input that caused it.
 void require(bool holds, const char* invariant);
 
-// The tick the simulated clock starts at, from one input byte: 0, or up to
-// 65 s before the 32-bit tick counter wraps, so that waits cross the wrap.
-DWORD startTickOf(std::uint8_t code);
-
-// A pause before a chunk of bytes, from one input byte: codes 0 to 127 are
-// 0 to 127 ms, codes 128 to 255 are 0 to 8128 ms in steps of 64 ms; fine
-// steps near a read, long ones that cross the readers' waits.
-sim::Nanos pauseOf(std::uint8_t code);
-
-// COM1 open on the simulated platform with a scripted far end, for one run.
+// COM1 open on the simulated platform with a scripted far end, for one run,
+// the clock starting at a tick from `startCode`: 0, or up to 65 s before
+// the 32-bit tick counter wraps, so that waits cross the wrap.
 //
 // With `pulledAfterScript`, the adapter is pulled out 50 ms after the
 // script's last chunk (which may be empty): every further read fails (last
@@ -46,12 +39,11 @@ public:
 
     // Reads `data` as chunks [pause code][count][count bytes], each chunk
     // reaching the tool its pause after the previous one (the first after
-    // the port opened), and queues them. Returns every byte queued, in the
-    // order the tool receives them.
+    // the port opened), and queues them. Pause codes 0 to 127 are 0 to 127
+    // ms, 128 to 255 are 0 to 8128 ms in steps of 64 ms: fine steps near a
+    // read, long ones that cross the readers' waits. Returns every byte
+    // queued, in the order the tool receives them.
     std::string script(const std::uint8_t* data, std::size_t size);
-
-    // Simulated time since the port opened.
-    sim::Nanos elapsed() const;
 
     // Whether the adapter has been pulled out (reads fail from then on).
     bool pulled() const { return peer_.pulled; }

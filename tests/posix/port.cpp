@@ -1,13 +1,11 @@
 // Serial ports of the posix platform on a pseudo-terminal, the test playing
 // the far end on the master side: the platform contract in real (short)
-// waits, and what only posix has: device names, the termios form of the
-// settings, a far end that goes away, short writes gathered until the tool
-// waits.
+// waits, and what only posix has: device names, a far end that goes away,
+// short writes gathered until the tool waits.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <poll.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -18,7 +16,6 @@
 #endif
 
 #include "platform/posix/device_path.h"
-#include "platform/posix/termios_settings.h"
 #include "tests/support/platform_contract.h"
 
 namespace {
@@ -84,7 +81,7 @@ private:
     std::vector<std::thread> senders_;
 };
 
-TEST(PosixPlatform, OpeningAndFiles) { PtyFarEnd far; checkOpeningAndFiles(far); }
+TEST(PosixPlatform, Opening) { PtyFarEnd far; checkOpening(far); }
 TEST(PosixPlatform, Settings) { PtyFarEnd far; checkSettings(far); }
 TEST(PosixPlatform, ReadsAndWrites) { PtyFarEnd far; checkReadsAndWrites(far); }
 
@@ -93,37 +90,6 @@ TEST(PosixPlatform, ComNamesMapToSerialDevicesAndPathsStayAsGiven) {
         {"COM1", "/dev/ttyS0"}, {"com12", "/dev/ttyS11"}, {"COM999", "/dev/ttyS998"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"},
         {"COM0", ""}, {"COM01", ""}, {"COM1000", ""}, {"COM1X", ""}, {"COM", ""}, {"LPT1", ""}};
     for (auto& [name, path] : names) EXPECT_EQ(posix::devicePath(name), path) << name;
-}
-
-// A pseudo-terminal keeps 8 data bits and no parity whatever it is told:
-// those go through the termios record alone.
-TEST(PosixPlatform, LineFieldsTakeTheirTermiosFormAndBack) {
-    termios settings{};
-    posix::makeRaw(settings);
-    EXPECT_EQ(settings.c_lflag & (ICANON | ECHO | ISIG), 0u);
-    DCB dcb = posix::settingsRecord(settings);
-    for (bool seven : {true, false}) {
-        dcb.BaudRate = seven ? CBR_9600 : CBR_115200;
-        dcb.ByteSize = seven ? 7 : 8;
-        dcb.Parity = seven ? ODDPARITY : NOPARITY;
-        dcb.StopBits = seven ? TWOSTOPBITS : ONESTOPBIT;
-        dcb.fRtsControl = seven ? RTS_CONTROL_HANDSHAKE : RTS_CONTROL_DISABLE;
-        ASSERT_TRUE(posix::applySettings(dcb, settings));
-        EXPECT_EQ(settings.c_cflag & (CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS),
-                  seven ? static_cast<tcflag_t>(CS7 | PARENB | PARODD | CSTOPB | CRTSCTS) : static_cast<tcflag_t>(CS8));
-        EXPECT_EQ(cfgetispeed(&settings), static_cast<speed_t>(seven ? B9600 : B115200));
-        EXPECT_EQ(cfgetospeed(&settings), static_cast<speed_t>(seven ? B9600 : B115200));
-        if (seven) {  // termios has no "RTS off": that one comes back on
-            DCB back = posix::settingsRecord(settings);
-            EXPECT_EQ(std::make_tuple(back.BaudRate, back.ByteSize, back.Parity, back.StopBits, DWORD{back.fRtsControl}),
-                      std::make_tuple(dcb.BaudRate, dcb.ByteSize, dcb.Parity, dcb.StopBits, DWORD{dcb.fRtsControl}));
-        }
-    }
-    dcb.BaudRate = 12345;
-    EXPECT_FALSE(posix::applySettings(dcb, settings));
-    dcb.BaudRate = CBR_9600;
-    dcb.StopBits = ONE5STOPBITS;
-    EXPECT_FALSE(posix::applySettings(dcb, settings));
 }
 
 TEST(PosixPlatform, AReadFailsAtOnceWhenTheFarEndGoesAway) {

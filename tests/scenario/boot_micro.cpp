@@ -107,18 +107,6 @@ TEST_F(Micro, EveryWayIntoTheBootProgramWritesTheImage) {
     }
 }
 
-TEST_F(Micro, OldFirmwareIsHandedToItsBootProgramThenProgrammedInASecondRun) {
-    sim::Card card{cardOptions("SDITOHDMI", [](auto& o) { o.oldFirmware = true; })};
-    CardRun first = micro(card);
-    EXPECT_EQ(first.status, 1);
-    EXPECT_TRUE(contains(first.output, "\nYou are using an old firmware version..."));
-    EXPECT_EQ(simport::written().back(), '6');
-    CardRun second = runOnCard(card, {"COM1", "MICRO"});
-    EXPECT_EQ(second.status, 0) << second.output;
-    expectInOrder(second.output, {kBootPath, kKernelsLoaded, kWritten});
-    EXPECT_TRUE(card.microFlash() == flashOf(sim::sampleFirmwareData()));
-}
-
 // Each frame of 128 data bytes is acknowledged by the card, and no more are sent.
 TEST_F(Micro, ImagePlacementFollowsTheOrderOfTheData) {
     const std::string others = "S00600004844521B\r\nS1130000285F245F2212226A000424290008237C2A\r\n"

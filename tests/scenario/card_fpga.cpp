@@ -2,8 +2,6 @@
 // byte by byte and block by block; the card must end up holding the file,
 // the wire must carry it exactly once, and every way a transfer can end
 // must show on the console and in the exit status.
-#include <filesystem>
-
 #include "tests/support/card_run.h"
 #include "tests/support/scripted_peer.h"
 
@@ -132,20 +130,6 @@ TEST(FpgaOnCard, FailingReadsAreRetriedAfterAPause) {
     EXPECT_EQ(run.status, 0) << run.console;
     EXPECT_TRUE(text(card.content().fpgaFile()) == file);
     EXPECT_NEAR(run.seconds - normal, 0.200, 0.001);
-}
-
-TEST(FpgaOnCard, AnUnreadableFileIsRefusedBeforeTheCardHearsOfIt) {
-    WorkDir dir;
-    std::filesystem::create_directory("folder.xsvf");
-    dir.write("empty.xsvf", "");
-    for (const char* name : {"folder.xsvf", "empty.xsvf"}) {
-        sim::Card card{sim::CardOptions{}};
-        CardRun run = runOnCard(card, {"COM1", "FPGA", name});
-        EXPECT_EQ(run.console, std::string("Unable to read file : ") + name +
-                                   "\nTaille du fichier : 0\n\n/**********************************/\n" + kExit);
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.sent, "");
-    }
 }
 
 // What the card sends while the tool waits for quiet after a request is

@@ -92,7 +92,7 @@ TEST(AllOnCard, ABadFileRefusesTheWholeRunBeforeAnythingIsSent) {
         std::string bytes;
         std::string refusal;
     } cases[] = {
-        {"EDID.bin", std::string(100, 'e'), "\nError only file of 128 or 256 bytes can be read\n"},
+        {"EDID.bin", std::string(200, 'e'), "\nError only file of 128 or 256 bytes can be read\n"},
         {"fpga.xsvf", "", "Unable to read file : fpga.xsvf\n"},
         {"Device5.bin", std::string(200, 'i'), "File Device5.bin is too small for device 5 : 200 bytes (256 at least).\n"},
     };

@@ -43,11 +43,16 @@ struct RunCase {
     int keyReads = 0;
     std::function<void()> prepare = {};  // on the simulated platform, before the run
     bool oldFirmware = false;
+    bool samples = false;  // the sample files are there (before `files`)
 };
 
 TEST(Run, FromTheCommandLineToTheCommand) {
     const std::string longest = std::string(250, 'a') + ".xsvf";
     const std::string noUpdate = "fpga.xsvf : \tNO\nNo update available." + kExit;
+    auto atKey = [](const std::string& refusal) { return refusal + "\nPress a key to continue ... " + kExit; };
+    auto unreadableFpga = [](const std::string& name) {
+        return "Unable to read file : " + name + "\nTaille du fichier : 0\n\n/**********************************/\n" + kExit;
+    };
     const RunCase cases[] = {
         {{}, "", 2},
         {{"LPT1", "STATUS"}, kBadPort, 2}, {{"COM", "STATUS"}, kBadPort, 2}, {{"COM1234", "STATUS"}, kBadPort, 2},
@@ -88,6 +93,27 @@ TEST(Run, FromTheCommandLineToTheCommand) {
         {{"COM1", "VIPER", "Device3.bin"}, "Bad device file. (Device 1,5  or 7 only)\n" + kExit, 2},
         {{"COM1", "VERIFY", "Device"}, "Bad device file. (Device 1,5  or 7 only)\n" + kExit, 2},
         {{"COM1", "VERIFY", "Device5.hex"}, "Bad device file. (Device 1, 5 or 7 only)\n" + kExit, 2},
+        // Image, driver and FPGA files that cannot be used are refused before anything is sent.
+        {{"COM1", "VIPER", "Device7.bin"}, atKey("File Device7.bin is too small for device 7 : 255 bytes (256 at least)."),
+         2, "SDITOHDMI", {{"Device7.bin", imageBytes(0xFF)}}, 1, {}, false, true},
+        {{"COM1", "VIPER", "Device1.bin"}, atKey("File Device1.bin is empty."), 2, "SDITOHDMI", {{"Device1.bin", ""}},
+         1, {}, false, true},
+        {{"COM1", "VERIFY", "Device1.bin"}, atKey("File Device1.bin is empty."), 2, "SDITOHDMI", {{"Device1.bin", ""}}, 1},
+        {{"COM1", "VIPER", "Device5.bin"}, atKey("File FDriver.bin is too large (2097152 bytes at most)."), 2,
+         "SDITOHDMI", {{"FDriver.bin", imageBytes(2097152 + 1)}}, 1, {}, false, true},
+        {{"COM1", "VERIFY", "Device1.bin"}, atKey("File Device1.bin is too large (2097152 bytes at most)."), 2,
+         "SDITOHDMI", {{"Device1.bin", imageBytes(2097152 + 10)}}, 1},
+        {{"COM1", "VIPER", "Device5.bin"}, atKey("Loading ISP Driver...\nUnable to open file : FDriver.bin"), 2,
+         "SDITOHDMI", {}, 1, [] { std::filesystem::remove("FDriver.bin"); }, false, true},
+        {{"COM1", "VIPER", "Device1.bin"}, atKey("Unable to read file : Device1.bin"), 2, "SDITOHDMI", {}, 1,
+         [] {
+             std::filesystem::remove("Device1.bin");
+             std::filesystem::create_directory("Device1.bin");
+         },
+         false, true},
+        {{"COM1", "FPGA", "folder.xsvf"}, unreadableFpga("folder.xsvf"), 2, "SDITOHDMI", {}, 0,
+         [] { std::filesystem::create_directory("folder.xsvf"); }},
+        {{"COM1", "FPGA", "empty.xsvf"}, unreadableFpga("empty.xsvf"), 2, "SDITOHDMI", {{"empty.xsvf", ""}}},
         // ALL looks for the files and their drivers, and for the EDID only on cards that have one.
         {{"COM1", "ALL"},
          "\nLooking for update files ... \n\nDevice1.bin : \tYES\nDevice5.bin : \tNO\n"
@@ -110,7 +136,7 @@ TEST(Run, FromTheCommandLineToTheCommand) {
         for (const std::string& arg : c.args) args += arg.substr(0, 20) + " ";
         SCOPED_TRACE(args);
         WorkDir dir;
-        if (c.oldFirmware) {
+        if (c.oldFirmware || c.samples) {
             ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
         }
         for (const auto& [name, bytes] : c.files) dir.write(name, bytes);

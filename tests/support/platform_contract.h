@@ -1,7 +1,8 @@
-// One contract for the platform's port and files, run against the posix
-// platform (a pseudo-terminal, real time) and the sim platform (a scripted
-// peer, simulated clock): opening and closing, settings, reads with the
-// Win32 time-out meaning, writes.
+// One contract for the platform's port, run against the posix platform (a
+// pseudo-terminal, real time) and the sim platform (a scripted peer,
+// simulated clock): opening and closing, settings, reads with the Win32
+// time-out meaning, writes. (The files, shared by both platforms, are read
+// by the runs of the tool.)
 #pragma once
 
 #include <string>
@@ -29,6 +30,6 @@ public:
     virtual bool simulated() const = 0;
 };
 
-void checkOpeningAndFiles(FarEnd& far);
+void checkOpening(FarEnd& far);
 void checkSettings(FarEnd& far);
 void checkReadsAndWrites(FarEnd& far);

@@ -2,16 +2,12 @@
 
 #include <algorithm>
 
-void ScriptedPeer::queue(sim::Nanos at, const std::string& bytes, sim::Nanos spacing) {
+void ScriptedPeer::sendAt(sim::Nanos at, const std::string& bytes, sim::Nanos spacing) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         pending_.emplace_back(at + i * spacing, static_cast<std::uint8_t>(bytes[i]));
     }
     std::stable_sort(pending_.begin(), pending_.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-}
-
-void ScriptedPeer::sendAt(sim::Nanos at, const std::string& bytes, sim::Nanos spacing) {
-    queue(at, bytes, spacing);
 }
 
 void ScriptedPeer::onWrite(const std::string& trigger, const std::string& reply, sim::Nanos delay) {
@@ -24,7 +20,7 @@ void ScriptedPeer::hostWrite(const std::uint8_t* data, std::size_t count, sim::N
         std::size_t at = received_.find(rules_.front().trigger, searchFrom_);
         if (at == std::string::npos) break;
         searchFrom_ = at + rules_.front().trigger.size();
-        queue(now + rules_.front().delay, rules_.front().reply, 0);
+        sendAt(now + rules_.front().delay, rules_.front().reply);
         rules_.pop_front();
     }
 }

@@ -37,8 +37,6 @@ private:
         std::string reply;
         sim::Nanos delay;
     };
-    void queue(sim::Nanos at, const std::string& bytes, sim::Nanos spacing);
-
     std::deque<Rule> rules_;
     std::string received_;
     std::size_t searchFrom_ = 0;

@@ -1,13 +1,9 @@
 // The simulated platform: the platform contract on a scripted peer and the
-// simulated clock, the read plan it shares with posix, and what only the
-// simulation has (the clock's wrap, scripted failures and keys, reset).
+// simulated clock. (Its clock's wrap, scripted failures and keys are
+// exercised by the runs of the tool that use them.)
 #include <gtest/gtest.h>
 
-#include <memory>
-
-#include "platform/host/read_plan.h"
 #include "platform/sim/sim_port.h"
-#include "tests/support/console_capture.h"
 #include "tests/support/platform_contract.h"
 #include "tests/support/scripted_peer.h"
 
@@ -41,72 +37,8 @@ private:
     sim::Nanos last_ = 0;
 };
 
-TEST(SimPlatform, OpeningAndFiles) { SimFarEnd far; checkOpeningAndFiles(far); }
+TEST(SimPlatform, Opening) { SimFarEnd far; checkOpening(far); }
 TEST(SimPlatform, Settings) { SimFarEnd far; checkSettings(far); }
 TEST(SimPlatform, ReadsAndWrites) { SimFarEnd far; checkReadsAndWrites(far); }
-
-TEST(ReadPlan, TimeoutsGiveTheWin32Meaning) {
-    using Mode = host::ReadPlan::Mode;
-    constexpr DWORD kAll = MAXDWORD;
-    const struct {
-        COMMTIMEOUTS timeouts;
-        DWORD count;
-        Mode mode;
-        std::uint64_t totalMs, intervalMs;
-    } cases[] = {
-        {{kAll, kAll, 1, 0, 0}, 50, Mode::FirstByte, 1, 0},
-        {{kAll, kAll, 0, 0, 0}, 50, Mode::FirstByte, 0, 0},
-        {{kAll, 0, 0, 0, 0}, 50, Mode::Immediate, 0, 0},
-        {{kAll, 0, 7, 0, 0}, 50, Mode::FullCount, 7, 0},
-        {{0, 0, 50, 0, 0}, 10, Mode::FullCount, 50, 0},
-        {{0, 10, 5, 0, 0}, 3, Mode::FullCount, 35, 0},
-        {{20, 0, 100, 0, 0}, 3, Mode::FullCount, 100, 20},
-        {{0, 0, 0, 0, 0}, 3, Mode::FullCount, host::kLongestReadMs, 0},
-        {{0, kAll, 0, 0, 0}, 2, Mode::FullCount, 2ull * kAll, 0},
-    };
-    for (const auto& c : cases) {
-        host::ReadPlan plan = host::planRead(c.timeouts, c.count);
-        EXPECT_EQ(plan.mode, c.mode);
-        EXPECT_EQ(plan.totalMs, c.totalMs);
-        EXPECT_EQ(plan.intervalMs, c.intervalMs);
-    }
-}
-
-TEST(SimPlatform, ClockFailuresKeysAndReset) {
-    auto peer = std::make_unique<ScriptedPeer>();
-    simport::reset();
-    simport::attach(peer.get());
-    simport::startClock(0xFFFFFFF0u);
-    _sleep(15);
-    EXPECT_EQ(GetTickCount(), 0xFFFFFFFFu);
-    _sleep(33);
-    EXPECT_EQ(GetTickCount(), 0x20u) << "the tick count wraps at 32 bits";
-
-    HANDLE port = CreateFileA("\\\\.\\com1", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(peer->hostBaud(), 9600u) << "the port's default, heard at the open";
-    COMMTIMEOUTS polling{MAXDWORD, MAXDWORD, 1, 0, 0};
-    ASSERT_TRUE(SetCommTimeouts(port, &polling));
-    simport::failReads(ERROR_GEN_FAILURE, 1, 2);
-    char data[4];
-    DWORD got = 7;
-    for (BOOL expected : {TRUE, FALSE, FALSE, TRUE}) EXPECT_EQ(ReadFile(port, data, 4, &got, nullptr), expected);
-    EXPECT_EQ(GetLastError(), ERROR_GEN_FAILURE) << "a failure's error stays";
-    EXPECT_EQ(simport::now(), 50 * kMs) << "failing reads take no time";
-
-    simport::pressKeys("a\r");
-    EXPECT_EQ(_getch(), 'a');
-    ConsoleCapture capture;
-    EXPECT_EQ(system("PAUSE"), 0);
-    EXPECT_EQ(system("pause"), 0);
-    EXPECT_NE(system("DIR"), 0);
-    EXPECT_EQ(_getch(), EOF);
-    EXPECT_EQ(capture.text(), "Press any key to continue . . . \nPress any key to continue . . . \n");
-    EXPECT_EQ(simport::keyReads(), 4);
-
-    simport::reset();
-    EXPECT_EQ(std::make_tuple(simport::written(), simport::now(), simport::opens(), GetLastError()),
-              std::make_tuple(std::string(), sim::Nanos{0}, 0, DWORD{0}));
-    EXPECT_FALSE(CloseHandle(port)) << "reset closes what was left open";
-}
 
 }  // namespace
