@@ -13,8 +13,8 @@ constexpr std::uint64_t kMostBlock = 65535;
 
 struct Requests {
     long count = 0;
-    long bytes = 0;        // the card's request bytes
-    double waits = 0;      // the card's own waits, in seconds
+    long bytes = 0;    // the card's request bytes
+    double waits = 0;  // the card's own waits, in seconds
 };
 
 std::uint32_t bigEndian32(const std::vector<std::uint8_t>& file, std::size_t at) {
@@ -47,30 +47,29 @@ Requests playerRequests(const std::vector<std::uint8_t>& file) {
         if (!instruction || instruction->arguments == sim::xsvf::Arguments::kNone) break;
         std::uint64_t length = 0;
         switch (instruction->arguments) {
-            case sim::xsvf::Arguments::kNone:
-                break;
-            case sim::xsvf::Arguments::kText:
-                while (at < file.size() && file[at++] != 0) single();
-                single();
-                break;
-            case sim::xsvf::Arguments::kLengthByte:
-                single();
-                length = (file[at++] + 7u) / 8u;
-                break;
-            case sim::xsvf::Arguments::kLengthWord:
-                blocks(2);
-                length = ((static_cast<unsigned>(file[at]) << 8 | file[at + 1]) + 7u) / 8u;
-                at += 2;
-                break;
-            case sim::xsvf::Arguments::kFixed:
-                length = instruction->count;
-                if (opcode == sim::xsvf::kSdrSize) shiftBits = bigEndian32(file, at);
-                if (opcode == sim::xsvf::kRunTest) runTestUs = bigEndian32(file, at);
-                if (opcode == sim::xsvf::kWait) r.waits += bigEndian32(file, at + 2) / 1e6;
-                break;
-            case sim::xsvf::Arguments::kShiftData:
-                length = instruction->count * ((static_cast<std::uint64_t>(shiftBits) + 7) / 8);
-                break;
+        case sim::xsvf::Arguments::kNone: break;
+        case sim::xsvf::Arguments::kText:
+            while (at < file.size() && file[at++] != 0) single();
+            single();
+            break;
+        case sim::xsvf::Arguments::kLengthByte:
+            single();
+            length = (file[at++] + 7u) / 8u;
+            break;
+        case sim::xsvf::Arguments::kLengthWord:
+            blocks(2);
+            length = ((static_cast<unsigned>(file[at]) << 8 | file[at + 1]) + 7u) / 8u;
+            at += 2;
+            break;
+        case sim::xsvf::Arguments::kFixed:
+            length = instruction->count;
+            if (opcode == sim::xsvf::kSdrSize) shiftBits = bigEndian32(file, at);
+            if (opcode == sim::xsvf::kRunTest) runTestUs = bigEndian32(file, at);
+            if (opcode == sim::xsvf::kWait) r.waits += bigEndian32(file, at + 2) / 1e6;
+            break;
+        case sim::xsvf::Arguments::kShiftData:
+            length = instruction->count * ((static_cast<std::uint64_t>(shiftBits) + 7) / 8);
+            break;
         }
         blocks(length);
         at += length;

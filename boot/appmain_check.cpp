@@ -54,9 +54,15 @@ unsigned byteAt(const Token& token, std::size_t i) {
 // Address bytes of each record type; 0 for the type that has no records.
 std::size_t addressBytes(char type) {
     switch (type) {
-    case '0': case '1': case '5': case '9': return 2;
-    case '2': case '6': case '8': return 3;
-    case '3': case '7': return 4;
+    case '0':
+    case '1':
+    case '5':
+    case '9': return 2;
+    case '2':
+    case '6':
+    case '8': return 3;
+    case '3':
+    case '7': return 4;
     default: return 0;
     }
 }
@@ -72,16 +78,19 @@ const char* formFault(const Token& token, char* why, std::size_t size) {
     if (token.length < 4) return "the record has no count";
     for (std::size_t i = 2; i < token.length; ++i) {
         if (hexDigit(token.text[i]) < 0) {
-            std::snprintf(why, size, "character %lu is not an upper-case hexadecimal digit", static_cast<unsigned long>(i + 1));
+            std::snprintf(why, size, "character %lu is not an upper-case hexadecimal digit",
+                          static_cast<unsigned long>(i + 1));
             return why;
         }
     }
     std::size_t count = byteAt(token, 0);
     if (count != (token.length - 4) / 2) {
-        std::snprintf(why, size, "the count %02X does not match the record's length", static_cast<unsigned>(count));
+        std::snprintf(why, size, "the count %02X does not match the record's length",
+                      static_cast<unsigned>(count));
         return why;
     }
-    if (count < addressBytes(token.text[1]) + 1) return "the count leaves no room for the address and the checksum";
+    if (count < addressBytes(token.text[1]) + 1)
+        return "the count leaves no room for the address and the checksum";
     unsigned sum = 0;
     for (std::size_t i = 0; i <= count; ++i) sum += byteAt(token, i);
     if ((sum & 0xFF) != 0xFF) return "the record's checksum is wrong";

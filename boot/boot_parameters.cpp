@@ -28,6 +28,7 @@ struct Command {
     const char* noAck;
 };
 
+// clang-format off
 // Device code "0410" in ASCII.
 constexpr Command kDeviceSelection = {0, {0x10, 0x04, 0x30, 0x34, 0x31, 0x30, 0x27}, 7, 0, nullptr,
                                       "\nACK NOT received  DEVICE!!"};
@@ -40,6 +41,7 @@ constexpr Command kConfirmation = {kSwitchPauseMs, {kAck}, 1, 0, "\nError doesn'
                                    "\nACK NOT  received  Baud Rate !!!!"};
 constexpr Command kFinishDataSet = {kCommandPauseMs, {0x40}, 1, 0, "\nError doesn't write10",
                                     "\nACK NOT  received   Finish Data Set !!!!"};
+// clang-format on
 
 bool send(HANDLE port, const Command& command, unsigned char* ReadBuf) {
     if (command.pauseBeforeMs > 0) _sleep(command.pauseBeforeMs);

@@ -112,8 +112,8 @@ bool writeImage(HANDLE port, unsigned char* ReadBuf) {
     FILE* fd = fopen("appMain.mot", "rb");
     if (fd == nullptr) return stepFailed("/nFile load error\n");
     rewind(fd);
-    bool written = writeVectorArea(port, fd, ReadBuf) && checkImageStatus(port, ReadBuf) &&
-                   writeMainArea(port, fd, ReadBuf);
+    bool written =
+        writeVectorArea(port, fd, ReadBuf) && checkImageStatus(port, ReadBuf) && writeMainArea(port, fd, ReadBuf);
     fclose(fd);
     if (!written) return false;
     printf("%cJob at 100 %c      ", 13, '%');

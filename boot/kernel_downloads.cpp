@@ -104,7 +104,8 @@ bool sendWriteKernel(HANDLE port, unsigned char* WriteBuf, unsigned char* ReadBu
     sendLength(port, sizeBinary, nullptr);
     if (!sendKernelBytes(port, WriteBuf, sizeBinary, "\nError doesn't write16", checksum)) return false;
     _sleep(kWriteSumPauseMs);
-    if (!sendByte(port, kernelSum(checksum, kWriteKernelSumConstant))) return stepFailed("\nError doesn't write17");
+    if (!sendByte(port, kernelSum(checksum, kWriteKernelSumConstant)))
+        return stepFailed("\nError doesn't write17");
     // The write kernel may have been loaded all the same: writing goes on.
     if (!awaitByte(port, ReadBuf, kAck, kAckWaitMs)) printf("\nACK NOT received  FDTWrite ");
     return true;

@@ -35,25 +35,24 @@ Step served(bool ok) { return ok ? Step::kGoOn : Step::kAborted; }
 Step answer(unsigned char marker, FpgaFile& fpga) {
     unsigned char next;
     switch (marker) {
-        case '*':
-            if (!waitForQuiet()) return noQuiet();
-            return served(serveByte(fpga));
-        case '~':
-            if (!followingByte(next)) return stalled();
-            return next == 'S' ? Step::kSucceeded : Step::kFailed;
-        case '$': {
-            if (!followingByte(next)) return stalled();
-            if (next != '$') {
-                printf("\nerror : $%c", next);
-                return Step::kGoOn;
-            }
-            unsigned char high, low;
-            if (!followingByte(high) || !followingByte(low)) return stalled();
-            if (!waitForQuiet()) return noQuiet();
-            return served(serveBlock(fpga, high * 256u + low));
-        }
-        default:
+    case '*':
+        if (!waitForQuiet()) return noQuiet();
+        return served(serveByte(fpga));
+    case '~':
+        if (!followingByte(next)) return stalled();
+        return next == 'S' ? Step::kSucceeded : Step::kFailed;
+    case '$': {
+        if (!followingByte(next)) return stalled();
+        if (next != '$') {
+            printf("\nerror : $%c", next);
             return Step::kGoOn;
+        }
+        unsigned char high, low;
+        if (!followingByte(high) || !followingByte(low)) return stalled();
+        if (!waitForQuiet()) return noQuiet();
+        return served(serveBlock(fpga, high * 256u + low));
+    }
+    default: return Step::kGoOn;
     }
 }
 

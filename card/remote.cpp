@@ -113,30 +113,29 @@ void Remote(const char* fileName) {
     char CommandLine[kLineArea];
     while (std::fgets(CommandLine, kLineRead + 1, script) != nullptr) {
         switch (CommandLine[0]) {
-            case '$':
-                printf("Press a key to continue!");
-                _getch();
-                printf("%c                                                     ", 13);
-                break;
-            case '&':
-                wait = sleepTime(CommandLine + 1, wait);
-                _sleep(static_cast<unsigned long>(wait));
-                break;
-            case '@': {
-                char buff[500];
-                std::snprintf(buff, sizeof buff, "%s", CommandLine + 1);
-                printf("\n%s", buff);
-                break;
+        case '$':
+            printf("Press a key to continue!");
+            _getch();
+            printf("%c                                                     ", 13);
+            break;
+        case '&':
+            wait = sleepTime(CommandLine + 1, wait);
+            _sleep(static_cast<unsigned long>(wait));
+            break;
+        case '@': {
+            char buff[500];
+            std::snprintf(buff, sizeof buff, "%s", CommandLine + 1);
+            printf("\n%s", buff);
+            break;
+        }
+        case '#':
+            if (!runCommand(CommandLine, counters)) {
+                std::fclose(script);
+                exitStatus = kExitFailed;
+                return;
             }
-            case '#':
-                if (!runCommand(CommandLine, counters)) {
-                    std::fclose(script);
-                    exitStatus = kExitFailed;
-                    return;
-                }
-                break;
-            default:
-                break;
+            break;
+        default: break;
         }
     }
     clearInterruptRisk();

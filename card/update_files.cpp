@@ -10,13 +10,9 @@ constexpr std::size_t kEdidBlock = 128;
 
 bool downloadAcceptable(const char* name, int device) {
     switch (checkUpdateFile(name, device)) {
-        case UpdateFileCheck::kAcceptable:
-            return true;
-        case UpdateFileCheck::kNotOpened:
-            printf("Unable to open file : %s\n", name);
-            return false;
-        case UpdateFileCheck::kRefused:
-            break;
+    case UpdateFileCheck::kAcceptable: return true;
+    case UpdateFileCheck::kNotOpened: printf("Unable to open file : %s\n", name); return false;
+    case UpdateFileCheck::kRefused: break;
     }
     return false;
 }

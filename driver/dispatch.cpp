@@ -23,8 +23,7 @@ enum Command : unsigned short {
     kNoCommand = 9,
 };
 
-const char* const kKeywords[9] = {"FPGA",   "VIPER",  "MICRO",  "EDID", "ALL",
-                                  "REMOTE", "VERIFY", "STATUS", "GAMMA"};
+const char* const kKeywords[9] = {"FPGA", "VIPER", "MICRO", "EDID", "ALL", "REMOTE", "VERIFY", "STATUS", "GAMMA"};
 
 bool refuse(const char* message) {
     printf("%s", message);
@@ -62,8 +61,7 @@ Command commandCode(const char* command, int DVITOSDI) {
 bool endsWith(const char* name, const char* extension) {
     std::size_t nameLength = std::strlen(name);
     std::size_t extensionLength = std::strlen(extension);
-    return nameLength >= extensionLength &&
-           std::strcmp(name + nameLength - extensionLength, extension) == 0;
+    return nameLength >= extensionLength && std::strcmp(name + nameLength - extensionLength, extension) == 0;
 }
 
 // The name of a flash device image: "Device", the device digit, ".bin".
@@ -120,8 +118,10 @@ void discoverAndProgramAll(int DVITOSDI) {
     printf("\nLooking for update files ... \n\n");
     unsigned char device1Present = present("Device1.bin");
     unsigned char device5Present = present("Device5.bin");
-    if (device1Present) device1Present = driverPresent("SFDriver.bin", "\tNO  (ERROR - You need a driver to update device1.)\n");
-    if (device5Present) device5Present = driverPresent("FDriver.bin", "\tNO  (ERROR - You need a driver to update device5.)\n");
+    if (device1Present)
+        device1Present = driverPresent("SFDriver.bin", "\tNO  (ERROR - You need a driver to update device1.)\n");
+    if (device5Present)
+        device5Present = driverPresent("FDriver.bin", "\tNO  (ERROR - You need a driver to update device5.)\n");
     unsigned char fpgaPresent = present("fpga.xsvf");
     unsigned char edidPresent = DVITOSDI == 1 && present("EDID.bin");
 

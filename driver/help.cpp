@@ -8,19 +8,15 @@
 namespace {
 
 #ifdef _WIN32
-constexpr char kPortForms[] =
-    "PORT:\n"
-    "  COMn                 the serial port COMn, e.g. COM1\n";
-constexpr char kInterruptStatus[] =
-    "  130  interrupted (Ctrl-C, Ctrl-Break or the console closed)\n";
+constexpr char kPortForms[] = "PORT:\n"
+                              "  COMn                 the serial port COMn, e.g. COM1\n";
+constexpr char kInterruptStatus[] = "  130  interrupted (Ctrl-C, Ctrl-Break or the console closed)\n";
 #else
-constexpr char kPortForms[] =
-    "PORT:\n"
-    "  COMn                 COM1 to COM256: the serial devices /dev/ttyS0 to ttyS255\n"
-    "  /PATH                an absolute device path, as it is (e.g. /dev/ttyUSB0)\n";
-constexpr char kInterruptStatus[] =
-    "  130  interrupted by Ctrl-C (128 + the signal's number: 143 for SIGTERM,\n"
-    "       129 when the terminal closed)\n";
+constexpr char kPortForms[] = "PORT:\n"
+                              "  COMn                 COM1 to COM256: the serial devices /dev/ttyS0 to ttyS255\n"
+                              "  /PATH                an absolute device path, as it is (e.g. /dev/ttyUSB0)\n";
+constexpr char kInterruptStatus[] = "  130  interrupted by Ctrl-C (128 + the signal's number: 143 for SIGTERM,\n"
+                                    "       129 when the terminal closed)\n";
 #endif
 
 void printHelp() {

@@ -25,9 +25,8 @@ constexpr int kVersionAttempts = 15;
 
 enum ReadOutcome { kTooLong = 0, kReadFailed = 1, kDeadline = 2, kFrame = 4 };
 
-const char* const kModelReplies[6] = {"#DEVTYPE DVITOSDI\r",  "#DEVTYPE SDITODVI\r",
-                                      "#DEVTYPE SL-SDITODVI\r", "#DEVTYPE HDMITOSDI\r",
-                                      "#DEVTYPE SDITOHDMI\r",  "#DEVTYPE SL-SDITOHDMI\r"};
+const char* const kModelReplies[6] = {"#DEVTYPE DVITOSDI\r",  "#DEVTYPE SDITODVI\r",  "#DEVTYPE SL-SDITODVI\r",
+                                      "#DEVTYPE HDMITOSDI\r", "#DEVTYPE SDITOHDMI\r", "#DEVTYPE SL-SDITOHDMI\r"};
 
 // Closes the port and opens and configures it again, as at the start of the
 // run. Every failure is printed and the next step is made regardless. A port
@@ -56,8 +55,7 @@ void takeVersionFacts(const char* answer) {
     const char* word = answer + 13;
     while (std::isspace(static_cast<unsigned char>(*word))) ++word;
     std::size_t n = 0;
-    while (n < sizeof RDVersion - 1 && word[n] != '\0' &&
-           !std::isspace(static_cast<unsigned char>(word[n]))) {
+    while (n < sizeof RDVersion - 1 && word[n] != '\0' && !std::isspace(static_cast<unsigned char>(word[n]))) {
         RDVersion[n] = word[n];
         ++n;
     }

@@ -3,8 +3,8 @@
 
 // Card facts for the banner.
 extern const char* const cardModeName[6];
-extern int cardVersion;    // the variant digit's value; 69 until read, 2 = PLUS
-extern char RDVersion[10]; // the firmware version word; "E" when not read
+extern int cardVersion;     // the variant digit's value; 69 until read, 2 = PLUS
+extern char RDVersion[10];  // the firmware version word; "E" when not read
 
 // Model codes 1 to 6, or the statuses below.
 enum DevTypeStatus : int {

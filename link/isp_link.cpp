@@ -12,7 +12,7 @@
 namespace {
 
 constexpr int kPacketArea = 256;
-constexpr int kFullPacket = 255;       // stored bytes at which a packet is given up as unfinished
+constexpr int kFullPacket = 255;  // stored bytes at which a packet is given up as unfinished
 constexpr DWORD kReadChunk = 50;
 constexpr DWORD kReplyWaitMs = 3000;
 constexpr int kMaxTimeoutRetries = 10;  // waits after the first before giving up

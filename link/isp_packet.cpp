@@ -14,9 +14,7 @@ constexpr unsigned char kEscapeOffset = 64;
 
 // Bytes that may not appear in a packet's body once offset: NUL, tab, line
 // feed, carriage return and the escape itself.
-bool needsEscape(unsigned char e) {
-    return e == 0x00 || e == 0x09 || e == 0x0A || e == kEnd || e == kEscape;
-}
+bool needsEscape(unsigned char e) { return e == 0x00 || e == 0x09 || e == 0x0A || e == kEnd || e == kEscape; }
 
 std::uint16_t sumOfWords(const std::uint16_t* msg) {
     int words = ispPacketWords(msg[0]);

@@ -56,8 +56,7 @@ int ReadMicroResponse() {
                     state = kHunting;
                 }
                 break;
-            case kAfterM:
-                return judgeStatus(byte);
+            case kAfterM: return judgeStatus(byte);
             }
         }
     }

@@ -133,15 +133,13 @@ struct COMMTIMEOUTS {
 };
 typedef COMMTIMEOUTS* LPCOMMTIMEOUTS;
 
-HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
-                   LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,
-                   DWORD flagsAndAttributes, HANDLE templateFile);
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES securityAttributes,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
 BOOL GetCommState(HANDLE file, LPDCB dcb);
 BOOL SetCommState(HANDLE file, LPDCB dcb);
 BOOL SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts);
 BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
-BOOL WriteFile(HANDLE file, LPCVOID data, DWORD toWrite, LPDWORD written,
-               LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID data, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped);
 BOOL CloseHandle(HANDLE object);
 DWORD GetLastError();
 DWORD GetTickCount();

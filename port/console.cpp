@@ -34,18 +34,12 @@ void noPermission(char* error) {
 
 void errorCheck(char* error) {
     switch (GetLastError()) {
-    case ERROR_PRIVILEGE_NOT_HELD:
-        noPermission(error);
-        break;
-    case ERROR_FILE_NOT_FOUND:
-        std::strcpy(error, "The COM port selected don't exist!");
-        break;
+    case ERROR_PRIVILEGE_NOT_HELD: noPermission(error); break;
+    case ERROR_FILE_NOT_FOUND: std::strcpy(error, "The COM port selected don't exist!"); break;
     case ERROR_ACCESS_DENIED:
         std::strcpy(error, "The COM port selected is already open by an other program!");
         break;
-    default:
-        error[0] = '\0';
-        break;
+    default: error[0] = '\0'; break;
     }
 }
 

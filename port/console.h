@@ -18,6 +18,4 @@ void printTime(DWORD begin, int all);
 
 // True once the tick count has passed `deadline`, by difference, so that the
 // counter's wrap neither ends a wait at once nor stretches it.
-inline bool tickPassed(DWORD deadline) {
-    return static_cast<int>(GetTickCount() - deadline) > 0;
-}
+inline bool tickPassed(DWORD deadline) { return static_cast<int>(GetTickCount() - deadline) > 0; }

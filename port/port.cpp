@@ -12,8 +12,7 @@ DWORD lnumbytes;
 unsigned char buffer[262144];
 
 BOOL openPort() {
-    lport = CreateFileA(lfullportname, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                        nullptr);
+    lport = CreateFileA(lfullportname, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (lport != INVALID_HANDLE_VALUE) return TRUE;
     char error[256];
     errorCheck(error);

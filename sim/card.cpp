@@ -18,9 +18,7 @@ struct Card::Impl final : ReplySink {
           memory(options.stateDir),
           microcontroller(options, memory, *this) {}
 
-    void reply(Nanos at, std::string_view bytes) override {
-        replyAfter(at, choices::kProcessingDelay, bytes);
-    }
+    void reply(Nanos at, std::string_view bytes) override { replyAfter(at, choices::kProcessingDelay, bytes); }
 
     Nanos replyAfter(Nanos at, Nanos processing, std::string_view bytes) override {
         Nanos ready = options.paced ? at + processing : at;

@@ -89,8 +89,7 @@ constexpr std::size_t kMaxTextCommand = 64;
 
 // The old firmware answers every byte but "6" with its menu (no '#'); "6"
 // starts the boot program, silently.
-constexpr std::string_view kOldFirmwareMenu =
-    "\r\nMAIN MENU\r\n1 - Setup\r\n$ - Status\r\n6 - Boot loader\r\n> ";
+constexpr std::string_view kOldFirmwareMenu = "\r\nMAIN MENU\r\n1 - Setup\r\n$ - Status\r\n6 - Boot loader\r\n> ";
 constexpr std::uint8_t kOldFirmwareBootKey = '6';
 
 // With oldFirmwareMenuOnly the old firmware answers only its menu keys
@@ -198,11 +197,11 @@ constexpr Nanos kVxpResetTime = 3 * kSecond;  // the tool waits 5 s
 //     the packet could not be decoded), word 2 = one of the reasons below.
 constexpr std::uint16_t kReplyCodeOffset = 0x101;
 constexpr std::uint16_t kNackCode = 2;
-constexpr std::uint16_t kNackNotNow = 0x0001;      // not accepted in this state
+constexpr std::uint16_t kNackNotNow = 0x0001;  // not accepted in this state
 constexpr std::uint16_t kNackBadArguments = 0x0002;
-constexpr std::uint16_t kNackBadPacket = 0x0003;   // bad checksum or framing
-constexpr std::uint16_t kNackInjected = 0x0004;    // the --nack fault
-constexpr std::uint16_t kNackErasing = 0x1234;     // a flash erase is running
+constexpr std::uint16_t kNackBadPacket = 0x0003;  // bad checksum or framing
+constexpr std::uint16_t kNackInjected = 0x0004;   // the --nack fault
+constexpr std::uint16_t kNackErasing = 0x1234;    // a flash erase is running
 
 // Which packets each program of the video processor answers:
 //   resident firmware: 0x633, 0x62F, 0x61A (status report), 0x502 in read

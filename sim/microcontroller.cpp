@@ -19,17 +19,15 @@ std::uint32_t Microcontroller::listeningBaud() const {
 
 void Microcontroller::receive(std::uint8_t byte, Nanos at) {
     switch (program_) {
-        case Program::kFirmware:
-            firmware_.receive(byte, at);
-            if (firmware_.bootProgramCalled()) program_ = Program::kBoot;
-            break;
-        case Program::kOldFirmware:
-            oldFirmware_.receive(byte, at);
-            if (oldFirmware_.bootProgramCalled()) program_ = Program::kBoot;
-            break;
-        case Program::kBoot:
-            boot_.receive(byte, at);
-            break;
+    case Program::kFirmware:
+        firmware_.receive(byte, at);
+        if (firmware_.bootProgramCalled()) program_ = Program::kBoot;
+        break;
+    case Program::kOldFirmware:
+        oldFirmware_.receive(byte, at);
+        if (oldFirmware_.bootProgramCalled()) program_ = Program::kBoot;
+        break;
+    case Program::kBoot: boot_.receive(byte, at); break;
     }
 }
 

@@ -78,8 +78,7 @@ bool writeInOnePass(const ImageArea& image, int device) {
 bool eraseAndWrite(const ImageArea& image, int device) {
     printf("Setting ISP Mode...\n");
     printf("Erasing device...\n");
-    if (!sendSetIspMode(kIspModeWrite, device, kImageHeaderSize, image.size - kImageHeaderSize,
-                        kEraseWaitMs)) {
+    if (!sendSetIspMode(kIspModeWrite, device, kImageHeaderSize, image.size - kImageHeaderSize, kEraseWaitMs)) {
         return false;
     }
     if (!deviceSelected(device)) return false;
@@ -103,7 +102,6 @@ bool eraseAndWrite(const ImageArea& image, int device) {
 }  // namespace
 
 bool downloadImage(const ImageArea& image, int device) {
-    bool written = device == 5 || device == 7 ? eraseAndWrite(image, device)
-                                              : writeInOnePass(image, device);
+    bool written = device == 5 || device == 7 ? eraseAndWrite(image, device) : writeInOnePass(image, device);
     return written && microCommand(kMicroDownloadEnd) && microCommand(kMicroRelease);
 }

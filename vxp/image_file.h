@@ -18,7 +18,7 @@ constexpr DWORD kImageHeaderSize = 0x100;
 struct ImageArea {
     unsigned char* bytes = nullptr;  // the file from offset 0, then 0xFF to the next 32-byte boundary
     std::FILE* file = nullptr;
-    DWORD size = 0;                  // bytes read from the file
+    DWORD size = 0;  // bytes read from the file
 };
 
 // Allocates the area, opens `filename` and reads it whole, printing its size.

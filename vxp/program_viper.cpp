@@ -29,8 +29,7 @@ void failureEnd(ExitStatus status) {
 void ProgramViper(int device, const char* fileName) {
     // Both files are judged before the card hears anything of this run.
     const char* driver = driverFor(device);
-    UpdateFileCheck driverCheck =
-        driver != nullptr ? checkUpdateFile(driver, 0) : UpdateFileCheck::kAcceptable;
+    UpdateFileCheck driverCheck = driver != nullptr ? checkUpdateFile(driver, 0) : UpdateFileCheck::kAcceptable;
     UpdateFileCheck imageCheck = checkUpdateFile(fileName, device);
     if (driverCheck == UpdateFileCheck::kRefused || imageCheck == UpdateFileCheck::kRefused) {
         return failureEnd(kExitRefused);
@@ -46,8 +45,7 @@ void ProgramViper(int device, const char* fileName) {
         printf("Loading ISP Driver...\n");
         if (loadFile(driver, 0) == -1) {
             // A driver that cannot be opened fails before anything is sent.
-            return failureEnd(driverCheck == UpdateFileCheck::kNotOpened ? kExitRefused
-                                                                         : kExitFailed);
+            return failureEnd(driverCheck == UpdateFileCheck::kNotOpened ? kExitRefused : kExitFailed);
         }
         _sleep(kBetweenDownloadsMs);
     }

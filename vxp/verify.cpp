@@ -65,13 +65,11 @@ bool readBlock(int device, const ImageArea& image, DWORD address, std::uint16_t*
     }
 }
 
-void compareBlock(const ImageArea& image, DWORD address, const std::uint16_t* reply,
-                  Comparison& comparison) {
+void compareBlock(const ImageArea& image, DWORD address, const std::uint16_t* reply, Comparison& comparison) {
     int words = ispArgumentWords(reply[0]);
     for (int i = 0; i < words; ++i) {
         DWORD offset = 2 * static_cast<DWORD>(i);
-        if (comparison.receive + offset < image.size &&
-            reply[i + 1] != imageWord(image, address + offset)) {
+        if (comparison.receive + offset < image.size && reply[i + 1] != imageWord(image, address + offset)) {
             ++comparison.mismatch;
         }
     }

@@ -84,24 +84,22 @@ void printFlags(unsigned flags, const FlagLine* lines, int count) {
 }
 
 void printMemories(unsigned flags) {
-    static const FlagLine kVideo[5] = {
-        {8, "           SDRAM 1 Detected", "           SDRAM 1 Not Detected"},
-        {11, "           SDRAM 4 Detected \n", "           SDRAM 4 Not Detected \n"},
-        {9, "           SDRAM 2 Detected", "           SDRAM 2 Not Detected"},
-        {12, "           SDRAM 5 Detected \n", "           SDRAM 5 Not Detected\n"},
-        {10, "           SDRAM 3 Detected\n", "           SDRAM 3 Not Detected\n"}};
-    static const FlagLine kOsd[2] = {
-        {13, "           SDRAM 1 Detected", "           SDRAM 1 Not Detected"},
-        {14, "           SDRAM 2 Detected \n", "           SDRAM 2 Not Detected\n"}};
-    static const FlagLine kFlash[8] = {
-        {0, "           CS0 Detected", "           CS0 Not Detected"},
-        {4, "           CS4 Detected\n", "           CS4 Not Detected\n"},
-        {1, "           CS1 Detected", "           CS1 Not Detected"},
-        {5, "           CS5 Detected\n", "           CS5 Not Detected\n"},
-        {2, "           CS2 Detected", "           CS2 Not Detected"},
-        {6, "               CS6 Detected\n", "               CS6 Not Detected\n"},
-        {3, "           CS3 Detected", "           CS3 Not Detected"},
-        {7, "               CS7 Detected \n", "               CS7 Not Detected\n"}};
+    static const FlagLine kVideo[5] = {{8, "           SDRAM 1 Detected", "           SDRAM 1 Not Detected"},
+                                       {11, "           SDRAM 4 Detected \n",
+                                        "           SDRAM 4 Not Detected \n"},
+                                       {9, "           SDRAM 2 Detected", "           SDRAM 2 Not Detected"},
+                                       {12, "           SDRAM 5 Detected \n", "           SDRAM 5 Not Detected\n"},
+                                       {10, "           SDRAM 3 Detected\n", "           SDRAM 3 Not Detected\n"}};
+    static const FlagLine kOsd[2] = {{13, "           SDRAM 1 Detected", "           SDRAM 1 Not Detected"},
+                                     {14, "           SDRAM 2 Detected \n", "           SDRAM 2 Not Detected\n"}};
+    static const FlagLine kFlash[8] = {{0, "           CS0 Detected", "           CS0 Not Detected"},
+                                       {4, "           CS4 Detected\n", "           CS4 Not Detected\n"},
+                                       {1, "           CS1 Detected", "           CS1 Not Detected"},
+                                       {5, "           CS5 Detected\n", "           CS5 Not Detected\n"},
+                                       {2, "           CS2 Detected", "           CS2 Not Detected"},
+                                       {6, "               CS6 Detected\n", "               CS6 Not Detected\n"},
+                                       {3, "           CS3 Detected", "           CS3 Not Detected"},
+                                       {7, "               CS7 Detected \n", "               CS7 Not Detected\n"}};
     printf("    Video Memory:  \n");
     printFlags(flags, kVideo, 5);
     printf("    OSD Memory:  \n");
@@ -111,22 +109,20 @@ void printMemories(unsigned flags) {
 }
 
 void printCalibrations(unsigned osd, unsigned video) {
-    static const FlagLine kOsd[4] = {
-        {0, "           Byte 0 : Passed", "           Byte 0 : Not Passed"},
-        {2, "            Byte 2 : Passed\n", "            Byte 2 : Not Passed\n"},
-        {1, "           Byte 1 : Passed", "           Byte 1 : Not Passed"},
-        {3, "            Byte 3 : Passed\n", "            Byte 3 : Not Passed\n"}};
-    static const FlagLine kVideo[10] = {
-        {0, "           Byte 0 : Passed", "           Byte 0 : Not Passed"},
-        {5, "            Byte 5 : Passed\n", "            Byte 5 : Not Passed\n"},
-        {1, "           Byte 1 : Passed", "           Byte 1 : Not Passed"},
-        {6, "            Byte 6 : Passed\n", "            Byte 6 : Not Passed\n"},
-        {2, "           Byte 2 : Passed", "           Byte 2 : Not Passed"},
-        {7, "            Byte 7 : Passed\n", "            Byte 7 : Not Passed\n"},
-        {3, "           Byte 3 : Passed", "           Byte 3 : Not Passed"},
-        {8, "            Byte 8 : Passed\n", "            Byte 8 : Not Passed\n"},
-        {4, "           Byte 4 : Passed", "           Byte 4 : Not Passed"},
-        {9, "            Byte 9 : Passed\n", "            Byte 9 : Not Passed\n"}};
+    static const FlagLine kOsd[4] = {{0, "           Byte 0 : Passed", "           Byte 0 : Not Passed"},
+                                     {2, "            Byte 2 : Passed\n", "            Byte 2 : Not Passed\n"},
+                                     {1, "           Byte 1 : Passed", "           Byte 1 : Not Passed"},
+                                     {3, "            Byte 3 : Passed\n", "            Byte 3 : Not Passed\n"}};
+    static const FlagLine kVideo[10] = {{0, "           Byte 0 : Passed", "           Byte 0 : Not Passed"},
+                                        {5, "            Byte 5 : Passed\n", "            Byte 5 : Not Passed\n"},
+                                        {1, "           Byte 1 : Passed", "           Byte 1 : Not Passed"},
+                                        {6, "            Byte 6 : Passed\n", "            Byte 6 : Not Passed\n"},
+                                        {2, "           Byte 2 : Passed", "           Byte 2 : Not Passed"},
+                                        {7, "            Byte 7 : Passed\n", "            Byte 7 : Not Passed\n"},
+                                        {3, "           Byte 3 : Passed", "           Byte 3 : Not Passed"},
+                                        {8, "            Byte 8 : Passed\n", "            Byte 8 : Not Passed\n"},
+                                        {4, "           Byte 4 : Passed", "           Byte 4 : Not Passed"},
+                                        {9, "            Byte 9 : Passed\n", "            Byte 9 : Not Passed\n"}};
     printf("    OSD : \n");
     printFlags(osd, kOsd, 4);
     printf("    Video: \n");
@@ -142,8 +138,8 @@ void printReport(const StatusReplies& replies) {
     unsigned statusWord = replies.status[1];
 
     printf("\n/********** VXP STATUS ***********/ \n");
-    printf("\nDevice Name         -> %c%c%c%c%c%c%c%c%c%c%c%c", name[0], name[1], name[2], name[3],
-           name[4], name[5], name[6], name[7], name[8], name[9], name[10], name[11]);
+    printf("\nDevice Name         -> %c%c%c%c%c%c%c%c%c%c%c%c", name[0], name[1], name[2], name[3], name[4],
+           name[5], name[6], name[7], name[8], name[9], name[10], name[11]);
     printf("\nDevice Type         -> GF%x", static_cast<unsigned>(replies.status[2]));
     printf("\nOSD Load Status     -> %s", osdLoadText(statusWord >> 8));
     printf("\nConfig Status       -> %s", configText(statusWord & 0xFF));

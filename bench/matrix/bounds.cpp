@@ -89,7 +89,9 @@ Ms gamma() { return 5000 + 100 + 3072 * 60000 + 2 * 5000; }
 
 // REMOTE: each command waits a second for the card's first byte and 4 s
 // for its answer; the sleeps of the script.
-Ms remote(const Scenario& s) { return s.remoteCommands.size() * (1000 + 4000 + 30) + 300 * s.remoteCommands.size(); }
+Ms remote(const Scenario& s) {
+    return s.remoteCommands.size() * (1000 + 4000 + 30) + 300 * s.remoteCommands.size();
+}
 
 Ms all(const Scenario& s) {
     Ms total = 0;

@@ -10,9 +10,10 @@ namespace matrix {
 
 namespace {
 
-const std::vector<std::string> kBootSteps = {
-    "match",   "start",  "length-high", "length-low", "kernel",  "erase",        "inquiry", "device", "clock",
-    "rate",    "confirm", "finish",     "main-kernel", "status", "prepare", "write-kernel", "frame",  "image-status"};
+const std::vector<std::string> kBootSteps = {"match",        "start",   "length-high", "length-low", "kernel",
+                                             "erase",        "inquiry", "device",      "clock",      "rate",
+                                             "confirm",      "finish",  "main-kernel", "status",     "prepare",
+                                             "write-kernel", "frame",   "image-status"};
 
 std::vector<std::string> faultKinds(const Reach& reach) {
     std::vector<std::string> kinds = {"noise", "drop", "corrupt", "late", "silent", "vanish"};
@@ -33,9 +34,7 @@ std::string format(const char* name, double value, int digits) {
     return out;
 }
 
-void setBootFault(sim::CardOptions& card, const std::string& fault) {
-    sim::parseBootFault(fault, card.bootFault);
-}
+void setBootFault(sim::CardOptions& card, const std::string& fault) { sim::parseBootFault(fault, card.bootFault); }
 
 // Adds the fault `kind` to the card; returns its details.
 std::string inject(const std::string& kind, const Reach& reach, Dice& dice, sim::CardOptions& card) {

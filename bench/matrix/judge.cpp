@@ -13,20 +13,47 @@ bool contains(const std::string& text, const std::string& part) { return text.fi
 
 std::size_t countOf(const std::string& text, const std::string& part) {
     std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
     return count;
 }
 
 // Texts by which the tool tells a failure; a run that fails without any of
 // them has failed silently.
 const char* const kFailureTexts[] = {
-    "Unable",           "ERROR",           "Error",        "error :",          "Time Out",
-    "Time out",         "Timeout",         "NACK",         "Bad ",             "Failed",
-    "not setted",       "never falls silent", "does not fall silent", "No request from the card",
-    "stopped inside",   "Please reboot",   "Unsupported feature", "Interrupted", "Press a key to continue",
-    "Press any key to continue", "doesn't", "ACK NOT",     "too large",        "too small",
-    "is empty",         "cannot be read",  "Invalid",      "Incompatible",     "corrupted",
-    "Mismatch Total",   "No update available", "Taille du fichier", "You are using an old firmware version",
+    "Unable",
+    "ERROR",
+    "Error",
+    "error :",
+    "Time Out",
+    "Time out",
+    "Timeout",
+    "NACK",
+    "Bad ",
+    "Failed",
+    "not setted",
+    "never falls silent",
+    "does not fall silent",
+    "No request from the card",
+    "stopped inside",
+    "Please reboot",
+    "Unsupported feature",
+    "Interrupted",
+    "Press a key to continue",
+    "Press any key to continue",
+    "doesn't",
+    "ACK NOT",
+    "too large",
+    "too small",
+    "is empty",
+    "cannot be read",
+    "Invalid",
+    "Incompatible",
+    "corrupted",
+    "Mismatch Total",
+    "No update available",
+    "Taille du fichier",
+    "You are using an old firmware version",
 };
 
 bool showsFailure(const std::string& console) {

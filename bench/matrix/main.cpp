@@ -40,9 +40,8 @@ struct Options {
     bool each = false;  // one line per run
 };
 
-const char* const kUsage =
-    "usage: fault_matrix --runs N --seed S [--jobs J] [--guard SECONDS] [--each]\n"
-    "       fault_matrix --replay SEED [--keep DIR]\n";
+const char* const kUsage = "usage: fault_matrix --runs N --seed S [--jobs J] [--guard SECONDS] [--each]\n"
+                           "       fault_matrix --replay SEED [--keep DIR]\n";
 
 bool parseNumber(const char* text, std::uint64_t& value) {
     char* end = nullptr;
@@ -131,7 +130,9 @@ void runAll(const std::vector<std::uint64_t>& seeds, const Options& options, con
         auto found = running.find(ended);
         if (found == running.end()) continue;
         Running& run = found->second;
-        Outcome outcome{run.scenario, {}, matrix::collectRun(run.dir, status, run.killed, secondsSince(run.start))};
+        Outcome outcome{run.scenario,
+                        {},
+                        matrix::collectRun(run.dir, status, run.killed, secondsSince(run.start))};
         outcome.judgement = matrix::judge(outcome.scenario, outcome.result);
         done(outcome, run.dir);
         running.erase(found);
@@ -231,13 +232,15 @@ int matrixRun(const Options& options) {
         longestReal = std::max(longestReal, o.result.realSeconds);
         longestSimulated = std::max(longestSimulated, o.result.simulatedSeconds);
         matrix::removeRunDir(dir);
-        if (total.runs % 1000 == 0) std::fprintf(stderr, "fault_matrix: %llu runs\n", static_cast<unsigned long long>(total.runs));
+        if (total.runs % 1000 == 0)
+            std::fprintf(stderr, "fault_matrix: %llu runs\n", static_cast<unsigned long long>(total.runs));
     });
     matrix::removeRunDir(base);
     double seconds = secondsSince(start);
 
-    std::printf("Fault matrix: %llu runs from seed %llu, %u at a time\n", static_cast<unsigned long long>(options.runs),
-                static_cast<unsigned long long>(options.seed), options.jobs);
+    std::printf("Fault matrix: %llu runs from seed %llu, %u at a time\n",
+                static_cast<unsigned long long>(options.runs), static_cast<unsigned long long>(options.seed),
+                options.jobs);
     printTable("command", matrix::commandNames(), byCommand);
     std::sort(faultOrder.begin(), faultOrder.end());
     printTable("fault (a run may have two)", faultOrder, byFault);
@@ -248,18 +251,20 @@ int matrixRun(const Options& options) {
         std::printf("\nRuns to replay with bench/fault-matrix --replay SEED:\n");
         for (const std::string& line : toReplay) std::printf("  %s\n", line.c_str());
     }
-    std::printf("\nTime: %.1f s for %llu runs (%.1f ms a run); the longest run took %.2f s real, the longest %.1f s "
-                "simulated\n",
-                seconds, static_cast<unsigned long long>(options.runs), 1000.0 * seconds / static_cast<double>(options.runs),
-                longestReal, longestSimulated);
+    std::printf(
+        "\nTime: %.1f s for %llu runs (%.1f ms a run); the longest run took %.2f s real, the longest %.1f s "
+        "simulated\n",
+        seconds, static_cast<unsigned long long>(options.runs),
+        1000.0 * seconds / static_cast<double>(options.runs), longestReal, longestSimulated);
     std::uint64_t unexplained = total.of[static_cast<int>(Verdict::kUnexplained)];
     if (unexplained > 0) std::printf("unexplained: %llu\n", static_cast<unsigned long long>(unexplained));
-    std::printf("runs %llu: true success %llu, reported failure %llu, false success %llu, hang %llu, collateral %llu, "
-                "wrong count %llu\n",
-                static_cast<unsigned long long>(total.runs), static_cast<unsigned long long>(total.of[0]),
-                static_cast<unsigned long long>(total.of[1]), static_cast<unsigned long long>(total.of[2]),
-                static_cast<unsigned long long>(total.of[3]), static_cast<unsigned long long>(total.of[4]),
-                static_cast<unsigned long long>(total.of[5]));
+    std::printf(
+        "runs %llu: true success %llu, reported failure %llu, false success %llu, hang %llu, collateral %llu, "
+        "wrong count %llu\n",
+        static_cast<unsigned long long>(total.runs), static_cast<unsigned long long>(total.of[0]),
+        static_cast<unsigned long long>(total.of[1]), static_cast<unsigned long long>(total.of[2]),
+        static_cast<unsigned long long>(total.of[3]), static_cast<unsigned long long>(total.of[4]),
+        static_cast<unsigned long long>(total.of[5]));
     bool clean = total.of[2] == 0 && total.of[3] == 0 && total.of[4] == 0 && total.of[5] == 0 && unexplained == 0;
     return clean ? 0 : 1;
 }

@@ -12,7 +12,9 @@ constexpr const char* kFiles[kMemoryCount] = {"device1.bin", "device5.bin", "dev
 
 constexpr std::uint8_t kErased = 0xFF;
 
-bool isFlash(Memory memory) { return memory == kDevice1 || memory == kDevice5 || memory == kDevice7 || memory == kMicro; }
+bool isFlash(Memory memory) {
+    return memory == kDevice1 || memory == kDevice5 || memory == kDevice7 || memory == kMicro;
+}
 }  // namespace
 
 const char* memoryFile(Memory memory) { return kFiles[memory]; }

@@ -77,7 +77,8 @@ bool redirect(int fd, const char* path) {
 }
 
 [[noreturn]] void runTool(const Scenario& scenario, const std::string& dir) {
-    if (::chdir(dir.c_str()) != 0 || !redirect(STDOUT_FILENO, "console.txt") || !redirect(STDERR_FILENO, "/dev/null")) {
+    if (::chdir(dir.c_str()) != 0 || !redirect(STDOUT_FILENO, "console.txt") ||
+        !redirect(STDERR_FILENO, "/dev/null")) {
         ::_exit(kSetupFailed);
     }
     sim::CardOptions options = scenario.card;

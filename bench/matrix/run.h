@@ -14,11 +14,11 @@
 namespace matrix {
 
 struct RunResult {
-    int status = -1;         // the exit status, or 128 + the signal that ended the process
+    int status = -1;              // the exit status, or 128 + the signal that ended the process
     bool stoppedByGuard = false;  // still going after the real-time guard: killed
     std::string console;
     Memories after;
-    std::string textLog;     // the card's log of text commands (remote.log)
+    std::string textLog;  // the card's log of text commands (remote.log)
     double simulatedSeconds = 0;
     double realSeconds = 0;
 };

@@ -59,7 +59,9 @@ Reach viper(Scenario& s, Dice& dice, int device) {
 // compared: byte pairs from offset 0, the file padded with 0xFF, the device
 // reading 0xFF where nothing is written.
 int differingWords(const Bytes& file, const Bytes& device) {
-    auto byteAt = [](const Bytes& bytes, std::size_t at) -> unsigned { return at < bytes.size() ? bytes[at] : 0xFF; };
+    auto byteAt = [](const Bytes& bytes, std::size_t at) -> unsigned {
+        return at < bytes.size() ? bytes[at] : 0xFF;
+    };
     int count = 0;
     for (std::size_t at = 0; at < file.size(); at += 2) {
         if (byteAt(file, at) != byteAt(device, at) || byteAt(file, at + 1) != byteAt(device, at + 1)) ++count;
@@ -219,12 +221,12 @@ Reach remote(Scenario& s, Dice& dice) {
         if (dice.chance(0.2)) script += "&" + std::to_string(dice.between(0, 300)) + "\r\n";
         std::string command;
         switch (dice.between(0, 5)) {
-            case 0: command = dice.chance(0.5) ? "#OSD ON" : "#OSD OFF"; break;
-            case 1: command = "#PATTERN " + std::to_string(dice.between(0, 7)); break;
-            case 2: command = "#BRIGHTNESS " + std::to_string(dice.between(0, 100)); break;
-            case 3: command = "#CONTRAST " + std::to_string(dice.between(0, 100)); break;
-            case 4: command = "#SATURATION " + std::to_string(dice.between(0, 100)); break;
-            default: command = "#SAVE"; break;
+        case 0: command = dice.chance(0.5) ? "#OSD ON" : "#OSD OFF"; break;
+        case 1: command = "#PATTERN " + std::to_string(dice.between(0, 7)); break;
+        case 2: command = "#BRIGHTNESS " + std::to_string(dice.between(0, 100)); break;
+        case 3: command = "#CONTRAST " + std::to_string(dice.between(0, 100)); break;
+        case 4: command = "#SATURATION " + std::to_string(dice.between(0, 100)); break;
+        default: command = "#SAVE"; break;
         }
         script += command + (dice.chance(0.5) ? "\r\n" : "\n");
         s.remoteCommands.push_back(command);
@@ -238,10 +240,22 @@ Reach remote(Scenario& s, Dice& dice) {
 }  // namespace
 
 const std::vector<std::string>& commandNames() {
-    static const std::vector<std::string> names = {
-        "VIPER 1",         "VIPER 5",           "VIPER 7",     "VERIFY 1",          "VERIFY 5", "VERIFY 7",
-        "STATUS",          "MICRO boot mode",   "MICRO running firmware", "MICRO old firmware", "MICRO 55 path",
-        "FPGA",            "EDID",              "GAMMA",       "ALL",               "REMOTE"};
+    static const std::vector<std::string> names = {"VIPER 1",
+                                                   "VIPER 5",
+                                                   "VIPER 7",
+                                                   "VERIFY 1",
+                                                   "VERIFY 5",
+                                                   "VERIFY 7",
+                                                   "STATUS",
+                                                   "MICRO boot mode",
+                                                   "MICRO running firmware",
+                                                   "MICRO old firmware",
+                                                   "MICRO 55 path",
+                                                   "FPGA",
+                                                   "EDID",
+                                                   "GAMMA",
+                                                   "ALL",
+                                                   "REMOTE"};
     return names;
 }
 
@@ -256,22 +270,22 @@ Scenario pickScenario(std::uint64_t seed) {
 
     Reach reach;
     switch (dice.between(0, 15)) {
-        case 0: reach = viper(s, dice, 1); break;
-        case 1: reach = viper(s, dice, 5); break;
-        case 2: reach = viper(s, dice, 7); break;
-        case 3: reach = verify(s, dice, 1); break;
-        case 4: reach = verify(s, dice, 5); break;
-        case 5: reach = verify(s, dice, 7); break;
-        case 6: reach = status(s, dice); break;
-        case 7: reach = micro(s, dice, MicroEntry::kBootMode); break;
-        case 8: reach = micro(s, dice, MicroEntry::kFirmware); break;
-        case 9: reach = micro(s, dice, MicroEntry::kOldFirmware); break;
-        case 10: reach = micro(s, dice, MicroEntry::kNoProbeAnswer); break;
-        case 11: reach = fpga(s, dice); break;
-        case 12: reach = edid(s, dice); break;
-        case 13: reach = gamma(s, dice); break;
-        case 14: reach = all(s, dice); break;
-        default: reach = remote(s, dice); break;
+    case 0: reach = viper(s, dice, 1); break;
+    case 1: reach = viper(s, dice, 5); break;
+    case 2: reach = viper(s, dice, 7); break;
+    case 3: reach = verify(s, dice, 1); break;
+    case 4: reach = verify(s, dice, 5); break;
+    case 5: reach = verify(s, dice, 7); break;
+    case 6: reach = status(s, dice); break;
+    case 7: reach = micro(s, dice, MicroEntry::kBootMode); break;
+    case 8: reach = micro(s, dice, MicroEntry::kFirmware); break;
+    case 9: reach = micro(s, dice, MicroEntry::kOldFirmware); break;
+    case 10: reach = micro(s, dice, MicroEntry::kNoProbeAnswer); break;
+    case 11: reach = fpga(s, dice); break;
+    case 12: reach = edid(s, dice); break;
+    case 13: reach = gamma(s, dice); break;
+    case 14: reach = all(s, dice); break;
+    default: reach = remote(s, dice); break;
     }
     injectFaults(s, reach, dice);
     s.boundMs = longestLegitimateRunMs(s);

@@ -16,18 +16,18 @@ namespace matrix {
 
 struct Scenario {
     std::uint64_t seed = 0;
-    std::string command;             // its name in the counts: "VIPER 5", "MICRO boot mode", ...
-    std::vector<std::string> args;   // the tool's arguments after its name
-    std::string keys;                // what the operator types, in order
-    DWORD startTick = 0;             // the tick count when the run starts
-    sim::CardOptions card;           // the card, its faults included (not its state directory)
-    std::vector<std::string> faults; // the kinds of fault injected, for the counts ("none")
-    std::string faultDetails;        // the faults with their values
+    std::string command;                               // its name in the counts: "VIPER 5", "MICRO boot mode", ...
+    std::vector<std::string> args;                     // the tool's arguments after its name
+    std::string keys;                                  // what the operator types, in order
+    DWORD startTick = 0;                               // the tick count when the run starts
+    sim::CardOptions card;                             // the card, its faults included (not its state directory)
+    std::vector<std::string> faults;                   // the kinds of fault injected, for the counts ("none")
+    std::string faultDetails;                          // the faults with their values
     std::vector<std::pair<std::string, Bytes>> files;  // the work directory's files
 
-    Memories before;                 // what the card holds when the run starts
-    MemorySet writes = 0;            // the memories the command is asked to write
-    Memories expected;               // what those hold after a successful run
+    Memories before;       // what the card holds when the run starts
+    MemorySet writes = 0;  // the memories the command is asked to write
+    Memories expected;     // what those hold after a successful run
 
     int differingWords = -1;                  // VERIFY: device words that differ from the file
     std::vector<std::string> remoteCommands;  // REMOTE: the script's text commands, in order

@@ -16,24 +16,18 @@ DWORD win32Error(int errnoValue) {
     switch (errnoValue) {
     case ENOENT:
     case ENXIO:
-    case ENODEV:
-        return ERROR_FILE_NOT_FOUND;
+    case ENODEV: return ERROR_FILE_NOT_FOUND;
     case ENOTDIR:
     case ENAMETOOLONG:
-    case ELOOP:
-        return ERROR_PATH_NOT_FOUND;
+    case ELOOP: return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EBUSY:
     case EISDIR:
-    case EROFS:
-        return ERROR_ACCESS_DENIED;
-    case EBADF:
-        return ERROR_INVALID_HANDLE;
-    case EINVAL:
-        return ERROR_INVALID_PARAMETER;
-    default:
-        return ERROR_GEN_FAILURE;
+    case EROFS: return ERROR_ACCESS_DENIED;
+    case EBADF: return ERROR_INVALID_HANDLE;
+    case EINVAL: return ERROR_INVALID_PARAMETER;
+    default: return ERROR_GEN_FAILURE;
     }
 }
 

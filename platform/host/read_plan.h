@@ -22,8 +22,8 @@ constexpr std::uint64_t kLongestReadMs = 60000;
 struct ReadPlan {
     enum class Mode { Immediate, FirstByte, FullCount };
     Mode mode;
-    std::uint64_t totalMs;    // FirstByte: the wait for a first byte; FullCount: the whole read
-    std::uint64_t intervalMs; // FullCount only; 0 when bytes may be any time apart
+    std::uint64_t totalMs;     // FirstByte: the wait for a first byte; FullCount: the whole read
+    std::uint64_t intervalMs;  // FullCount only; 0 when bytes may be any time apart
 };
 
 ReadPlan planRead(const COMMTIMEOUTS& timeouts, DWORD count);

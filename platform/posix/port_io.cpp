@@ -69,8 +69,8 @@ bool readFirstBytes(const posix::SerialPort& port, std::uint8_t* out, std::size_
     return got > 0 || wentAway();
 }
 
-bool readFullCount(const posix::SerialPort& port, std::uint8_t* out, std::size_t count,
-                   const host::ReadPlan& plan, std::size_t& got) {
+bool readFullCount(const posix::SerialPort& port, std::uint8_t* out, std::size_t count, const host::ReadPlan& plan,
+                   std::size_t& got) {
     const std::uint64_t deadline = posix::monotonicNs() + plan.totalMs * posix::kNanosPerMs;
     got = 0;
     bool announced = false;
@@ -108,15 +108,9 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED
     std::size_t got = 0;
     bool ok = true;
     switch (plan.mode) {
-    case host::ReadPlan::Mode::Immediate:
-        ok = takeArrived(port->fd, out, toRead, got);
-        break;
-    case host::ReadPlan::Mode::FirstByte:
-        ok = readFirstBytes(*port, out, toRead, plan.totalMs, got);
-        break;
-    case host::ReadPlan::Mode::FullCount:
-        ok = readFullCount(*port, out, toRead, plan, got);
-        break;
+    case host::ReadPlan::Mode::Immediate: ok = takeArrived(port->fd, out, toRead, got); break;
+    case host::ReadPlan::Mode::FirstByte: ok = readFirstBytes(*port, out, toRead, plan.totalMs, got); break;
+    case host::ReadPlan::Mode::FullCount: ok = readFullCount(*port, out, toRead, plan, got); break;
     }
     if (read != nullptr) *read = static_cast<DWORD>(got);
     return ok ? TRUE : FALSE;

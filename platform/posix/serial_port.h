@@ -11,9 +11,9 @@
 namespace posix {
 
 struct SerialPort : host::OpenHandle {
-    ~SerialPort() override;  // sends what is gathered, stops watching the input
-    int inputWatch = -1;        // what waits for the input (input_watch.h)
-    bool haveSettings = false;  // `settings` read or applied at least once
+    ~SerialPort() override;              // sends what is gathered, stops watching the input
+    int inputWatch = -1;                 // what waits for the input (input_watch.h)
+    bool haveSettings = false;           // `settings` read or applied at least once
     std::vector<std::uint8_t> gathered;  // short writes not yet handed to the device
     DWORD gatheredError = 0;             // why the device refused gathered bytes (0: it did not)
 };

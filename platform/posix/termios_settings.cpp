@@ -10,11 +10,9 @@ struct Rate {
 };
 
 constexpr Rate kRates[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},
-    {150, B150},       {200, B200},       {300, B300},       {600, B600},
-    {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
-    {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
-    {115200, B115200}, {230400, B230400},
+    {50, B50},         {75, B75},       {110, B110},     {134, B134},     {150, B150},       {200, B200},
+    {300, B300},       {600, B600},     {1200, B1200},   {1800, B1800},   {2400, B2400},     {4800, B4800},
+    {9600, B9600},     {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
 #ifdef B460800
     {460800, B460800},
 #endif
@@ -43,8 +41,8 @@ bool speedForBaud(DWORD baud, speed_t& speed) {
 }
 
 void makeRaw(termios& settings) {
-    settings.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
-                                               ICRNL | IXON | IXOFF | IXANY | INPCK);
+    settings.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON |
+                                               IXOFF | IXANY | INPCK);
     settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
     settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
     settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | HUPCL);

@@ -4,9 +4,7 @@
 using simport::detail::kNanosPerMs;
 using simport::detail::state;
 
-DWORD GetTickCount() {
-    return static_cast<DWORD>(state().startTick + state().now / kNanosPerMs);
-}
+DWORD GetTickCount() { return static_cast<DWORD>(state().startTick + state().now / kNanosPerMs); }
 
 void _sleep(unsigned long milliseconds) {
     simport::detail::advanceClock(state().now + static_cast<sim::Nanos>(milliseconds) * kNanosPerMs);

@@ -79,15 +79,9 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED
     const host::ReadPlan plan = host::planRead(port->timeouts, toRead);
     std::size_t got = 0;
     switch (plan.mode) {
-    case host::ReadPlan::Mode::Immediate:
-        got = receive(out, toRead);
-        break;
-    case host::ReadPlan::Mode::FirstByte:
-        got = readFirstBytes(out, toRead, plan.totalMs);
-        break;
-    case host::ReadPlan::Mode::FullCount:
-        got = readFullCount(out, toRead, plan);
-        break;
+    case host::ReadPlan::Mode::Immediate: got = receive(out, toRead); break;
+    case host::ReadPlan::Mode::FirstByte: got = readFirstBytes(out, toRead, plan.totalMs); break;
+    case host::ReadPlan::Mode::FullCount: got = readFullCount(out, toRead, plan); break;
     }
     if (read != nullptr) *read = static_cast<DWORD>(got);
     return TRUE;

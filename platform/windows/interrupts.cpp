@@ -35,10 +35,8 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
     case CTRL_BREAK_EVENT:
     case CTRL_CLOSE_EVENT:
     case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT:
-        break;
-    default:
-        return FALSE;
+    case CTRL_SHUTDOWN_EVENT: break;
+    default: return FALSE;
     }
     if (InterlockedExchange(&pending, 1) != 0) endRun();  // a second interrupt: no more waiting
     SetEvent(wake);

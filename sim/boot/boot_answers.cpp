@@ -16,26 +16,20 @@ BootFault::Kind BootAnswers::send(BootStep step, Nanos at, Nanos processing, std
     }
     std::string bytes(answer);
     switch (applied) {
-        case BootFault::Kind::kSilent:
-            silenced_ = true;
-            return applied;
-        case BootFault::Kind::kNoAck:
-            return applied;
-        case BootFault::Kind::kLate:
-            at += lateBy_ * choices::kMillisecond;
-            busyUntil_ = at + processing;
-            break;
-        case BootFault::Kind::kWrong:
-            bytes = wrong;
-            break;
-        case BootFault::Kind::kBadSum:
-            if (!badSum.empty()) bytes = badSum;
-            break;
-        case BootFault::Kind::kChatter:
-            bytes.append(choices::kBootChatterBytes, static_cast<char>(choices::kGarbageByte));
-            break;
-        case BootFault::Kind::kNone:
-            break;
+    case BootFault::Kind::kSilent: silenced_ = true; return applied;
+    case BootFault::Kind::kNoAck: return applied;
+    case BootFault::Kind::kLate:
+        at += lateBy_ * choices::kMillisecond;
+        busyUntil_ = at + processing;
+        break;
+    case BootFault::Kind::kWrong: bytes = wrong; break;
+    case BootFault::Kind::kBadSum:
+        if (!badSum.empty()) bytes = badSum;
+        break;
+    case BootFault::Kind::kChatter:
+        bytes.append(choices::kBootChatterBytes, static_cast<char>(choices::kGarbageByte));
+        break;
+    case BootFault::Kind::kNone: break;
     }
     out_.replyAfter(at, processing, bytes);
     return applied;

@@ -12,7 +12,8 @@ namespace sim {
 
 class BootAnswers {
 public:
-    BootAnswers(const CardOptions& options, ReplySink& out) : fault_(options.bootFault), lateBy_(options.lateByMs), out_(out) {}
+    BootAnswers(const CardOptions& options, ReplySink& out)
+        : fault_(options.bootFault), lateBy_(options.lateByMs), out_(out) {}
 
     // Sends `answer` for `step`, `processing` after `at`; the wrong fault
     // sends `wrong` instead, the bad-sum fault `badSum`. Returns the fault

@@ -19,15 +19,24 @@ struct StepName {
     BootStep step;
 };
 constexpr StepName kSteps[] = {
-    {"match", BootStep::kMatch},          {"start", BootStep::kStart},
-    {"length-high", BootStep::kLengthHigh}, {"length-low", BootStep::kLengthLow},
-    {"kernel", BootStep::kKernel},        {"erase", BootStep::kErase},
-    {"inquiry", BootStep::kInquiry},      {"device", BootStep::kDevice},
-    {"clock", BootStep::kClock},          {"rate", BootStep::kRate},
-    {"confirm", BootStep::kConfirm},      {"finish", BootStep::kFinish},
-    {"main-kernel", BootStep::kMainKernel}, {"status", BootStep::kStatus},
-    {"prepare", BootStep::kPrepare},      {"write-kernel", BootStep::kWriteKernel},
-    {"frame", BootStep::kFrame},          {"image-status", BootStep::kImageStatus},
+    {"match", BootStep::kMatch},
+    {"start", BootStep::kStart},
+    {"length-high", BootStep::kLengthHigh},
+    {"length-low", BootStep::kLengthLow},
+    {"kernel", BootStep::kKernel},
+    {"erase", BootStep::kErase},
+    {"inquiry", BootStep::kInquiry},
+    {"device", BootStep::kDevice},
+    {"clock", BootStep::kClock},
+    {"rate", BootStep::kRate},
+    {"confirm", BootStep::kConfirm},
+    {"finish", BootStep::kFinish},
+    {"main-kernel", BootStep::kMainKernel},
+    {"status", BootStep::kStatus},
+    {"prepare", BootStep::kPrepare},
+    {"write-kernel", BootStep::kWriteKernel},
+    {"frame", BootStep::kFrame},
+    {"image-status", BootStep::kImageStatus},
 };
 
 }  // namespace

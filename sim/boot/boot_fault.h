@@ -9,9 +9,9 @@ namespace sim {
 // The answers of the boot program and its kernels, in the order a
 // programming run meets them.
 enum class BootStep {
-    kMatch,        // 0x00 answered 0x00
-    kStart,        // 0x55 answered 0xAA
-    kLengthHigh,   // the micro kernel's length, echoed
+    kMatch,       // 0x00 answered 0x00
+    kStart,       // 0x55 answered 0xAA
+    kLengthHigh,  // the micro kernel's length, echoed
     kLengthLow,
     kKernel,       // the micro kernel's bytes, echoed
     kErase,        // 0xAA after the transfer

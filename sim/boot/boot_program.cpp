@@ -61,27 +61,18 @@ BootProgram::BootProgram(const CardOptions& options, CardMemory& memory, ReplySi
 void BootProgram::receive(std::uint8_t byte, Nanos at) {
     if (answers_.silenced() || answers_.busy(at)) return;
     switch (stage_) {
-        case Stage::kMatching:
-            matching(byte, at);
-            break;
-        case Stage::kKernelLength:
-        case Stage::kKernelBytes:
-            microKernel(byte, at);
-            break;
-        case Stage::kCommands:
-            if (auto frame = frames_.take(byte)) command(*frame, at);
-            break;
-        case Stage::kMainKernel:
-            kernelLoaded(mainKernel_.take(byte), BootStep::kMainKernel, at);
-            break;
-        case Stage::kWriteKernel:
-            kernelLoaded(writeKernel_.take(byte), BootStep::kWriteKernel, at);
-            break;
-        case Stage::kProgramming:
-            if (auto frame = frames_.take(byte)) programming(*frame, at);
-            break;
-        case Stage::kHalted:
-            break;
+    case Stage::kMatching: matching(byte, at); break;
+    case Stage::kKernelLength:
+    case Stage::kKernelBytes: microKernel(byte, at); break;
+    case Stage::kCommands:
+        if (auto frame = frames_.take(byte)) command(*frame, at);
+        break;
+    case Stage::kMainKernel: kernelLoaded(mainKernel_.take(byte), BootStep::kMainKernel, at); break;
+    case Stage::kWriteKernel: kernelLoaded(writeKernel_.take(byte), BootStep::kWriteKernel, at); break;
+    case Stage::kProgramming:
+        if (auto frame = frames_.take(byte)) programming(*frame, at);
+        break;
+    case Stage::kHalted: break;
     }
 }
 

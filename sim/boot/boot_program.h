@@ -31,14 +31,14 @@ public:
 
 private:
     enum class Stage {
-        kMatching,       // 0x00 and 0x55
-        kKernelLength,   // the micro kernel's two length bytes
-        kKernelBytes,    // the micro kernel
-        kCommands,       // the micro or main kernel's commands, in order
-        kMainKernel,     // the main kernel being loaded
-        kWriteKernel,    // the write kernel being loaded
-        kProgramming,    // the write kernel's frames and status
-        kHalted,         // after a failed erase, until the card restarts
+        kMatching,      // 0x00 and 0x55
+        kKernelLength,  // the micro kernel's two length bytes
+        kKernelBytes,   // the micro kernel
+        kCommands,      // the micro or main kernel's commands, in order
+        kMainKernel,    // the main kernel being loaded
+        kWriteKernel,   // the write kernel being loaded
+        kProgramming,   // the write kernel's frames and status
+        kHalted,        // after a failed erase, until the card restarts
     };
     void matching(std::uint8_t byte, Nanos at);
     void microKernel(std::uint8_t byte, Nanos at);

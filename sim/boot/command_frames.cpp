@@ -7,13 +7,15 @@ namespace sim {
 std::size_t CommandFrames::expectedLength() const {
     auto command = static_cast<std::uint8_t>(frame_[0]);
     switch (command) {
-        case 0x06: case 0x27: case 0x40: case 0x43: case 0x4F:
-            return 1;
-        case choices::kProgramCommand:
-            return choices::kProgramFrameLength;
-        default:
-            // Command, size, the size's bytes, sum; the size is not known yet.
-            return frame_.size() < 2 ? 2 : 3 + static_cast<std::uint8_t>(frame_[1]);
+    case 0x06:
+    case 0x27:
+    case 0x40:
+    case 0x43:
+    case 0x4F: return 1;
+    case choices::kProgramCommand: return choices::kProgramFrameLength;
+    default:
+        // Command, size, the size's bytes, sum; the size is not known yet.
+        return frame_.size() < 2 ? 2 : 3 + static_cast<std::uint8_t>(frame_[1]);
     }
 }
 

@@ -8,13 +8,10 @@ namespace cardsim {
 namespace {
 constexpr std::size_t kBytesPerLine = 16;
 
-double seconds(sim::Nanos at, sim::Nanos start) {
-    return static_cast<double>(at - start) / 1e9;
-}
+double seconds(sim::Nanos at, sim::Nanos start) { return static_cast<double>(at - start) / 1e9; }
 }  // namespace
 
-void ByteTrace::print(const char* direction, const std::uint8_t* bytes, std::size_t count,
-                      sim::Nanos at) const {
+void ByteTrace::print(const char* direction, const std::uint8_t* bytes, std::size_t count, sim::Nanos at) const {
     if (!enabled_) return;
     for (std::size_t line = 0; line < count; line += kBytesPerLine) {
         std::string hex;
@@ -25,8 +22,7 @@ void ByteTrace::print(const char* direction, const std::uint8_t* bytes, std::siz
             hex += pair;
             text.push_back(bytes[i] >= ' ' && bytes[i] <= '~' ? static_cast<char>(bytes[i]) : '.');
         }
-        std::fprintf(stderr, "%12.6f %s %-48s|%s|\n", seconds(at, start_), direction, hex.c_str(),
-                     text.c_str());
+        std::fprintf(stderr, "%12.6f %s %-48s|%s|\n", seconds(at, start_), direction, hex.c_str(), text.c_str());
     }
 }
 

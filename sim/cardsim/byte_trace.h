@@ -22,8 +22,7 @@ public:
     void note(const char* text, std::uint32_t value, sim::Nanos at) const;
 
 private:
-    void print(const char* direction, const std::uint8_t* bytes, std::size_t count,
-               sim::Nanos at) const;
+    void print(const char* direction, const std::uint8_t* bytes, std::size_t count, sim::Nanos at) const;
 
     bool enabled_;
     sim::Nanos start_;

@@ -212,7 +212,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             card.contentWriteFails = true;
         } else if (name == "--xsvf-size") {
             ok = count(options.xsvfSize);
-            if (ok && (options.xsvfSize < sim::kXsvfMinimumSize || options.xsvfSize > sim::choices::kFpgaFileCapacity)) {
+            if (ok &&
+                (options.xsvfSize < sim::kXsvfMinimumSize || options.xsvfSize > sim::choices::kFpgaFileCapacity)) {
                 error = "--xsvf-size: from 256 to 16777216 bytes: " + std::string(argv[i]);
                 ok = false;
             }

@@ -11,9 +11,9 @@ namespace cardsim {
 
 struct Options {
     sim::CardOptions card;
-    std::string link;         // symbolic link to the pty slave, if any
+    std::string link;  // symbolic link to the pty slave, if any
     bool trace = false;
-    std::string makeSamples;  // write the sample files here and exit
+    std::string makeSamples;                         // write the sample files here and exit
     std::uint64_t xsvfSize = sim::kDefaultXsvfSize;  // the size of the sample fpga.xsvf
     bool help = false;
     bool version = false;

@@ -23,7 +23,8 @@ std::string readAll(int fd) {
 // True when `fd` is still the file named `path` (a cardsim leaving removes
 // its lock file; a lock taken on the removed file guards nothing).
 bool stillNamed(int fd, const std::string& path) {
-    struct stat open {}, named {};
+    struct stat open {
+    }, named{};
     return ::fstat(fd, &open) == 0 && ::stat(path.c_str(), &named) == 0 && open.st_ino == named.st_ino &&
            open.st_dev == named.st_dev;
 }
@@ -59,8 +60,7 @@ bool LinkClaim::lock(std::string& error) {
     return false;
 }
 
-bool LinkClaim::take(const std::string& link, const std::string& target, std::string& error,
-                     std::string& note) {
+bool LinkClaim::take(const std::string& link, const std::string& target, std::string& error, std::string& note) {
     link_ = link;
     target_ = target;
     lockPath_ = link + ".lock";

@@ -120,8 +120,7 @@ void Server::run(int stopFd) {
 }
 }  // namespace
 
-void serve(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace,
-           int stopFd) {
+void serve(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace, int stopFd) {
     Server server(line, terminal, trace);
     server.run(stopFd);
 }

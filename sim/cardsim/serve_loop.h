@@ -12,7 +12,6 @@
 namespace cardsim {
 
 // Serves `line` on `terminal` until `stopFd` becomes readable.
-void serve(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace,
-           int stopFd);
+void serve(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace, int stopFd);
 
 }  // namespace cardsim

@@ -18,8 +18,7 @@ public:
     // kept it.
     using Keep = std::function<bool(const std::vector<std::uint8_t>& data)>;
 
-    AcknowledgedWrite(std::size_t units, std::size_t unitBytes, Keep keep, ReplySink& out, bool paced,
-                      Nanos at);
+    AcknowledgedWrite(std::size_t units, std::size_t unitBytes, Keep keep, ReplySink& out, bool paced, Nanos at);
 
     void receive(std::uint8_t byte, Nanos at) override;
 

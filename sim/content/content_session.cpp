@@ -7,9 +7,7 @@
 namespace sim {
 
 ContentSession::ContentSession(ReplySink& out, bool paced, Nanos at)
-    : out_(out),
-      byteTime_(paced ? 10 * choices::kSecond / choices::kFirmwareBaud : 0),
-      waitingSince_(at) {}
+    : out_(out), byteTime_(paced ? 10 * choices::kSecond / choices::kFirmwareBaud : 0), waitingSince_(at) {}
 
 bool ContentSession::leftBy(Nanos at) const {
     return at > waitingSince_ && at - waitingSince_ > choices::kTransferIdleTimeout;

@@ -25,16 +25,13 @@ void FpgaPlayer::receive(std::uint8_t byte, Nanos at) {
     file_.push_back(byte);
     --outstanding_;
     switch (reading_) {
-        case Reading::kOpcode:
-            return takeOpcode(byte, at);
-        case Reading::kLengthByte:
-            return readArguments(Reading::kArguments, (byte + 7u) / 8u, at);
-        case Reading::kText:
-            if (byte == 0) return play(at);
-            return askByte(Reading::kText, at);
-        case Reading::kLengthWord:
-        case Reading::kArguments:
-            return takeArgumentByte(byte, at);
+    case Reading::kOpcode: return takeOpcode(byte, at);
+    case Reading::kLengthByte: return readArguments(Reading::kArguments, (byte + 7u) / 8u, at);
+    case Reading::kText:
+        if (byte == 0) return play(at);
+        return askByte(Reading::kText, at);
+    case Reading::kLengthWord:
+    case Reading::kArguments: return takeArgumentByte(byte, at);
     }
 }
 
@@ -45,18 +42,13 @@ void FpgaPlayer::takeOpcode(std::uint8_t opcode, Nanos at) {
     instruction_ = *known;
     std::uint64_t shiftBytes = (static_cast<std::uint64_t>(shiftBits_) + 7) / 8;
     switch (instruction_.arguments) {
-        case xsvf::Arguments::kNone:
-            return finish(true, at);
-        case xsvf::Arguments::kText:
-            return askByte(Reading::kText, at);
-        case xsvf::Arguments::kLengthByte:
-            return askByte(Reading::kLengthByte, at);
-        case xsvf::Arguments::kLengthWord:
-            return readArguments(Reading::kLengthWord, 2, at);
-        case xsvf::Arguments::kFixed:
-            return readArguments(Reading::kArguments, instruction_.count, at);
-        case xsvf::Arguments::kShiftData:
-            return readArguments(Reading::kArguments, instruction_.count * shiftBytes, at);
+    case xsvf::Arguments::kNone: return finish(true, at);
+    case xsvf::Arguments::kText: return askByte(Reading::kText, at);
+    case xsvf::Arguments::kLengthByte: return askByte(Reading::kLengthByte, at);
+    case xsvf::Arguments::kLengthWord: return readArguments(Reading::kLengthWord, 2, at);
+    case xsvf::Arguments::kFixed: return readArguments(Reading::kArguments, instruction_.count, at);
+    case xsvf::Arguments::kShiftData:
+        return readArguments(Reading::kArguments, instruction_.count * shiftBytes, at);
     }
 }
 

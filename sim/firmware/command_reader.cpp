@@ -40,38 +40,37 @@ std::optional<Request> CommandReader::idle(std::uint8_t byte) {
 
 std::optional<Request> CommandReader::feed(std::uint8_t byte) {
     switch (state_) {
-        case State::kIdle:
+    case State::kIdle: return idle(byte);
+    case State::kText:
+        if (byte == kEnd) return complete(Request::Kind::kText);
+        if (byte == '#') return idle(byte);
+        keep(byte, choices::kMaxTextCommand);
+        return std::nullopt;
+    case State::kEscape:
+        if (byte == 'M') {
+            state_ = State::kMicroLetter;
+        } else if (byte == 'G') {
+            state_ = State::kPacket;
+        } else if (byte != '=') {
             return idle(byte);
-        case State::kText:
-            if (byte == kEnd) return complete(Request::Kind::kText);
-            if (byte == '#') return idle(byte);
-            keep(byte, choices::kMaxTextCommand);
+        }
+        return std::nullopt;
+    case State::kMicroLetter:
+        body_.assign(1, static_cast<char>(byte));
+        state_ = State::kMicroEnd;
+        return std::nullopt;
+    case State::kMicroEnd:
+        if (byte == kEnd) return complete(Request::Kind::kMicro);
+        return idle(byte);
+    case State::kPacket:
+        if (byte == kEnd) return complete(Request::Kind::kPacket);
+        if (byte == 'G' && !body_.empty() && body_.back() == '=') {
+            body_.clear();
+            overflowed_ = false;
             return std::nullopt;
-        case State::kEscape:
-            if (byte == 'M') {
-                state_ = State::kMicroLetter;
-            } else if (byte == 'G') {
-                state_ = State::kPacket;
-            } else if (byte != '=') {
-                return idle(byte);
-            }
-            return std::nullopt;
-        case State::kMicroLetter:
-            body_.assign(1, static_cast<char>(byte));
-            state_ = State::kMicroEnd;
-            return std::nullopt;
-        case State::kMicroEnd:
-            if (byte == kEnd) return complete(Request::Kind::kMicro);
-            return idle(byte);
-        case State::kPacket:
-            if (byte == kEnd) return complete(Request::Kind::kPacket);
-            if (byte == 'G' && !body_.empty() && body_.back() == '=') {
-                body_.clear();
-                overflowed_ = false;
-                return std::nullopt;
-            }
-            keep(byte, kMaxPacketBody);
-            return std::nullopt;
+        }
+        keep(byte, kMaxPacketBody);
+        return std::nullopt;
     }
     return std::nullopt;
 }

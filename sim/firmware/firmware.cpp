@@ -23,21 +23,11 @@ void Firmware::receive(std::uint8_t byte, Nanos at) {
     std::optional<Request> request = reader_.feed(byte);
     if (!request) return;
     switch (request->kind) {
-        case Request::Kind::kProbe:
-            out_.reply(at, choices::kProbeAnswer);
-            break;
-        case Request::Kind::kText:
-            textCommand(*request, at);
-            break;
-        case Request::Kind::kEmptyLine:
-            out_.reply(at, choices::kPrompt);
-            break;
-        case Request::Kind::kMicro:
-            microCommand(request->body[0], at);
-            break;
-        case Request::Kind::kPacket:
-            packet(*request, at);
-            break;
+    case Request::Kind::kProbe: out_.reply(at, choices::kProbeAnswer); break;
+    case Request::Kind::kText: textCommand(*request, at); break;
+    case Request::Kind::kEmptyLine: out_.reply(at, choices::kPrompt); break;
+    case Request::Kind::kMicro: microCommand(request->body[0], at); break;
+    case Request::Kind::kPacket: packet(*request, at); break;
     }
 }
 
@@ -65,23 +55,17 @@ void Firmware::textCommand(const Request& request, Nanos at) {
 
 void Firmware::microCommand(char letter, Nanos at) {
     switch (letter) {
-        case 'P':
-            vxp_.holdInReset();
-            break;
-        case 'R':
-            vxp_.releaseReset(at);
-            break;
-        case 'A':
-            vxp_.endDownload();
-            memory_.save();
-            break;
-        case 'E':
-            vxp_.endRun(at);
-            memory_.save();
-            break;
-        default:
-            out_.reply(at, kMicroInvalid);
-            return;
+    case 'P': vxp_.holdInReset(); break;
+    case 'R': vxp_.releaseReset(at); break;
+    case 'A':
+        vxp_.endDownload();
+        memory_.save();
+        break;
+    case 'E':
+        vxp_.endRun(at);
+        memory_.save();
+        break;
+    default: out_.reply(at, kMicroInvalid); return;
     }
     out_.reply(at, kMicroAccepted);
 }

@@ -10,9 +10,9 @@ namespace sim {
 void OldFirmware::receive(std::uint8_t byte, Nanos at) {
     if (byte == choices::kOldFirmwareBootKey) {
         bootProgramCalled_ = true;
-    } else if (!menuOnly_ || std::find(std::begin(choices::kOldFirmwareMenuKeys),
-                                       std::end(choices::kOldFirmwareMenuKeys),
-                                       byte) != std::end(choices::kOldFirmwareMenuKeys)) {
+    } else if (!menuOnly_ ||
+               std::find(std::begin(choices::kOldFirmwareMenuKeys), std::end(choices::kOldFirmwareMenuKeys),
+                         byte) != std::end(choices::kOldFirmwareMenuKeys)) {
         out_.reply(at, choices::kOldFirmwareMenu);
     }
 }

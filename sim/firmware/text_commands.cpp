@@ -18,13 +18,11 @@ namespace sim {
 
 namespace {
 std::string deviceVersion(std::string_view, const CardOptions& options) {
-    return "#DEVERSION " + std::string(1, static_cast<char>('0' + options.variant)) + " " +
-           options.firmware + "\r";
+    return "#DEVERSION " + std::string(1, static_cast<char>('0' + options.variant)) + " " + options.firmware +
+           "\r";
 }
 
-std::string deviceType(std::string_view, const CardOptions& options) {
-    return "#DEVTYPE " + options.model + "\r";
-}
+std::string deviceType(std::string_view, const CardOptions& options) { return "#DEVTYPE " + options.model + "\r"; }
 
 std::string verdict(bool accepted) {
     return std::string(accepted ? choices::kAcknowledgedAnswer : choices::kUnknownTextCommandAnswer);
@@ -61,7 +59,7 @@ struct TextCommand {
 };
 
 constexpr TextCommand kTextCommands[] = {
-    {"DEVERSION", deviceVersion}, {"DEVTYPE", deviceType},     {"OSD", onScreenDisplay},
+    {"DEVERSION", deviceVersion}, {"DEVTYPE", deviceType},      {"OSD", onScreenDisplay},
     {"PATTERN", testPattern},     {"BRIGHTNESS", pictureLevel}, {"CONTRAST", pictureLevel},
     {"SATURATION", pictureLevel}, {"SAVE", saveSettings},
 };

@@ -19,7 +19,9 @@ constexpr std::uint8_t k720p60[18] = {0x01, 0x1D, 0x00, 0x72, 0x51, 0xD0, 0x1E, 
 constexpr std::uint8_t k1080p50[18] = {0x02, 0x3A, 0x80, 0xD0, 0x72, 0x38, 0x2D, 0x40, 0x10,
                                        0x2C, 0x45, 0x80, 0x20, 0xC2, 0x31, 0x00, 0x00, 0x1E};
 
-void append(Bytes& out, const std::uint8_t* bytes, std::size_t count) { out.insert(out.end(), bytes, bytes + count); }
+void append(Bytes& out, const std::uint8_t* bytes, std::size_t count) {
+    out.insert(out.end(), bytes, bytes + count);
+}
 
 // A display descriptor: tag, then 13 bytes of text ended by a line feed
 // and padded with blanks, or of data.
@@ -54,15 +56,16 @@ void baseBlock(Bytes& out, int extensions) {
     unsigned code = 0;
     for (int i = 0; i < 3; ++i) code = code << 5 | static_cast<unsigned>(maker[i] - 'A' + 1);
     out.insert(out.end(), {static_cast<std::uint8_t>(code >> 8), static_cast<std::uint8_t>(code)});
-    out.insert(out.end(), {0x01, 0x00});  // product code
+    out.insert(out.end(), {0x01, 0x00});              // product code
     out.insert(out.end(), {0x00, 0x00, 0x00, 0x00});  // no serial number
-    out.insert(out.end(), {12, 2020 - 1990});  // week and year of manufacture
-    out.insert(out.end(), {1, 3});  // EDID 1.3
-    out.insert(out.end(), {0x80, 80, 45, 120, 0x0F});  // digital, 80 x 45 cm, gamma 2.2, RGB, sRGB, preferred timing, GTF
+    out.insert(out.end(), {12, 2020 - 1990});         // week and year of manufacture
+    out.insert(out.end(), {1, 3});                    // EDID 1.3
+    out.insert(out.end(),
+               {0x80, 80, 45, 120, 0x0F});  // digital, 80 x 45 cm, gamma 2.2, RGB, sRGB, preferred timing, GTF
     chromaticity(out);
-    out.insert(out.end(), {0x21, 0x08, 0x00});  // 640x480, 800x600 and 1024x768 at 60 Hz
+    out.insert(out.end(), {0x21, 0x08, 0x00});        // 640x480, 800x600 and 1024x768 at 60 Hz
     out.insert(out.end(), {0x81, 0xC0, 0xD1, 0xC0});  // 1280x720 and 1920x1080 at 60 Hz
-    out.resize(out.size() + 12, 0x01);  // unused standard timings
+    out.resize(out.size() + 12, 0x01);                // unused standard timings
     append(out, k1080p60, sizeof k1080p60);
     // Range limits: 23-76 Hz, 15-80 kHz, 160 MHz, default GTF.
     out.insert(out.end(), {0x00, 0x00, 0x00, 0xFD, 0x00, 23, 76, 15, 80, 16, 0x00});
@@ -78,7 +81,7 @@ void ctaBlock(Bytes& out) {
     Bytes data;
     // Video: 1080p60, 1080p50, 720p60, 720p50, 1080i60, 1080i50, 480p, 576p, 640x480.
     data.insert(data.end(), {0x49, 16, 31, 4, 19, 5, 20, 2, 17, 1});
-    data.insert(data.end(), {0xE2, 0x00, 0xCA});  // video capability: selectable quantization, underscanned
+    data.insert(data.end(), {0xE2, 0x00, 0xCA});        // video capability: selectable quantization, underscanned
     data.insert(data.end(), {0x23, 0x09, 0x07, 0x07});  // audio: 2-channel PCM, 32-48 kHz, 16-24 bits
     data.insert(data.end(), {0x83, 0x01, 0x00, 0x00});  // speakers: front left and right
     data.insert(data.end(), {0x67, 0x03, 0x0C, 0x00, 0x10, 0x00, 0x00, 0x21});  // HDMI, address 1.0.0.0, 165 MHz

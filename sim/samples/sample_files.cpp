@@ -39,8 +39,7 @@ constexpr Sample kSamples[] = {
 };
 
 // The samples of the content commands, made by their own generators.
-constexpr std::string_view kContentSamples[] = {"fpga.xsvf", "EDID.bin", "edid128.bin", "gamma.csv",
-                                                "remote.txt"};
+constexpr std::string_view kContentSamples[] = {"fpga.xsvf", "EDID.bin", "edid128.bin", "gamma.csv", "remote.txt"};
 
 std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 

@@ -5,9 +5,8 @@
 namespace sim {
 
 std::string gammaSample() {
-    std::string text =
-        "% Gamma table of the video converter card\r\n"
-        "% 1024 lines of red, green and blue, each from 0 to 1023: a 2.2 curve\r\n";
+    std::string text = "% Gamma table of the video converter card\r\n"
+                       "% 1024 lines of red, green and blue, each from 0 to 1023: a 2.2 curve\r\n";
     for (int line = 0; line < 1024; ++line) {
         if (line == 512) text += "% second half\r\n";
         long value = std::lround(1023.0 * std::pow(line / 1023.0, 1.0 / 2.2));

@@ -7,15 +7,11 @@ constexpr std::uint8_t kOffset = 42;
 constexpr char kEscape = '=';
 constexpr std::uint8_t kEscapeShift = 64;
 
-bool needsEscape(std::uint8_t e) {
-    return e == 0x00 || e == 0x09 || e == 0x0A || e == 0x0D || e == kEscape;
-}
+bool needsEscape(std::uint8_t e) { return e == 0x00 || e == 0x09 || e == 0x0A || e == 0x0D || e == kEscape; }
 
 // The byte after an escape is one of the five escaped forms (0x40, 0x49,
 // 0x4A, 0x4D, 0x7D), nothing else.
-bool escapedForm(std::uint8_t b) {
-    return needsEscape(static_cast<std::uint8_t>(b - kEscapeShift));
-}
+bool escapedForm(std::uint8_t b) { return needsEscape(static_cast<std::uint8_t>(b - kEscapeShift)); }
 
 std::uint16_t sumOf(const Words& words, std::size_t count) {
     std::uint16_t sum = 0;

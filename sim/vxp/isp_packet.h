@@ -25,10 +25,10 @@ Words makePacket(std::uint16_t code, const Words& args);
 std::string wireForm(const Words& packet);
 
 struct Decoded {
-    Words words;             // as many whole words as the body held
-    bool codingOk = true;    // no byte the coding never sends: a raw NUL, tab or line
-                             // feed, or an escape not followed by one of its five forms
-    bool wellFormed = false; // 3 to 18 words, as many as the header announces
+    Words words;              // as many whole words as the body held
+    bool codingOk = true;     // no byte the coding never sends: a raw NUL, tab or line
+                              // feed, or an escape not followed by one of its five forms
+    bool wellFormed = false;  // 3 to 18 words, as many as the header announces
     bool checksumOk = false;
 };
 

@@ -16,9 +16,7 @@ inline std::uint16_t replyCodeFor(std::uint16_t code) {
 inline Words ack(std::uint16_t code) { return makePacket(replyCodeFor(code), {code}); }
 
 // Accepted, with `data` (1 to 16 words).
-inline Words dataReply(std::uint16_t code, const Words& data) {
-    return makePacket(replyCodeFor(code), data);
-}
+inline Words dataReply(std::uint16_t code, const Words& data) { return makePacket(replyCodeFor(code), data); }
 
 // Refused, for `reason`.
 inline Words nack(std::uint16_t code, std::uint16_t reason) {

@@ -12,9 +12,7 @@ constexpr std::uint16_t kModeRead = 0x0200;
 constexpr std::uint32_t kBlockBytes = 32;
 constexpr std::uint32_t kMiB = 1024 * 1024;
 
-Nanos eraseTime(std::uint64_t bytes) {
-    return choices::kEraseBaseTime + choices::kEraseTimePerMiB * bytes / kMiB;
-}
+Nanos eraseTime(std::uint64_t bytes) { return choices::kEraseBaseTime + choices::kEraseTimePerMiB * bytes / kMiB; }
 }  // namespace
 
 void IspSession::reset() {

@@ -17,10 +17,10 @@ struct Command {
     bool driver;
 };
 constexpr Command kCommands[] = {
-    {isp::kDriverBlock, 9, false, true, false},  {isp::kCallDriver, 3, false, true, false},
-    {isp::kSetMode, 5, true, false, true},       {isp::kImageBlock, 15, false, false, true},
-    {isp::kModeStatus, 0, true, false, true},    {isp::kReadBlock, 0, true, false, true},
-    {isp::kDeviceName, 0, true, false, false},   {isp::kVxpStatus, 0, true, false, false},
+    {isp::kDriverBlock, 9, false, true, false}, {isp::kCallDriver, 3, false, true, false},
+    {isp::kSetMode, 5, true, false, true},      {isp::kImageBlock, 15, false, false, true},
+    {isp::kModeStatus, 0, true, false, true},   {isp::kReadBlock, 0, true, false, true},
+    {isp::kDeviceName, 0, true, false, false},  {isp::kVxpStatus, 0, true, false, false},
     {isp::kCalibration, 1, true, false, false},
 };
 
@@ -60,9 +60,7 @@ void Vxp::endRun(Nanos at) {
     }
 }
 
-bool Vxp::willRun(Program program) const {
-    return running_ ? program_ == program : startsInto_ == program;
-}
+bool Vxp::willRun(Program program) const { return running_ ? program_ == program : startsInto_ == program; }
 
 void Vxp::restart(Nanos at, Program into) {
     running_ = false;
@@ -97,7 +95,7 @@ isp::Words Vxp::answer(const isp::Decoded& decoded, Nanos at) {
     }
     if (session_.erasing(at)) return isp::nack(code, choices::kNackErasing);
     const Command* command = find(code);
-    bool answers = command != nullptr && (program_ == Program::kResident   ? command->resident
+    bool answers = command != nullptr && (program_ == Program::kResident ? command->resident
                                           : program_ == Program::kLoader ? command->loader
                                                                          : command->driver);
     if (!answers) return isp::nack(code, choices::kNackNotNow);
@@ -112,22 +110,22 @@ isp::Words Vxp::answer(const isp::Decoded& decoded, Nanos at) {
 
 isp::Words Vxp::execute(const isp::Words& packet, Nanos at) {
     switch (isp::codeOf(packet[0])) {
-        case isp::kDeviceName: return report_.deviceName();
-        case isp::kVxpStatus: return report_.status();
-        case isp::kCalibration: return report_.calibration(packet);
-        case isp::kDriverBlock: return loader_.block(packet);
-        case isp::kCallDriver: {
-            DriverLoader::Call call = loader_.call(packet);
-            if (call.started) {
-                start(Program::kDriver);
-                session_.serveOnly(call.devices);
-            }
-            return call.reply;
+    case isp::kDeviceName: return report_.deviceName();
+    case isp::kVxpStatus: return report_.status();
+    case isp::kCalibration: return report_.calibration(packet);
+    case isp::kDriverBlock: return loader_.block(packet);
+    case isp::kCallDriver: {
+        DriverLoader::Call call = loader_.call(packet);
+        if (call.started) {
+            start(Program::kDriver);
+            session_.serveOnly(call.devices);
         }
-        case isp::kSetMode: return session_.setMode(packet, at, program_ == Program::kDriver);
-        case isp::kImageBlock: return session_.imageBlock(packet);
-        case isp::kModeStatus: return session_.status();
-        default: return session_.readBlock();
+        return call.reply;
+    }
+    case isp::kSetMode: return session_.setMode(packet, at, program_ == Program::kDriver);
+    case isp::kImageBlock: return session_.imageBlock(packet);
+    case isp::kModeStatus: return session_.status();
+    default: return session_.readBlock();
     }
 }
 

@@ -26,7 +26,8 @@ std::string gammaMemory(const std::string& table) {
     while (std::getline(lines, line)) {
         if (line.empty() || line[0] == '%') continue;
         std::istringstream fields(line);
-        while (std::getline(fields, field, ',')) bytes += {char(std::stoi(field) >> 8), char(std::stoi(field) & 0xFF)};
+        while (std::getline(fields, field, ','))
+            bytes += {char(std::stoi(field) >> 8), char(std::stoi(field) & 0xFF)};
     }
     return bytes;
 }
@@ -45,7 +46,9 @@ TEST(EndToEnd, AllUpdatesEveryPartOfTheCard) {
     const struct {
         const char* state;
         const char* file;
-    } kept[] = {{"edid.bin", "EDID.bin"}, {"device5.bin", "Device5.bin"}, {"device1.bin", "Device1.bin"},
+    } kept[] = {{"edid.bin", "EDID.bin"},
+                {"device5.bin", "Device5.bin"},
+                {"device1.bin", "Device1.bin"},
                 {"fpga.xsvf", "fpga.xsvf"}};
     for (const auto& k : kept) {
         std::string memory = readWholeFile(dir + "/state/" + k.state);
@@ -69,7 +72,8 @@ TEST(EndToEnd, GammaAndRemote) {
 
     EXPECT_TRUE(readWholeFile(dir + "/state/gamma.bin") == gammaMemory(readWholeFile(dir + "/gamma.csv")));
     std::string log = readWholeFile(dir + "/state/remote.log");
-    for (const char* line : {"#GAMMA 3 0\t(transfer)\n", "#OSD ON\t#ACK\n", "#PATTERN 3\t#ACK\n", "#SAVE\t#ACK\n"}) {
+    for (const char* line :
+         {"#GAMMA 3 0\t(transfer)\n", "#OSD ON\t#ACK\n", "#PATTERN 3\t#ACK\n", "#SAVE\t#ACK\n"}) {
         EXPECT_NE(log.find(line), std::string::npos) << line << " in " << log;
     }
 }

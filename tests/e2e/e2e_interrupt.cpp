@@ -16,10 +16,11 @@ struct Case {
     std::string reached;               // printed when the interrupt comes
     int signal;                        // sent; 0: Ctrl-C typed at the terminal
     std::string line;
-    std::string never;                 // never printed after the interrupt
+    std::string never;  // never printed after the interrupt
 };
 
 TEST(EndToEnd, InterruptedRunsEndWithTheirRecoveryLine) {
+    // clang-format off
     const Case cases[] = {
         {"Ctrl-C while device 5 is erased", {"VIPER", "Device5.bin"}, "Erasing device...", 0,
          "Interrupted: device 5 may be partly written: run VIPER Device5.bin again.",
@@ -27,6 +28,7 @@ TEST(EndToEnd, InterruptedRunsEndWithTheirRecoveryLine) {
         {"Ctrl-C at a key prompt", {"STATUS"}, "'Q' to quit ", 0, "Interrupted.", "Exit updater"},
         {"SIGTERM at a key prompt", {"STATUS"}, "'Q' to quit ", SIGTERM, "Interrupted.", "Exit updater"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TestDir dir(true);

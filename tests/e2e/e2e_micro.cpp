@@ -42,7 +42,8 @@ TEST(EndToEnd, MicroFromARunningFirmware) { programSampleFirmware({}); }
 TEST(EndToEnd, MicroFromAnOldFirmware) { programSampleFirmware({"--menu-keys-only"}); }
 
 TEST(EndToEnd, MicroWritesAnImageMadeByObjcopy) {
-    if (std::system("objcopy --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "binutils' objcopy is not installed";
+    if (std::system("objcopy --version >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "binutils' objcopy is not installed";
     TestDir samples(true);
     const std::string& dir = samples.path;
     std::vector<std::uint8_t> binary(1024 + 5000);

@@ -33,9 +33,10 @@ ProcessResult programAndVerify(const std::string& image, const std::string& stat
 }  // namespace
 
 TEST(EndToEnd, ViperThenVerifyDevice1) {
-    ProcessResult viper =
-        programAndVerify("Device1.bin", "device1.bin", {"--model", "SDITOHDMI", "--firmware", "V1.23", "--variant", "2"});
-    EXPECT_NE(viper.output.find("\t\t\t\t\t\t\t*\r*\t\t\tDL-SDI TO HDMI PLUS\n"), std::string::npos) << viper.output;
+    ProcessResult viper = programAndVerify("Device1.bin", "device1.bin",
+                                           {"--model", "SDITOHDMI", "--firmware", "V1.23", "--variant", "2"});
+    EXPECT_NE(viper.output.find("\t\t\t\t\t\t\t*\r*\t\t\tDL-SDI TO HDMI PLUS\n"), std::string::npos)
+        << viper.output;
     EXPECT_NE(viper.output.find("Software Version  -> V1.23\n"), std::string::npos);
 }
 

@@ -44,8 +44,7 @@ TestDir::TestDir(bool samples, const std::vector<std::string>& sampleOptions) {
 
 TestDir::~TestDir() { std::filesystem::remove_all(path); }
 
-Cardsim::Cardsim(const std::string& dir, const std::vector<std::string>& options)
-    : link_(dir + "/card") {
+Cardsim::Cardsim(const std::string& dir, const std::vector<std::string>& options) : link_(dir + "/card") {
     std::vector<std::string> words{CARDSIM_BIN, "--link", link_};
     words.insert(words.end(), options.begin(), options.end());
     pid_ = fork();
@@ -122,8 +121,7 @@ ProcessResult runProgram(const std::string& program, const std::string& dir, con
     return {output, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
 }
 
-ProcessResult runUpdater(const std::string& dir, const std::vector<std::string>& args,
-                         const std::string& input) {
+ProcessResult runUpdater(const std::string& dir, const std::vector<std::string>& args, const std::string& input) {
     return runProgram(UPDATER_BIN, dir, args, input);
 }
 

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool accepted = readGammaTable(file, table);
     std::fclose(file);
     if (accepted) {
-        for (unsigned short value : table) fuzz::require(value <= 1023, "an accepted table holds values up to 1023");
+        for (unsigned short value : table)
+            fuzz::require(value <= 1023, "an accepted table holds values up to 1023");
     }
     return 0;
 }

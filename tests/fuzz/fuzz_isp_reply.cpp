@@ -43,7 +43,8 @@ void readOnePacket(const fuzz::ScriptedLine& line) {
     require(n >= 0 && n <= kGivenUpAt, "a packet's length fits its area");
     require(simport::now() <= kReplyWait, "the reply wait ends in time");
     if (n == 0) {
-        require(line.pulled() || simport::now() >= kReplyWaitMin, "no packet only after the whole wait or a pulled adapter");
+        require(line.pulled() || simport::now() >= kReplyWaitMin,
+                "no packet only after the whole wait or a pulled adapter");
         return;
     }
     const unsigned char* p = area.get();

@@ -42,7 +42,9 @@ Bytes imageData(const std::string& text) {
         std::string record = text.substr(at, end - at);
         at = end;
         if (record.compare(0, 2, "S3") != 0) continue;
-        auto byte = [&record](std::size_t i) { return hexValue(record[2 + 2 * i]) * 16 + hexValue(record[3 + 2 * i]); };
+        auto byte = [&record](std::size_t i) {
+            return hexValue(record[2 + 2 * i]) * 16 + hexValue(record[3 + 2 * i]);
+        };
         if (byte(1) == 0xFF && byte(2) == 0xFF) break;
         for (int i = 5; i < byte(0); ++i) data.push_back(static_cast<std::uint8_t>(byte(i)));
     }
@@ -115,8 +117,8 @@ void resetReaders() {
 
 // The file the check opens by name: in memory where the system offers it.
 const std::string& checkedPath() {
-    static const std::string path =
-        (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/fuzz_srecord_") + std::to_string(::getpid()) + ".mot";
+    static const std::string path = (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                                    std::string("/fuzz_srecord_") + std::to_string(::getpid()) + ".mot";
     return path;
 }
 

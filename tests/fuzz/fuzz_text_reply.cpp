@@ -66,7 +66,8 @@ void requireFrame(const char* area) {
 void readOneReply() {
     auto area = freshReplyArea();
     int outcome = ReadCmd(area.get());
-    require(outcome == kTooLong || outcome == kReadFailed || outcome == kDeadline || outcome == kFrame, "a known read outcome");
+    require(outcome == kTooLong || outcome == kReadFailed || outcome == kDeadline || outcome == kFrame,
+            "a known read outcome");
     requireTerminated(area.get());
     if (outcome == kFrame) requireFrame(area.get());
     require(simport::now() <= kReplyWait, "the reply wait ends in time");
@@ -121,15 +122,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::ScriptedLine line(data[1], true);
     line.script(data + 2, size - 2);
     switch (data[0] % 3) {
-    case 0:
-        readOneReply();
-        break;
-    case 1:
-        askOneQuestion();
-        break;
-    default:
-        identify();
-        break;
+    case 0: readOneReply(); break;
+    case 1: askOneQuestion(); break;
+    default: identify(); break;
     }
     return 0;
 }

@@ -22,7 +22,8 @@ DWORD startTickOf(std::uint8_t code) { return 0u - static_cast<DWORD>(code) * 25
 sim::Nanos pauseOf(std::uint8_t code) { return code < 128 ? code * kMs : (code - 128u) * 64u * kMs; }
 }  // namespace
 
-ScriptedLine::ScriptedLine(std::uint8_t startCode, bool pulledAfterScript) : pulledAfterScript_(pulledAfterScript) {
+ScriptedLine::ScriptedLine(std::uint8_t startCode, bool pulledAfterScript)
+    : pulledAfterScript_(pulledAfterScript) {
     require(openSimPort(peer_, startTickOf(startCode)), "the simulated COM1 opens");
 }
 

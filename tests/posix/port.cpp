@@ -62,7 +62,8 @@ public:
         return bytes;
     }
     double nowMs() override {
-        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
     }
     double slackMs() const override { return 500; }
     bool simulated() const override { return false; }
@@ -81,21 +82,37 @@ private:
     std::vector<std::thread> senders_;
 };
 
-TEST(PosixPlatform, Opening) { PtyFarEnd far; checkOpening(far); }
-TEST(PosixPlatform, Settings) { PtyFarEnd far; checkSettings(far); }
-TEST(PosixPlatform, ReadsAndWrites) { PtyFarEnd far; checkReadsAndWrites(far); }
+TEST(PosixPlatform, Opening) {
+    PtyFarEnd far;
+    checkOpening(far);
+}
+TEST(PosixPlatform, Settings) {
+    PtyFarEnd far;
+    checkSettings(far);
+}
+TEST(PosixPlatform, ReadsAndWrites) {
+    PtyFarEnd far;
+    checkReadsAndWrites(far);
+}
 
 TEST(PosixPlatform, ComNamesMapToSerialDevicesAndPathsStayAsGiven) {
-    const std::pair<const char*, const char*> names[] = {
-        {"COM1", "/dev/ttyS0"}, {"com12", "/dev/ttyS11"}, {"COM999", "/dev/ttyS998"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"},
-        {"COM0", ""}, {"COM01", ""}, {"COM1000", ""}, {"COM1X", ""}, {"COM", ""}, {"LPT1", ""}};
+    const std::pair<const char*, const char*> names[] = {{"COM1", "/dev/ttyS0"},
+                                                         {"com12", "/dev/ttyS11"},
+                                                         {"COM999", "/dev/ttyS998"},
+                                                         {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+                                                         {"COM0", ""},
+                                                         {"COM01", ""},
+                                                         {"COM1000", ""},
+                                                         {"COM1X", ""},
+                                                         {"COM", ""},
+                                                         {"LPT1", ""}};
     for (auto& [name, path] : names) EXPECT_EQ(posix::devicePath(name), path) << name;
 }
 
 TEST(PosixPlatform, AReadFailsAtOnceWhenTheFarEndGoesAway) {
     PtyFarEnd far;
-    HANDLE port = CreateFileA(far.portName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE port =
+        CreateFileA(far.portName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     COMMTIMEOUTS timeouts{0, 0, 2000, 0, 0};
     ASSERT_TRUE(SetCommTimeouts(port, &timeouts));
     far.hangUp();
@@ -114,8 +131,8 @@ TEST(PosixPlatform, AReadFailsAtOnceWhenTheFarEndGoesAway) {
 // after their write call returned fail the next write call.
 TEST(PosixPlatform, GatheredWritesGoOutBeforeAWaitAndARefusalFailsTheNextWrite) {
     PtyFarEnd far;
-    HANDLE port = CreateFileA(far.portName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+    HANDLE port =
+        CreateFileA(far.portName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, 1, 0, 0};
     ASSERT_TRUE(SetCommTimeouts(port, &timeouts));
     const std::string bytes("\x55\xAA\r\x00\xFF", 5);

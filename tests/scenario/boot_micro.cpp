@@ -15,17 +15,15 @@
 
 namespace {
 
-const std::string kBootPath =
-    "\nFlash is not programmed (BOOT MODE) or using old firmware version"
-    "\nMICRO Mode OK...Now starting the FDT programm...\n";
+const std::string kBootPath = "\nFlash is not programmed (BOOT MODE) or using old firmware version"
+                              "\nMICRO Mode OK...Now starting the FDT programm...\n";
 const std::string kNoBootProgram =
     "\nTime Out...No communication with Boot Program...Maybe there's an old firmware..."
     "\nNow Calling the function to check the version of the firmware...";
 const std::string kOldFirmwareMenu =
     "\nYou are using an old firmware...Now programming the FLASH ...\nBe sure to upload the most recent firmware ";
-const std::string kReminder =
-    "\nTime out...No old firmware...No communication..Reboot the card and try again..."
-    "\nBe sure that the jumpers for the RS-232 commmunications are at the right place";
+const std::string kReminder = "\nTime out...No old firmware...No communication..Reboot the card and try again..."
+                              "\nBe sure that the jumpers for the RS-232 commmunications are at the right place";
 const std::string kStart = "\n->CHECKING COMMUNICATION WITH SH2...OK\n->SENDING MICRO KERNEL...\n";
 const std::string kKernelsLoaded =
     "\rJob at 100 %     \n\rOK\n->SET PARAMETERS...OK\n->SENDING MAIN KERNEL...OK\n->Set PARAMETERS...OK"
@@ -65,6 +63,7 @@ protected:
 };
 
 TEST_F(Micro, EveryWayIntoTheBootProgramWritesTheImage) {
+    // clang-format off
     const struct {
         const char* what;
         std::function<void(sim::CardOptions&)> card;
@@ -94,6 +93,7 @@ TEST_F(Micro, EveryWayIntoTheBootProgramWritesTheImage) {
           kWritten},
          "", 3},
     };
+    // clang-format on
     for (const auto& entry : entries) {
         SCOPED_TRACE(entry.what);
         sim::Card card{cardOptions("SDITOHDMI", entry.card)};
@@ -111,6 +111,7 @@ TEST_F(Micro, EveryWayIntoTheBootProgramWritesTheImage) {
 TEST_F(Micro, ImagePlacementFollowsTheOrderOfTheData) {
     const std::string others = "S00600004844521B\r\nS1130000285F245F2212226A000424290008237C2A\r\n"
                                "S215000000000102030405060708090A0B0C0D0E0F1062\r\nS5030003F9\r\n";
+    // clang-format off
     const struct {
         const char* what;
         std::vector<std::uint8_t> data;
@@ -124,6 +125,7 @@ TEST_F(Micro, ImagePlacementFollowsTheOrderOfTheData) {
         {"other record types skipped, records after the end never read", bytes(1024 + 128, 3), 16, others,
          "S30900001000DEADBEEFAE\r\nS70500000000FA\r\n", 8 + 1},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         dir.write("appMain.mot", c.before + sim::sRecordFile(c.data, c.perRecord) + c.after);
@@ -140,6 +142,7 @@ TEST_F(Micro, ImagePlacementFollowsTheOrderOfTheData) {
 TEST_F(Micro, EveryFailureOfTheProgrammerThroughAFaultOfTheCard) {
     using Kind = sim::BootFault::Kind;
     using Step = sim::BootStep;
+    // clang-format off
     const struct {
         Kind kind;
         Step step;
@@ -178,6 +181,7 @@ TEST_F(Micro, EveryFailureOfTheProgrammerThroughAFaultOfTheCard) {
         {Kind::kBadSum, Step::kImageStatus, "Error checking sum BINARY9c ....9b", 0},
         {Kind::kWrong, Step::kImageStatus, "\nError 4"},
     };
+    // clang-format on
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.text);
         sim::Card card{cardOptions("SDITOHDMI", [&](auto& o) {
@@ -212,6 +216,7 @@ TEST_F(Micro, BadFilesAreRefusedBeforeAnythingIsSent) {
     wrongSum.back() = wrongSum.back() == '0' ? '1' : '0';
     lower[10] = 'a';
     const std::string bad = "Bad appMain.mot file. Exit.\n";
+    // clang-format off
     const struct {
         std::string file;
         std::string refusal;
@@ -237,6 +242,7 @@ TEST_F(Micro, BadFilesAreRefusedBeforeAnythingIsSent) {
          std::string(4001, 'k')},
         {good, "Bad kernel file Genm7144.cde. Exit.\nThe file is empty.\n", "Genm7144.cde", ""},
     };
+    // clang-format on
     for (const auto& refusal : refusals) {
         SCOPED_TRACE(refusal.refusal);
         ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");

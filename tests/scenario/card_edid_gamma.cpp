@@ -18,7 +18,8 @@ std::string sumByte(const std::string& bytes) {
 // A table of 1024 data lines "k,k,k" after a comment line, with `extra` appended.
 std::string table(const std::string& extra = "") {
     std::string text = "% a comment\n";
-    for (int k = 0; k < 1024; ++k) text += std::to_string(k) + "," + std::to_string(k) + "," + std::to_string(k) + "\n";
+    for (int k = 0; k < 1024; ++k)
+        text += std::to_string(k) + "," + std::to_string(k) + "," + std::to_string(k) + "\n";
     return text + extra;
 }
 
@@ -42,6 +43,7 @@ TEST(EdidAndGammaOnCard, TheCardHoldsWhatWasSent) {
 // sum. Data lines are read as "%d%*c%d%*c%d" reads them: any one character
 // between the numbers, and 0 for each number the line does not supply.
 TEST(EdidAndGammaOnCard, GammaValuesAsTheScanFormatReadsThem) {
+    // clang-format off
     const std::pair<const char*, std::vector<std::uint16_t>> odd[] = {
         {"12;34;56\r\n", {12, 34, 56}}, {"12 34 56\n", {12, 34, 56}}, {"12, 34, 56\n", {12, 34, 56}},
         {"12 ,34,56\n", {12, 0, 0}},   {"R,G,B\n", {0, 0, 0}},       {"\n", {0, 0, 0}},
@@ -49,6 +51,7 @@ TEST(EdidAndGammaOnCard, GammaValuesAsTheScanFormatReadsThem) {
         {"0x10,2,3\n", {0, 10, 2}},     {"7-8-9\n", {7, 8, 9}},       {"1,- 2,3\n", {1, 0, 0}},
         {"1023,1023,1023x\n", {1023, 1023, 1023}},
     };
+    // clang-format on
     std::string file = "% a comment\n";
     std::vector<std::uint16_t> values;
     for (const auto& [line, three] : odd) {
@@ -78,6 +81,7 @@ TEST(EdidAndGammaOnCard, ABadFileIsRefusedBeforeAnythingIsSent) {
         return kAnalysing + "Gamma File error -> The file contains " + std::to_string(n) +
                " lines (only 1024 lines are accepted)" + kGammaFailed;
     };
+    // clang-format off
     const struct {
         const char* command;
         std::string file;
@@ -98,6 +102,7 @@ TEST(EdidAndGammaOnCard, ABadFileIsRefusedBeforeAnythingIsSent) {
         {"GAMMA", table().substr(0, table().rfind("\n1023,") + 1), lines(1023)},
         {"GAMMA", table() + table(), lines(2048)},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.substr(0, 30));
         WorkDir dir;
@@ -120,6 +125,7 @@ TEST(EdidAndGammaOnCard, ABadFileIsRefusedBeforeAnythingIsSent) {
 // the wire and 2 us each) and the sum.
 TEST(EdidAndGammaOnCard, FailuresOfTheCard) {
     const double byteTime = 10.0 / 115200;
+    // clang-format off
     const struct {
         const char* command;
         std::string file;
@@ -138,10 +144,12 @@ TEST(EdidAndGammaOnCard, FailuresOfTheCard) {
         {"GAMMA", table(), [](auto& o) { o.contentWriteFails = true; },
          kAnalysing + "OK\n->Sending Gamma Data...Failed\n\n", 11 + 2 * 3072 + 1, 0.0},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.console);
         WorkDir dir;
-        const std::vector<std::string> args{"COM1", c.command, c.command == std::string("EDID") ? "e.bin" : "g.csv"};
+        const std::vector<std::string> args{"COM1", c.command,
+                                            c.command == std::string("EDID") ? "e.bin" : "g.csv"};
         dir.write(args[2], c.file);
         sim::Card healthy{cardOptions("DVITOSDI", [](auto&) {})};
         double done = runOnCard(healthy, args).seconds;

@@ -25,7 +25,8 @@ TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
     // Under 5000 bytes every pass prints; over 700000 bytes the size is
     // measured as 700000: a line at most each 140 bytes, and the progress stays at
     // 100 while the rest goes.
-    for (auto [size, lines] : {std::pair{std::size_t{3000}, std::size_t{0}}, {std::size_t{720000}, std::size_t{1288}}}) {
+    for (auto [size, lines] :
+         {std::pair{std::size_t{3000}, std::size_t{0}}, {std::size_t{720000}, std::size_t{1288}}}) {
         SCOPED_TRACE(size);
         WorkDir dir;
         const std::string file = sample("fpga.xsvf", size);
@@ -50,14 +51,18 @@ TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
 // XRUNTEST 2 s after XSDR). The transfer takes exactly the pauses, one
 // 50 ms quiet wait per request, the card's waits and the wire.
 TEST(FpgaOnCard, RequestsOfEveryKindAreServedAfterTheirQuietWait) {
-    const std::string file = std::string("\x16" "ab", 3) + std::string(1, '\0') +  // XCOMMENT: 4 requests
-                             std::string("\x02\x0A\x01\x02", 4) +                   // XSIR, 10 bits: 3
-                             std::string("\x15\x00\x10\x12\x34", 5) +               // XSIR2: 3
-                             "\x08" + word(320000) +                                 // XSDRSIZE: 2
-                             "\x09" + sample("Device5.bin").substr(0, 80000) +       // XSDRTDO: 3
-                             std::string("\x17\x00\x00", 3) + word(100000) +         // XWAIT: 2
-                             "\x04" + word(2000000) +                                // XRUNTEST: 2
-                             "\x08" + word(8) + "\x03\x5A" + std::string(1, '\0');   // XSDRSIZE, XSDR: 4; XCOMPLETE: 1
+    const std::string file = std::string("\x16"
+                                         "ab",
+                                         3) +
+                             std::string(1, '\0') +                             // XCOMMENT: 4 requests
+                             std::string("\x02\x0A\x01\x02", 4) +               // XSIR, 10 bits: 3
+                             std::string("\x15\x00\x10\x12\x34", 5) +           // XSIR2: 3
+                             "\x08" + word(320000) +                            // XSDRSIZE: 2
+                             "\x09" + sample("Device5.bin").substr(0, 80000) +  // XSDRTDO: 3
+                             std::string("\x17\x00\x00", 3) + word(100000) +    // XWAIT: 2
+                             "\x04" + word(2000000) +                           // XRUNTEST: 2
+                             "\x08" + word(8) + "\x03\x5A" +
+                             std::string(1, '\0');  // XSDRSIZE, XSDR: 4; XCOMPLETE: 1
     const int requests = 24;
     const int requestBytes = 14 * 1 + 10 * 4;  // '*' and "$$" hi lo
     WorkDir dir;
@@ -79,6 +84,7 @@ TEST(FpgaOnCard, EveryEndOfATransfer) {
     const std::string small = sample("fpga.xsvf", 3000);
     const std::string report = "Taille du fichier : ";
     const std::string stars = "\n/**********************************/\n";
+    // clang-format off
     const struct {
         const char* what;
         sim::CardOptions options;
@@ -99,6 +105,7 @@ TEST(FpgaOnCard, EveryEndOfATransfer) {
         {"error reports in between", cardOptions("SDITOHDMI", [](auto& o) { o.fpgaErrorEvery = 4; }), small,
          "\rJob at 100.00 %\nSuccess", false, 0},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         WorkDir dir;
@@ -109,7 +116,8 @@ TEST(FpgaOnCard, EveryEndOfATransfer) {
         std::size_t served = run.sent.size() - 8;
         EXPECT_EQ(run.sent.substr(8), c.file.substr(0, served));
         std::string closing = c.report ? report + std::to_string(served) + "\n" + stars : "";
-        EXPECT_TRUE(endsWith(run.console, c.ending + closing + kExit)) << run.console.substr(run.console.size() - 200);
+        EXPECT_TRUE(endsWith(run.console, c.ending + closing + kExit))
+            << run.console.substr(run.console.size() - 200);
         EXPECT_EQ(contains(run.console, "\nerror : $E"), c.options.fpgaErrorEvery != 0);
         EXPECT_EQ(card.content().fpgaFile().empty(), c.status != 0);
     }
@@ -125,8 +133,8 @@ TEST(FpgaOnCard, FailingReadsAreRetriedAfterAPause) {
     double normal = runOnCard(plain, {"COM1", "FPGA", "fpga.xsvf"}).seconds;
     sim::Card card{sim::CardOptions{}};
     // The first 60 reads belong to the identification.
-    CardRun run = runOnCard(card, {"COM1", "FPGA", "fpga.xsvf"}, "",
-                            [] { simport::failReads(ERROR_GEN_FAILURE, 60, 200); });
+    CardRun run =
+        runOnCard(card, {"COM1", "FPGA", "fpga.xsvf"}, "", [] { simport::failReads(ERROR_GEN_FAILURE, 60, 200); });
     EXPECT_EQ(run.status, 0) << run.console;
     EXPECT_TRUE(text(card.content().fpgaFile()) == file);
     EXPECT_NEAR(run.seconds - normal, 0.200, 0.001);

@@ -33,8 +33,9 @@ TEST(AllOnCard, EveryStepInItsOrderAndTheCardHoldsEveryFile) {
     EXPECT_EQ(run.sent.rfind("#EDID 2\r", 0), 0u);
     EXPECT_TRUE(endsWith(run.sent, "#FPGA 1\r" + kFpga));
     at = 0;
-    for (const char* step : {"EDID.bin : \tYES\n", "Success\n", "Loading ISP Driver...\n", "Program Device5.bin ...\n",
-                             "Loading ISP Driver...\n", "Program Device1.bin ...\n", "\n->Programming FPGA...\n"}) {
+    for (const char* step :
+         {"EDID.bin : \tYES\n", "Success\n", "Loading ISP Driver...\n", "Program Device5.bin ...\n",
+          "Loading ISP Driver...\n", "Program Device1.bin ...\n", "\n->Programming FPGA...\n"}) {
         at = run.console.find(step, at);
         EXPECT_NE(at, std::string::npos) << step;
     }
@@ -53,7 +54,9 @@ TEST(AllOnCard, TheFpgaAloneStillEndsWithTheTotalTime) {
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.sent == "#FPGA 1\r" + kFpga);
     EXPECT_EQ(run.console.rfind("\nLooking for update files ... \n\nDevice1.bin : \tNO\nDevice5.bin : \tNO\n"
-                                "fpga.xsvf : \tYES\n\n->Programming FPGA...\n", 0), 0u);
+                                "fpga.xsvf : \tYES\n\n->Programming FPGA...\n",
+                                0),
+              0u);
     EXPECT_TRUE(endsWithTotalTime(run.console));
     EXPECT_EQ(simport::appliedTimeouts().ReadTotalTimeoutConstant, 50u) << "the FPGA step's time-outs come last";
 }
@@ -87,6 +90,7 @@ TEST(AllOnCard, WhichFailuresStopTheSequence) {
 }
 
 TEST(AllOnCard, ABadFileRefusesTheWholeRunBeforeAnythingIsSent) {
+    // clang-format off
     const struct {
         const char* file;
         std::string bytes;
@@ -96,6 +100,7 @@ TEST(AllOnCard, ABadFileRefusesTheWholeRunBeforeAnythingIsSent) {
         {"fpga.xsvf", "", "Unable to read file : fpga.xsvf\n"},
         {"Device5.bin", std::string(200, 'i'), "File Device5.bin is too small for device 5 : 200 bytes (256 at least).\n"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         WorkDir dir;

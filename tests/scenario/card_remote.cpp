@@ -11,12 +11,13 @@ const std::string kAck = "\nACK received...\n";
 const std::string kNack = "\nNACK received...\n";
 
 std::string summary(int ack, int nack, int function) {
-    return "\n->ACK : " + std::to_string(ack) + " / " + std::to_string(function) + "  \n->NACK : " +
-           std::to_string(nack) + " / " + std::to_string(function) + "  \nEnd of remote.txt";
+    return "\n->ACK : " + std::to_string(ack) + " / " + std::to_string(function) +
+           "  \n->NACK : " + std::to_string(nack) + " / " + std::to_string(function) + "  \nEnd of remote.txt";
 }
 
 TEST(RemoteOnCard, EachKindOfLine) {
     const std::string longCommand = "#PATTERN 1" + std::string(290, ' ');
+    // clang-format off
     const struct {
         const char* what;
         std::string script;
@@ -39,6 +40,7 @@ TEST(RemoteOnCard, EachKindOfLine) {
         {"a line over 253 characters goes on as the next line", longCommand + "\n", kNack + summary(0, 1, 1),
          "\r" + longCommand.substr(0, 253) + "\r", "#PATTERN 1" + std::string(55, ' ') + "\t#NACK\n", 1, 0.030},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         WorkDir dir;
@@ -49,7 +51,8 @@ TEST(RemoteOnCard, EachKindOfLine) {
         CardRun run = runOnCard(card, {"COM1", "REMOTE", "script.txt"}, "k");
         EXPECT_EQ(run.console, kOpeningLine + c.console + kExit);
         EXPECT_EQ(run.sent, c.sent);
-        EXPECT_EQ(card.content().textLog(), "#DEVERSION\t#DEVERSION 1 V2.05\n#DEVTYPE\t#DEVTYPE SDITOHDMI\n" + c.log);
+        EXPECT_EQ(card.content().textLog(),
+                  "#DEVERSION\t#DEVERSION 1 V2.05\n#DEVTYPE\t#DEVTYPE SDITOHDMI\n" + c.log);
         EXPECT_EQ(run.status, c.status);
         EXPECT_GE(run.seconds - opening, c.seconds);
         EXPECT_LT(run.seconds - opening, c.seconds + 0.05);

@@ -39,6 +39,7 @@ protected:
 };
 
 TEST_F(Identification, ModelAndVersionFromEachReply) {
+    // clang-format off
     const struct {
         const char* version;
         const char* model;
@@ -61,6 +62,7 @@ TEST_F(Identification, ModelAndVersionFromEachReply) {
         {"#DEVERSION 2  V1.23\r", "#DEVTYPE DVITOSDI\r", 1, 2, "V1.23"},  // blanks skipped as "%s" does
         {"#DEVERSION 1 V1.23-beta-7 extra\r", "#DEVTYPE DVITOSDI\r", 1, 1, "V1.23-bet"},  // cut to 9
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.version) + c.model);
         open();
@@ -100,6 +102,7 @@ TEST_F(Identification, SilentCardAndOldFirmwareMenu) {
 // A failed read reopens and reconfigures the port; the error code stays
 // set, so the second attempt is followed by a recovery as well.
 TEST_F(Identification, PortErrorsReopenThePort) {
+    // clang-format off
     const struct {
         DWORD openError;
         int failingOpens;
@@ -111,6 +114,7 @@ TEST_F(Identification, PortErrorsReopenThePort) {
         {ERROR_ACCESS_DENIED, 1, "Failed to open COM1 :  The COM port selected is already open by an other program!\n",
          6, 4},
     };
+    // clang-format on
     for (const auto& c : cases) {
         open();
         simport::failReads(ERROR_GEN_FAILURE, 0, 1);
@@ -149,7 +153,7 @@ TEST_F(Identification, ReplyFramesAtTheDeadlineAndBeyondTheReplyArea) {
     open();
     std::memset(answer, 'Z', sizeof answer);
     peer.sendAt(simport::now() + kMs, "#" + std::string(45, 'A'));  // one read of 46 bytes
-    EXPECT_EQ(ReadCmd(answer), 0);  // 40 characters stored without a frame end
+    EXPECT_EQ(ReadCmd(answer), 0);                                  // 40 characters stored without a frame end
     EXPECT_EQ(std::strlen(answer), 46u);
     peer.sendAt(simport::now() + kMs, "#" + std::string(30, 'B'));
     peer.sendAt(simport::now() + 2 * kMs, std::string(49, 'C') + "\r");

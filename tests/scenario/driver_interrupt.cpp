@@ -27,6 +27,7 @@ struct Case {
 TEST(Interrupt, EndsTheRunWithWhatMayBePartlyWrittenAndHowToRecover) {
     WorkDir dir;
     ASSERT_EQ(sim::writeSampleFiles(dir.path()), "");
+    // clang-format off
     const Case cases[] = {
         {"identification", {"COM1", "VIPER", "Device5.bin"}, kSecond / 20, "", "", "Interrupted."},
         {"driver download", {"COM1", "VIPER", "Device5.bin"}, 6 * kSecond, "", "\rJob at",
@@ -53,6 +54,7 @@ TEST(Interrupt, EndsTheRunWithWhatMayBePartlyWrittenAndHowToRecover) {
         {"remote", {"COM1", "REMOTE", "remote.txt"}, kSecond / 2, "", "",
          "Interrupted: only part of the script may have been sent: run REMOTE remote.txt again."},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         sim::CardOptions options;

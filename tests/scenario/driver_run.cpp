@@ -16,11 +16,15 @@ namespace {
 
 std::string banner(const std::string& modelLine, const std::string& version) {
     return "\r\n* * * * * * * * * * * * * * * * * * * * * * * * * * * * *\n"
-           "\t\t\t\t\t\t\t*\r*\t\t\t" + modelLine + "\n"
+           "\t\t\t\t\t\t\t*\r*\t\t\t" +
+           modelLine +
+           "\n"
            "*\t\t\t\t\t\t\t*\n"
            "\t\t\t\t\t\t\t*\r*\tUpdater Version   -> 2.20\n"
            "*\t\t\t\t\t\t\t*\n"
-           "\t\t\t\t\t\t\t*\r*\tSoftware Version  -> " + version + "\n"
+           "\t\t\t\t\t\t\t*\r*\tSoftware Version  -> " +
+           version +
+           "\n"
            "* * * * * * * * * * * * * * * * * * * * * * * * * * * * *\n";
 }
 
@@ -51,8 +55,10 @@ TEST(Run, FromTheCommandLineToTheCommand) {
     const std::string noUpdate = "fpga.xsvf : \tNO\nNo update available." + kExit;
     auto atKey = [](const std::string& refusal) { return refusal + "\nPress a key to continue ... " + kExit; };
     auto unreadableFpga = [](const std::string& name) {
-        return "Unable to read file : " + name + "\nTaille du fichier : 0\n\n/**********************************/\n" + kExit;
+        return "Unable to read file : " + name +
+               "\nTaille du fichier : 0\n\n/**********************************/\n" + kExit;
     };
+    // clang-format off
     const RunCase cases[] = {
         {{}, "", 2},
         {{"LPT1", "STATUS"}, kBadPort, 2}, {{"COM", "STATUS"}, kBadPort, 2}, {{"COM1234", "STATUS"}, kBadPort, 2},
@@ -131,6 +137,7 @@ TEST(Run, FromTheCommandLineToTheCommand) {
              kExit,
          1, "SDITOHDMI", {}, 0, {}, true},
     };
+    // clang-format on
     for (const RunCase& c : cases) {
         std::string args;
         for (const std::string& arg : c.args) args += arg.substr(0, 20) + " ";
@@ -171,16 +178,20 @@ TEST(Run, HelpAndVersionNeedNoCard) {
     const std::string& v = version.output;
     EXPECT_EQ(v.rfind("updater 2.20.", 0), 0u) << v;
     EXPECT_TRUE(v.size() > 22 && v.compare(v.size() - 9, 9, " (Linux)\n") == 0 &&
-                v.find_first_not_of("0123456789", 13) == v.size() - 9) << v;
+                v.find_first_not_of("0123456789", 13) == v.size() - 9)
+        << v;
     EXPECT_EQ(simport::opens(), 0);
 }
 
 TEST(Run, IdentificationAndBannerOfTheCard) {
     WorkDir dir;
-    sim::Card plus{cardOptions("SDITOHDMI", [](auto& o) { o.variant = 2; o.firmware = "V1.23"; })};
+    sim::Card plus{cardOptions("SDITOHDMI", [](auto& o) {
+        o.variant = 2;
+        o.firmware = "V1.23";
+    })};
     CardRun run = runOnCard(plus, {"COM1", "FPGA"}, "", {}, 0xFFFFFFFFu - 150);  // the tick counter wraps
-    EXPECT_EQ(run.output, kIdentified + banner("DL-SDI TO HDMI PLUS", "V1.23") + kUsage + "e.g. updater COM1 ALL\n" +
-                              kExit);
+    EXPECT_EQ(run.output,
+              kIdentified + banner("DL-SDI TO HDMI PLUS", "V1.23") + kUsage + "e.g. updater COM1 ALL\n" + kExit);
     EXPECT_EQ(plus.received(), kOpening);
 
     // The port as the tool set it up: only these fields changed.
@@ -199,6 +210,7 @@ TEST(Run, IdentificationAndBannerOfTheCard) {
 TEST(Run, OddRepliesToTheProbeAndTheIdentification) {
     WorkDir dir;
     ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+    // clang-format off
     const struct {
         const char* what;
         std::function<void(ScriptedPeer&)> script;
@@ -235,6 +247,7 @@ TEST(Run, OddRepliesToTheProbeAndTheIdentification) {
          [](ScriptedPeer& p) { answerIdentification(p, "#DEVERSION 1 V1\r", "#DEVTYPE SDITOHDMI\r"); },
          {"COM1", "FPGA"}, kIdentified, 2},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedPeer peer;

@@ -52,6 +52,7 @@ std::string prepareCard(const Case& c, sim::CardOptions& options) {
 }
 
 TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
+    // clang-format off
     const Case cases[] = {
         // Over a pty these gave 6505, 299 and 14 for one differing word.
         {"drop 0.0005", 20000, {4001}, 1, [](sim::CardOptions& o) { o.drop = 0.0005; }, {1, 2, 3, 4}},
@@ -73,6 +74,7 @@ TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
          },
          {1, 2, 3}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         int finished = 0;
         for (std::uint64_t seed : c.seeds) {

@@ -85,6 +85,7 @@ TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
         return text;
     };
     const auto at2ms = [](const std::string& reply) { return Sends{{2 * kMs, reply}}; };
+    // clang-format off
     const struct {
         Sends sends;
         int result;
@@ -131,6 +132,7 @@ TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
         {{{15500 * kMs, encode(own)}}, 0,
          timeouts(5) + "\nUnable to send command. Exit.\n" + hexWords(own), 15500 * kMs},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         openLine(c.sends, c.startTick);

@@ -29,8 +29,9 @@ protected:
 // Every case: the command written once, then the verdict, the console text
 // and the time at which the exchange ended (within 100 ms).
 TEST_F(MicroExchange, VerdictFollowsTheAnswerFrameAndTheWaits) {
-    const std::string sixWaits = kTimeout + kTimeout + kTimeout + kTimeout + kTimeout +
-                                 "Unable to send command. Exit. SendMicro\n";
+    const std::string sixWaits =
+        kTimeout + kTimeout + kTimeout + kTimeout + kTimeout + "Unable to send command. Exit. SendMicro\n";
+    // clang-format off
     const struct {
         const char* what;
         std::string answer;  // sent `delay` after the command; "" for none
@@ -57,6 +58,7 @@ TEST_F(MicroExchange, VerdictFollowsTheAnswerFrameAndTheWaits) {
         {"failed read ends the first wait at once", "=M*", 5000 * kMs, 1, kTimeout, 5000 * kMs,
          [](ScriptedPeer&) { simport::failReads(ERROR_GEN_FAILURE, 1, 1); }},  // after the drain's read
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         peer_ = ScriptedPeer();

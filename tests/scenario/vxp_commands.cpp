@@ -39,6 +39,7 @@ struct ViperCase {
 
 TEST(ViperOnCard, EveryDeviceEndsHoldingItsImage) {
     const std::string refused = "NACK received. Retry ... \n";
+    // clang-format off
     const ViperCase cases[] = {
         {"device 1 in one pass", 1, 100, {},
          "Programm Device1.bin ...\nFile Size : 100 bytes\nSetting ISP Mode...\nBegin Job...\n"
@@ -59,6 +60,7 @@ TEST(ViperOnCard, EveryDeviceEndsHoldingItsImage) {
          [](auto& o) { o.nack = 0.1; o.nackCode = 0x501; o.corrupt = 0.0005; o.faultsSpareHostBytes = true; o.seed = 4; },
          "Bad checksum\nISP Mode Status Request ...\n", false},
     };
+    // clang-format on
     for (const ViperCase& c : cases) {
         SCOPED_TRACE(c.what);
         WorkDir dir;
@@ -68,7 +70,8 @@ TEST(ViperOnCard, EveryDeviceEndsHoldingItsImage) {
         dir.write(name, image);
         writeDevice(c.device, std::string(c.size + 100, '\0'));  // old content, all bits cleared
         sim::Card card{keptCard(c.card)};
-        CardRun run = runOnCard(card, {"COM1", "VIPER", name}, "", {}, 0xFFFFFFFFu - 5000);  // the tick counter wraps
+        CardRun run =
+            runOnCard(card, {"COM1", "VIPER", name}, "", {}, 0xFFFFFFFFu - 5000);  // the tick counter wraps
         EXPECT_EQ(run.status, 0);
         EXPECT_TRUE(text(card.flashDevice(c.device)) == image);
         std::size_t from = run.console.find("Programm ");
@@ -89,7 +92,10 @@ TEST(VxpOnCard, ABlockRefusedSevenTimesEndsTheCommand) {
         const bool verify = device == 0;
         const std::uint16_t code = verify ? 0x639 : 0x501;
         const std::string image = verify ? "Device5.bin" : "Device" + std::to_string(device) + ".bin";
-        sim::Card card{cardOptions("SDITOHDMI", [&](auto& o) { o.nack = 1.0; o.nackCode = code; })};
+        sim::Card card{cardOptions("SDITOHDMI", [&](auto& o) {
+            o.nack = 1.0;
+            o.nackCode = code;
+        })};
         CardRun run = runOnCard(card, {"COM1", verify ? "VERIFY" : "VIPER", image});
         EXPECT_EQ(run.status, 1);
         const std::string refusal =
@@ -121,7 +127,7 @@ struct VerifyCase {
     std::function<void(sim::CardOptions&)> card;
     std::string console;  // found in the console after the banner
     int status;
-    bool whole = false;   // the console is all of it
+    bool whole = false;  // the console is all of it
 };
 
 TEST(VerifyOnCard, DifferencesAreCountedPerWord) {
@@ -132,6 +138,7 @@ TEST(VerifyOnCard, DifferencesAreCountedPerWord) {
         return device;
     };
     const std::string total = "\rJob at 100% ----- Mismatch Total ";
+    // clang-format off
     const VerifyCase cases[] = {
         {"equal, and what lies past the image is not compared", image + std::string(28, '\0'), {},
          "File Size : 100 bytes\nSetting ISP Mode...\n"
@@ -146,6 +153,7 @@ TEST(VerifyOnCard, DifferencesAreCountedPerWord) {
          [](auto& o) { o.nack = 0.3; o.nackCode = 0x639; o.seed = 2; },
          "ISP Mode Status Request ...\nSetting ISP Mode...\n", 0},
     };
+    // clang-format on
     for (const VerifyCase& c : cases) {
         SCOPED_TRACE(c.what);
         WorkDir dir;
@@ -160,36 +168,35 @@ TEST(VerifyOnCard, DifferencesAreCountedPerWord) {
 
 // The video processor's answers: name "VIPER GF9321", status word, type
 // 0x9321, memory flags, and the two calibration words.
-const std::string kReport =
-    "\n/********** VXP STATUS ***********/ \n"
-    "\nDevice Name         -> VIPER GF9321"
-    "\nDevice Type         -> GF9321"
-    "\nOSD Load Status     -> Awaiting trigger of manual OSD bulk load"
-    "\nConfig Status       -> Configuration complete"
-    "\nMemory Devices      ->\n\r"
-    "    Video Memory:  \n"
-    "           SDRAM 1 Detected           SDRAM 4 Detected \n"
-    "           SDRAM 2 Detected           SDRAM 5 Detected \n"
-    "           SDRAM 3 Detected\n"
-    "    OSD Memory:  \n"
-    "           SDRAM 1 Not Detected           SDRAM 2 Not Detected\n"
-    "    Flash Memory:  \n"
-    "           CS0 Detected           CS4 Detected\n"
-    "           CS1 Not Detected           CS5 Not Detected\n"
-    "           CS2 Not Detected               CS6 Not Detected\n"
-    "           CS3 Not Detected               CS7 Not Detected\n"
-    "SDRAM Calibration   ->\n\r"
-    "    OSD : \n"
-    "           Byte 0 : Passed            Byte 2 : Not Passed\n"
-    "           Byte 1 : Passed            Byte 3 : Passed\n"
-    "    Video: \n"
-    "           Byte 0 : Passed            Byte 5 : Not Passed\n"
-    "           Byte 1 : Not Passed            Byte 6 : Not Passed\n"
-    "           Byte 2 : Passed            Byte 7 : Not Passed\n"
-    "           Byte 3 : Not Passed            Byte 8 : Not Passed\n"
-    "           Byte 4 : Passed            Byte 9 : Passed\n"
-    "\n/******** END OF VXP STATUS ********/ "
-    "\nPress Enter to refresh or 'Q' to quit ";
+const std::string kReport = "\n/********** VXP STATUS ***********/ \n"
+                            "\nDevice Name         -> VIPER GF9321"
+                            "\nDevice Type         -> GF9321"
+                            "\nOSD Load Status     -> Awaiting trigger of manual OSD bulk load"
+                            "\nConfig Status       -> Configuration complete"
+                            "\nMemory Devices      ->\n\r"
+                            "    Video Memory:  \n"
+                            "           SDRAM 1 Detected           SDRAM 4 Detected \n"
+                            "           SDRAM 2 Detected           SDRAM 5 Detected \n"
+                            "           SDRAM 3 Detected\n"
+                            "    OSD Memory:  \n"
+                            "           SDRAM 1 Not Detected           SDRAM 2 Not Detected\n"
+                            "    Flash Memory:  \n"
+                            "           CS0 Detected           CS4 Detected\n"
+                            "           CS1 Not Detected           CS5 Not Detected\n"
+                            "           CS2 Not Detected               CS6 Not Detected\n"
+                            "           CS3 Not Detected               CS7 Not Detected\n"
+                            "SDRAM Calibration   ->\n\r"
+                            "    OSD : \n"
+                            "           Byte 0 : Passed            Byte 2 : Not Passed\n"
+                            "           Byte 1 : Passed            Byte 3 : Passed\n"
+                            "    Video: \n"
+                            "           Byte 0 : Passed            Byte 5 : Not Passed\n"
+                            "           Byte 1 : Not Passed            Byte 6 : Not Passed\n"
+                            "           Byte 2 : Passed            Byte 7 : Not Passed\n"
+                            "           Byte 3 : Not Passed            Byte 8 : Not Passed\n"
+                            "           Byte 4 : Passed            Byte 9 : Passed\n"
+                            "\n/******** END OF VXP STATUS ********/ "
+                            "\nPress Enter to refresh or 'Q' to quit ";
 
 TEST(StatusOnCard, EachKeyButQRefreshesTheReport) {
     auto named = [](sim::CardOptions& o) {
@@ -218,7 +225,8 @@ TEST(StatusOnCard, UnknownStatusValuesAllFlagsSetAndACardGoneQuiet) {
         o.videoCalibration = 0xFFFF;
     })};
     CardRun all = runOnCard(unknown, {"COM1", "STATUS"});
-    EXPECT_TRUE(contains(all.console, "\nOSD Load Status     -> Error Unknown\nConfig Status       -> Error Unknown\n"));
+    EXPECT_TRUE(
+        contains(all.console, "\nOSD Load Status     -> Error Unknown\nConfig Status       -> Error Unknown\n"));
     EXPECT_EQ(count(all.console, "Not "), 0u);
     EXPECT_EQ(count(all.console, "Detected"), 15u);
     EXPECT_EQ(count(all.console, "Passed"), 14u);
@@ -263,6 +271,7 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
         wrongReads.push_back(ack502);
         badResponses += "Setting ISP Mode...\n";
     }
+    // clang-format off
     const struct {
         const char* what;
         std::vector<std::string> args;
@@ -279,6 +288,7 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
         {"a line that never falls silent", {"COM1", "VERIFY", "Device1.bin"}, {},
          "File Size : 64 bytes\nThe line never falls silent. Verify not started.\n", true},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         WorkDir dir;

@@ -65,7 +65,9 @@ inline std::string sample(const std::string& name, std::size_t xsvfSize = sim::k
 
 inline std::string text(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
-inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+inline bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 inline bool endsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;

@@ -68,6 +68,7 @@ void checkReadsAndWrites(FarEnd& far) {
         std::string got;
         double endsAtMs;  // after the case began
     };
+    // clang-format off
     const struct {
         const char* what;
         COMMTIMEOUTS timeouts;
@@ -86,6 +87,7 @@ void checkReadsAndWrites(FarEnd& far) {
         {"no time-outs: a minute at most", {0, 0, 0, 0, 0}, {}, {{4, "", 60000}}},
         {"bytes untranslated", {0, 0, 200, 0, 0}, {{0, kControl}}, {{9, kControl, 0}}},
     };
+    // clang-format on
     HANDLE port = open(far.portName());
     ASSERT_NE(port, INVALID_HANDLE_VALUE);
     for (const auto& c : cases) {

@@ -55,7 +55,8 @@ inline void answerProbes(ScriptedPeer& peer, const std::string& probeAnswer = kP
 }
 
 // Answers one version question and one model question.
-inline void answerIdentification(ScriptedPeer& peer, const std::string& versionReply, const std::string& modelReply) {
+inline void answerIdentification(ScriptedPeer& peer, const std::string& versionReply,
+                                 const std::string& modelReply) {
     peer.onWrite("#DEVERSION\r", versionReply, ScriptedPeer::kMs);
     peer.onWrite("#DEVTYPE\r", modelReply, ScriptedPeer::kMs);
 }

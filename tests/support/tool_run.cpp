@@ -27,15 +27,15 @@ int callUpdater(const std::vector<std::string>& args, sim::SerialPeer& peer, con
 
 }  // namespace
 
-ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer,
-                const std::string& keys, DWORD startTick) {
+ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer, const std::string& keys,
+                DWORD startTick) {
     ConsoleCapture capture;
     int status = callUpdater(args, peer, keys, startTick);
     return {capture.text(), status};
 }
 
-ToolRun runToolInterrupted(const std::vector<std::string>& args, sim::SerialPeer& peer,
-                           sim::Nanos at, const std::string& keys) {
+ToolRun runToolInterrupted(const std::vector<std::string>& args, sim::SerialPeer& peer, sim::Nanos at,
+                           const std::string& keys) {
     int ends[2];
     if (::pipe(ends) != 0) throw std::runtime_error("pipe");
     std::fflush(stdout);

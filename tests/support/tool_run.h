@@ -15,11 +15,11 @@ struct ToolRun {
 
 // `args` are the arguments after the program name. Keys are taken from
 // `keys`; the clock starts at `startTick`.
-ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer,
-                const std::string& keys = "", DWORD startTick = 0x1000);
+ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer, const std::string& keys = "",
+                DWORD startTick = 0x1000);
 
 // The same run in a child process, interrupted by the operator at the
 // simulated time `at` (or by a key 0x03 among `keys`); what the peer
 // received stays in the child.
-ToolRun runToolInterrupted(const std::vector<std::string>& args, sim::SerialPeer& peer,
-                           sim::Nanos at, const std::string& keys = "");
+ToolRun runToolInterrupted(const std::vector<std::string>& args, sim::SerialPeer& peer, sim::Nanos at,
+                           const std::string& keys = "");

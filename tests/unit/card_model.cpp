@@ -18,9 +18,13 @@ using sim::isp::Words;
 namespace choices = sim::choices;
 constexpr sim::Nanos kMs = choices::kMillisecond;
 
-std::string packet(std::uint16_t code, const Words& args) { return sim::isp::wireForm(sim::isp::makePacket(code, args)); }
+std::string packet(std::uint16_t code, const Words& args) {
+    return sim::isp::wireForm(sim::isp::makePacket(code, args));
+}
 std::string acknowledged(std::uint16_t code) { return packet(code + 0x101, {code}); }
-std::string refused(std::uint16_t code, std::uint16_t reason) { return packet(choices::kNackCode, {code, reason}); }
+std::string refused(std::uint16_t code, std::uint16_t reason) {
+    return packet(choices::kNackCode, {code, reason});
+}
 
 // One step of a conversation: what the host sends after waiting `before`,
 // and everything that comes back within 100 ms.
@@ -37,7 +41,8 @@ Steps loadDriver(const std::vector<std::uint8_t>& driver, std::uint32_t from = 0
     Steps steps{{"=MP\r=MR\r", "=M*=M*"}};
     for (std::uint32_t at = from; at + 16 <= driver.size(); at += 16) {
         Words args{0, static_cast<std::uint16_t>(at)};
-        for (std::uint32_t k = at; k < at + 16; k += 2) args.push_back(static_cast<std::uint16_t>(driver[k] | driver[k + 1] << 8));
+        for (std::uint32_t k = at; k < at + 16; k += 2)
+            args.push_back(static_cast<std::uint16_t>(driver[k] | driver[k + 1] << 8));
         steps.push_back({packet(0x50D, args), acknowledged(0x50D), at == from ? 5000 * kMs : 0});
     }
     return steps;
@@ -61,11 +66,13 @@ std::string replaced(std::string wire, const std::string& escaped, const std::st
 }
 
 TEST(CardModel, RefusesWhatARealCardWouldNotTake) {
-    const std::string nul = packet(0x632, {0x00D6}), tab = packet(0x632, {0x00DF}), lineFeed = packet(0x632, {0x00E0});
+    const std::string nul = packet(0x632, {0x00D6}), tab = packet(0x632, {0x00DF}),
+                      lineFeed = packet(0x632, {0x00E0});
     const std::string idle = packet(0x733, {0x0000});  // the status of a card with nothing selected
     const std::vector<std::uint8_t> driver = sim::sampleFile("FDriver.bin");
     const std::vector<std::uint8_t> gap(0x830, 0);
     const Words call(std::begin(choices::kCallDriverWords), std::end(choices::kCallDriverWords));
+    // clang-format off
     const struct {
         const char* what;
         Steps steps;
@@ -94,6 +101,7 @@ TEST(CardModel, RefusesWhatARealCardWouldNotTake) {
          {{"#GAMMA 3 0\r", ""}, {std::string("\0\x01\0", 3), ".~E"}}},
         {"XSVF bytes sent before the card asked for them", {{"#FPGA 1\r", "*"}, {"\x16" "a", "*~F"}}},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         sim::CardOptions options;

@@ -37,8 +37,17 @@ private:
     sim::Nanos last_ = 0;
 };
 
-TEST(SimPlatform, Opening) { SimFarEnd far; checkOpening(far); }
-TEST(SimPlatform, Settings) { SimFarEnd far; checkSettings(far); }
-TEST(SimPlatform, ReadsAndWrites) { SimFarEnd far; checkReadsAndWrites(far); }
+TEST(SimPlatform, Opening) {
+    SimFarEnd far;
+    checkOpening(far);
+}
+TEST(SimPlatform, Settings) {
+    SimFarEnd far;
+    checkSettings(far);
+}
+TEST(SimPlatform, ReadsAndWrites) {
+    SimFarEnd far;
+    checkReadsAndWrites(far);
+}
 
 }  // namespace
