@@ -23,7 +23,7 @@ void programMicro(const std::string& dir, const std::vector<std::string>& option
     std::vector<std::string> all{"--state", dir + "/state"};
     all.insert(all.end(), options.begin(), options.end());
     Cardsim card(dir, all);
-    ProcessResult run = runUpdater(dir, {card.link(), "MICRO"});
+    ProcessResult run = runProgram(UPDATER_BIN, dir, {card.link(), "MICRO"});
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("\nEND...REBOOT THE DEVICE!\n"), std::string::npos) << run.output;
     EXPECT_EQ(card.stop(), 0);

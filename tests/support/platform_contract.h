@@ -30,6 +30,4 @@ public:
     virtual bool simulated() const = 0;
 };
 
-void checkOpening(FarEnd& far);
-void checkSettings(FarEnd& far);
-void checkReadsAndWrites(FarEnd& far);
+void checkPortContract(FarEnd& far);

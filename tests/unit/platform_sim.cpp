@@ -37,17 +37,9 @@ private:
     sim::Nanos last_ = 0;
 };
 
-TEST(SimPlatform, Opening) {
+TEST(SimPlatform, PortContract) {
     SimFarEnd far;
-    checkOpening(far);
-}
-TEST(SimPlatform, Settings) {
-    SimFarEnd far;
-    checkSettings(far);
-}
-TEST(SimPlatform, ReadsAndWrites) {
-    SimFarEnd far;
-    checkReadsAndWrites(far);
+    checkPortContract(far);
 }
 
 }  // namespace
