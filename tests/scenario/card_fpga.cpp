@@ -51,18 +51,16 @@ TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
 // XRUNTEST 2 s after XSDR). The transfer takes exactly the pauses, one
 // 50 ms quiet wait per request, the card's waits and the wire.
 TEST(FpgaOnCard, RequestsOfEveryKindAreServedAfterTheirQuietWait) {
-    const std::string file = std::string("\x16"
-                                         "ab",
-                                         3) +
-                             std::string(1, '\0') +                             // XCOMMENT: 4 requests
-                             std::string("\x02\x0A\x01\x02", 4) +               // XSIR, 10 bits: 3
-                             std::string("\x15\x00\x10\x12\x34", 5) +           // XSIR2: 3
-                             "\x08" + word(320000) +                            // XSDRSIZE: 2
-                             "\x09" + sample("Device5.bin").substr(0, 80000) +  // XSDRTDO: 3
-                             std::string("\x17\x00\x00", 3) + word(100000) +    // XWAIT: 2
-                             "\x04" + word(2000000) +                           // XRUNTEST: 2
-                             "\x08" + word(8) + "\x03\x5A" +
-                             std::string(1, '\0');  // XSDRSIZE, XSDR: 4; XCOMPLETE: 1
+    // clang-format off
+    const std::string file = std::string("\x16" "ab\0", 4)                        // XCOMMENT: 4 requests
+                             + std::string("\x02\x0A\x01\x02", 4)                 // XSIR, 10 bits: 3
+                             + std::string("\x15\x00\x10\x12\x34", 5)             // XSIR2: 3
+                             + "\x08" + word(320000)                              // XSDRSIZE: 2
+                             + "\x09" + sample("Device5.bin").substr(0, 80000)    // XSDRTDO: 3
+                             + std::string("\x17\x00\x00", 3) + word(100000)      // XWAIT: 2
+                             + "\x04" + word(2000000)                             // XRUNTEST: 2
+                             + "\x08" + word(8) + std::string("\x03\x5A\0", 3);  // XSDRSIZE, XSDR: 4; XCOMPLETE: 1
+    // clang-format on
     const int requests = 24;
     const int requestBytes = 14 * 1 + 10 * 4;  // '*' and "$$" hi lo
     WorkDir dir;

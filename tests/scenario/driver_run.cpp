@@ -15,17 +15,10 @@
 namespace {
 
 std::string banner(const std::string& modelLine, const std::string& version) {
-    return "\r\n* * * * * * * * * * * * * * * * * * * * * * * * * * * * *\n"
-           "\t\t\t\t\t\t\t*\r*\t\t\t" +
-           modelLine +
-           "\n"
-           "*\t\t\t\t\t\t\t*\n"
-           "\t\t\t\t\t\t\t*\r*\tUpdater Version   -> 2.20\n"
-           "*\t\t\t\t\t\t\t*\n"
-           "\t\t\t\t\t\t\t*\r*\tSoftware Version  -> " +
-           version +
-           "\n"
-           "* * * * * * * * * * * * * * * * * * * * * * * * * * * * *\n";
+    const std::string stars = "* * * * * * * * * * * * * * * * * * * * * * * * * * * * *\n";
+    const std::string edge = "*\t\t\t\t\t\t\t*\n\t\t\t\t\t\t\t*\r*\t";
+    return "\r\n" + stars + "\t\t\t\t\t\t\t*\r*\t\t\t" + modelLine + "\n" + edge + "Updater Version   -> 2.20\n" +
+           edge + "Software Version  -> " + version + "\n" + stars;
 }
 
 const std::string kAsking = "\nNow communicating with the card to obtain version information...";

@@ -61,17 +61,9 @@ TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
         // Seeds of the matrix (seed 2): noise on an identical device; NACKs and noise.
         {"noise, identical", 756, {}, 0, [](sim::CardOptions& o) { o.noise = 0.001163; }, {1, 2}},
         {"nack and noise", 3000, {10, 11, 700, 2998}, 3,
-         [](sim::CardOptions& o) {
-             o.nack = 0.0329;
-             o.noise = 0.000471;
-         },
-         {1, 2}},
+         [](sim::CardOptions& o) { o.nack = 0.0329; o.noise = 0.000471; }, {1, 2}},
         // Replies late beyond the whole exchange (eleven 3 s waits).
-        {"late by 35 s", 2000, {0, 1999}, 2,
-         [](sim::CardOptions& o) {
-             o.late = 0.02;
-             o.lateByMs = 35000;
-         },
+        {"late by 35 s", 2000, {0, 1999}, 2, [](sim::CardOptions& o) { o.late = 0.02; o.lateByMs = 35000; },
          {1, 2, 3}},
     };
     // clang-format on
@@ -118,12 +110,9 @@ TEST(FaultMatrixStatus, OnlyTheCardsOwnReportEndsTheRunAsDone) {
             SCOPED_TRACE(std::to_string(late) + ", seed " + std::to_string(seed));
             sim::CardOptions options;
             options.seed = seed;
-            if (late) {
-                options.late = 0.1;
-                options.lateByMs = 35000;
-            } else {
-                options.noise = 0.004;
-            }
+            options.late = late ? 0.1 : 0;
+            options.lateByMs = 35000;
+            options.noise = late ? 0 : 0.004;
             sim::Card card{options};
             simport::reset();
             ToolRun run = runTool({"COM1", "STATUS"}, card, late ? "\r\rq" : "q");

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -79,8 +78,14 @@ inline std::size_t count(const std::string& text, const std::string& part) {
     return n;
 }
 
-inline void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+// The texts appear in `output` in this order.
+inline void expectInOrder(const std::string& output, const std::vector<std::string>& texts) {
+    std::size_t at = 0;
+    for (const std::string& part : texts) {
+        std::size_t found = output.find(part, at);
+        ASSERT_NE(found, std::string::npos) << "missing, or out of order: " << part << "\n--- in ---\n" << output;
+        at = found + part.size();
+    }
 }
 
 // `size` bytes of a fixed pseudo-random sequence, different for each `seed`.

@@ -1,7 +1,6 @@
 #include "tests/support/work_dir.h"
 
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <stdlib.h>
 #include <unistd.h>
@@ -18,9 +17,4 @@ WorkDir::~WorkDir() {
     std::error_code ignored;
     std::filesystem::current_path(previous_, ignored);
     std::filesystem::remove_all(path_, ignored);
-}
-
-void WorkDir::write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(path_ + "/" + name, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }

@@ -1,7 +1,12 @@
 // A fresh, empty working directory for one test, left again at its end.
 #pragma once
 
+#include <fstream>
 #include <string>
+
+inline void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 class WorkDir {
 public:
@@ -13,7 +18,7 @@ public:
     const std::string& path() const { return path_; }
 
     // Writes a file of the given bytes, relative to the directory.
-    void write(const std::string& name, const std::string& bytes) const;
+    void write(const std::string& name, const std::string& bytes) const { writeFile(path_ + "/" + name, bytes); }
 
 private:
     std::string previous_;
