@@ -43,17 +43,14 @@ TEST(EndToEnd, AllUpdatesEveryPartOfTheCard) {
     EXPECT_NE(all.output.find("EDID.bin : \tYES\n"), std::string::npos);
     EXPECT_NE(all.output.find("\nSuccess\nTotal Time : "), std::string::npos);
     EXPECT_EQ(card.stop(), 0);
-    const struct {
-        const char* state;
-        const char* file;
-    } kept[] = {{"edid.bin", "EDID.bin"},
-                {"device5.bin", "Device5.bin"},
-                {"device1.bin", "Device1.bin"},
-                {"fpga.xsvf", "fpga.xsvf"}};
-    for (const auto& k : kept) {
-        std::string memory = readWholeFile(dir + "/state/" + k.state);
-        EXPECT_FALSE(memory.empty()) << k.state;
-        EXPECT_TRUE(memory == readWholeFile(dir + "/" + k.file)) << k.state << " differs from " << k.file;
+    const std::pair<const char*, const char*> kept[] = {{"edid.bin", "EDID.bin"},
+                                                        {"device5.bin", "Device5.bin"},
+                                                        {"device1.bin", "Device1.bin"},
+                                                        {"fpga.xsvf", "fpga.xsvf"}};
+    for (const auto& [state, file] : kept) {
+        std::string memory = readWholeFile(dir + "/state/" + state);
+        EXPECT_FALSE(memory.empty()) << state;
+        EXPECT_TRUE(memory == readWholeFile(dir + "/" + file)) << state << " differs from " << file;
     }
 }
 

@@ -30,16 +30,15 @@ void programMicro(const std::string& dir, const std::vector<std::string>& option
     EXPECT_TRUE(readWholeFile(dir + "/state/micro.bin") == flashText(data)) << "micro.bin differs";
 }
 
-void programSampleFirmware(const std::vector<std::string>& options) {
-    TestDir dir(true);
-    programMicro(dir.path, options, sim::sampleFirmwareData());
-}
-
 }  // namespace
 
-TEST(EndToEnd, MicroFromBootMode) { programSampleFirmware({"--boot"}); }
-TEST(EndToEnd, MicroFromARunningFirmware) { programSampleFirmware({}); }
-TEST(EndToEnd, MicroFromAnOldFirmware) { programSampleFirmware({"--menu-keys-only"}); }
+TEST(EndToEnd, MicroFromBootModeARunningFirmwareAndAnOldFirmware) {
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{"--boot"}, {}, {"--menu-keys-only"}}) {
+        TestDir dir(true);
+        programMicro(dir.path, options, sim::sampleFirmwareData());
+    }
+}
 
 TEST(EndToEnd, MicroWritesAnImageMadeByObjcopy) {
     if (std::system("objcopy --version >/dev/null 2>&1") != 0)

@@ -3,8 +3,6 @@
 // microcontroller's flash, every failure end of the boot-mode programmer
 // reached through a fault of the card, and the file checks that refuse a
 // bad appMain.mot before anything is sent.
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <optional>
 

@@ -12,7 +12,6 @@ void writeUpdateFiles(const std::vector<std::string>& names) {
     for (const std::string& name : names) writeFile(name, name == "fpga.xsvf" ? kFpga : sample(name));
 }
 
-// The run ends with the FPGA's success and one total time.
 bool endsWithTotalTime(const std::string& console) {
     std::size_t at = console.rfind("\nSuccess\nTotal Time : ");
     return at != std::string::npos && endsWith(console, " seconds\n" + kExit) &&

@@ -1,12 +1,9 @@
 // Card identification against a scripted firmware: the reply frames the
 // card model never sends (noise, split frames, odd version replies), the
 // port recovery, and the menu probe of an old firmware.
-#include <gtest/gtest.h>
-
 #include <cstring>
 
 #include "driver/identification.h"
-#include "platform/sim/sim_port.h"
 #include "port/port.h"
 #include "tests/support/card_run.h"
 #include "tests/support/console_capture.h"

@@ -2,8 +2,6 @@
 // arguments, the port, the probe, the identification and banner, and the
 // command selection with its file checks and the ALL discovery, each with
 // its console, its exit status and what reached the card.
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <filesystem>
 

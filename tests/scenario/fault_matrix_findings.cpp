@@ -11,12 +11,9 @@
 // run with status 0; and after an answer came too late for its question,
 // every later question took the answer of the one before, into the next
 // pass, whose report ended the run with status 0.
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <filesystem>
 
-#include "sim/card.h"
 #include "tests/support/card_run.h"
 
 namespace {
@@ -32,7 +29,6 @@ struct Case {
     std::vector<std::uint64_t> seeds;
 };
 
-// The last report STATUS printed, from its heading to its end.
 std::string report(const std::string& console) {
     std::size_t from = console.rfind("/********** VXP STATUS");
     std::size_t to = console.rfind("END OF VXP STATUS");

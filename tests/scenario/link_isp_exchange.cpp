@@ -4,11 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdint>
 #include <cstdio>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "port/port.h"
 #include "link/isp_link.h"
@@ -28,7 +24,6 @@ const std::string kStatusRequestWire("\x3D\x47\x5C\x30\x2A\x2A\xF8\x23\x0D");
 std::string encode(const Words& words) { return sim::isp::wireForm(words); }
 std::string packet(std::uint16_t code, const Words& args) { return encode(sim::isp::makePacket(code, args)); }
 
-// A packet as the tool prints it: each word as "0x%04x ", then a line feed.
 std::string hexWords(const Words& words) {
     std::string out;
     char word[8];

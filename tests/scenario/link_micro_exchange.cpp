@@ -3,9 +3,6 @@
 // before the command and the bounded waits.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <string>
-
 #include "link/micro_link.h"
 #include "platform/sim/sim_port.h"
 #include "tests/support/console_capture.h"

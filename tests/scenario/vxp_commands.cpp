@@ -2,8 +2,6 @@
 // model: the console, the card's flash devices and the exit status, on
 // clean cards, cards holding old content and cards that refuse packets;
 // then, against a scripted peer, the answers the model never gives.
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include "sim/vxp/isp_packet.h"

@@ -48,7 +48,6 @@ CardRun runOnCard(Peer& card, const std::vector<std::string>& args, const std::s
     return result;
 }
 
-// A card of `model` with `change` made to its options.
 template <class Change>
 sim::CardOptions cardOptions(const std::string& model, Change change) {
     sim::CardOptions options;
@@ -78,7 +77,6 @@ inline std::size_t count(const std::string& text, const std::string& part) {
     return n;
 }
 
-// The texts appear in `output` in this order.
 inline void expectInOrder(const std::string& output, const std::vector<std::string>& texts) {
     std::size_t at = 0;
     for (const std::string& part : texts) {

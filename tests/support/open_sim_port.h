@@ -12,5 +12,4 @@
 // opened or configured.
 bool openSimPort(sim::SerialPeer& peer, DWORD startTick = 0x1000);
 
-// Closes lport.
 void closeSimPort();

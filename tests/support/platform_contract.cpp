@@ -13,7 +13,6 @@ HANDLE open(const std::string& name) {
     return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-// Expects `call` to fail with last error `error`.
 void expectFailure(bool failed, DWORD error, const char* what) {
     EXPECT_TRUE(failed) << what;
     EXPECT_EQ(GetLastError(), error) << what;

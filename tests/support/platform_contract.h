@@ -20,7 +20,6 @@ public:
     virtual void send(const std::string& bytes, int afterMs) = 0;
     // Waits until everything sent has reached the port.
     virtual void settle() = 0;
-    // Everything the port wrote so far.
     virtual std::string received() = 0;
     // Milliseconds since an arbitrary start, on the platform's clock.
     virtual double nowMs() = 0;

@@ -22,7 +22,6 @@ public:
     // the order they were added, each once.
     void onWrite(const std::string& trigger, const std::string& reply, sim::Nanos delay = 0);
 
-    // Everything the host wrote.
     const std::string& received() const { return received_; }
     std::uint32_t hostBaud() const { return hostBaud_; }
 
@@ -48,13 +47,11 @@ private:
 // it sends back for one probe byte (13 bytes), and its identification replies.
 inline const std::string kProbeAnswer = "\r\nCMD ERROR\r\n";
 
-// Answers both probe bytes with `probeAnswer`.
 inline void answerProbes(ScriptedPeer& peer, const std::string& probeAnswer = kProbeAnswer) {
     peer.onWrite(std::string(1, '\0'), probeAnswer);
     peer.onWrite(std::string(1, '\0'), probeAnswer);
 }
 
-// Answers one version question and one model question.
 inline void answerIdentification(ScriptedPeer& peer, const std::string& versionReply,
                                  const std::string& modelReply) {
     peer.onWrite("#DEVERSION\r", versionReply, ScriptedPeer::kMs);

@@ -17,7 +17,6 @@ public:
 
     const std::string& path() const { return path_; }
 
-    // Writes a file of the given bytes, relative to the directory.
     void write(const std::string& name, const std::string& bytes) const { writeFile(path_ + "/" + name, bytes); }
 
 private:
