@@ -12,7 +12,6 @@
 // every later question took the answer of the one before, into the next
 // pass, whose report ended the run with status 0.
 #include <cstring>
-#include <filesystem>
 
 #include "tests/support/card_run.h"
 
@@ -35,18 +34,6 @@ std::string report(const std::string& console) {
     return from == std::string::npos || to == std::string::npos ? "" : console.substr(from, to - from);
 }
 
-// The device holds the file with some bytes changed; the card keeps it in
-// its state directory, where the run finds it.
-std::string prepareCard(const Case& c, sim::CardOptions& options) {
-    const std::string image = imageBytes(c.imageSize, 5);
-    std::string device = image;
-    for (std::size_t at : c.changedBytes) device[at] = static_cast<char>(device[at] ^ 0x21);
-    std::filesystem::create_directory("card-state");
-    writeFile("card-state/device5.bin", device);
-    options.stateDir = "card-state";
-    return image;
-}
-
 TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
     // clang-format off
     const Case cases[] = {
@@ -65,14 +52,17 @@ TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
     // clang-format on
     for (const Case& c : cases) {
         int finished = 0;
+        const std::string image = imageBytes(c.imageSize, 5);
+        std::string device = image;  // differs from the file in some bytes
+        for (std::size_t at : c.changedBytes) device[at] = static_cast<char>(device[at] ^ 0x21);
         for (std::uint64_t seed : c.seeds) {
             SCOPED_TRACE(std::string(c.what) + ", seed " + std::to_string(seed));
             WorkDir dir;
-            sim::CardOptions options;
-            options.seed = seed;
-            c.faults(options);
-            dir.write("Device5.bin", prepareCard(c, options));
-            sim::Card card{options};
+            dir.write("Device5.bin", image);
+            sim::Card card{keptCard(5, device, [&](sim::CardOptions& o) {
+                o.seed = seed;
+                c.faults(o);
+            })};
             simport::reset();
             ToolRun run = runTool({"COM1", "VERIFY", "Device5.bin"}, card);
 

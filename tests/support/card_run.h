@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,6 +54,18 @@ sim::CardOptions cardOptions(const std::string& model, Change change) {
     sim::CardOptions options;
     options.model = model;
     change(options);
+    return options;
+}
+
+// A card that keeps its memories in card-state/ of the work directory,
+// where its device `device` holds `content` before the run.
+inline sim::CardOptions keptCard(int device, const std::string& content,
+                                 const std::function<void(sim::CardOptions&)>& change = {}) {
+    std::filesystem::create_directory("card-state");
+    writeFile("card-state/device" + std::to_string(device) + ".bin", content);
+    sim::CardOptions options;
+    options.stateDir = "card-state";
+    if (change) change(options);
     return options;
 }
 
