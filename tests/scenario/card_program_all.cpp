@@ -6,7 +6,6 @@
 namespace {
 
 const std::string kFpga = sample("fpga.xsvf", 3000);
-const std::string kPrompt = "Press a key to continue ... ";
 
 void writeUpdateFiles(const std::vector<std::string>& names) {
     for (const std::string& name : names) writeFile(name, name == "fpga.xsvf" ? kFpga : sample(name));
@@ -63,7 +62,7 @@ TEST(AllOnCard, WhichFailuresStopTheSequence) {
         CardRun run = runOnCard(card, {"COM1", "ALL"});
         EXPECT_EQ(run.status, 1);
         EXPECT_FALSE(contains(run.console, "Program Device5.bin") || contains(run.console, "Total Time"));
-        EXPECT_TRUE(endsWith(run.console, kPrompt + kExit));
+        EXPECT_TRUE(endsWith(run.console, kKeyPrompt + kExit));
         EXPECT_EQ(simport::keyReads(), 1);
         EXPECT_FALSE(contains(run.sent, "#FPGA"));
         EXPECT_TRUE(card.flashDevice(1).empty());
@@ -99,7 +98,7 @@ TEST(AllOnCard, ABadFileRefusesTheWholeRunBeforeAnythingIsSent) {
         writeFile(c.file, c.bytes);
         sim::Card card{cardOptions("DVITOSDI", [](auto&) {})};
         CardRun run = runOnCard(card, {"COM1", "ALL"});
-        EXPECT_TRUE(endsWith(run.console, c.refusal + kPrompt + kExit)) << run.console;
+        EXPECT_TRUE(endsWith(run.console, c.refusal + kKeyPrompt + kExit)) << run.console;
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.sent.empty());
     }

@@ -8,7 +8,6 @@
 #include "tests/support/card_run.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/scripted_peer.h"
-#include "tests/support/open_sim_port.h"
 
 namespace {
 

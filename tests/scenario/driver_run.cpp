@@ -44,7 +44,7 @@ struct RunCase {
 TEST(Run, FromTheCommandLineToTheCommand) {
     const std::string longest = std::string(250, 'a') + ".xsvf";
     const std::string noUpdate = "fpga.xsvf : \tNO\nNo update available." + kExit;
-    auto atKey = [](const std::string& refusal) { return refusal + "\nPress a key to continue ... " + kExit; };
+    auto atKey = [](const std::string& refusal) { return refusal + "\n" + kKeyPrompt + kExit; };
     auto unreadableFpga = [](const std::string& name) {
         return "Unable to read file : " + name +
                "\nTaille du fichier : 0\n\n/**********************************/\n" + kExit;

@@ -70,7 +70,7 @@ TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
             std::size_t closing = run.output.rfind(kClosing);
             if (closing == std::string::npos) {
                 EXPECT_EQ(run.status, 1);
-                EXPECT_NE(run.output.find("Press a key to continue ... "), std::string::npos);
+                EXPECT_NE(run.output.find(kKeyPrompt), std::string::npos);
                 continue;
             }
             ++finished;

@@ -6,7 +6,7 @@
 #include "link/micro_link.h"
 #include "platform/sim/sim_port.h"
 #include "tests/support/console_capture.h"
-#include "tests/support/open_sim_port.h"
+#include "tests/support/tool_run.h"
 #include "tests/support/scripted_peer.h"
 
 namespace {

@@ -8,8 +8,6 @@
 
 namespace {
 
-const std::string kKeyPrompt = "Press a key to continue ... ";
-
 struct ViperCase {
     const char* what;
     int device;
@@ -20,7 +18,6 @@ struct ViperCase {
 };
 
 TEST(ViperOnCard, EveryDeviceEndsHoldingItsImage) {
-    const std::string refused = "NACK received. Retry ... \n";
     // clang-format off
     const ViperCase cases[] = {
         {"device 1 in one pass", 1, 100, {},

@@ -28,6 +28,7 @@ struct CardRun {
 // What every run sends first: the probes and the identification.
 inline const std::string kOpening("\0\0#DEVERSION\r#DEVTYPE\r", 22);
 inline const std::string kExit = "\nExit updater\n";
+inline const std::string kKeyPrompt = "Press a key to continue ... ";
 
 // `prepare` runs on the freshly reset simulated platform, before the tool.
 // A run that reaches no banner keeps its whole console.

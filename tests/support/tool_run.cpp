@@ -1,11 +1,13 @@
 #include "tests/support/tool_run.h"
 
 #include <cstdio>
+#include <cstring>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "driver/updater.h"
 #include "platform/sim/sim_port.h"
+#include "port/port.h"
 #include "tests/support/console_capture.h"
 
 namespace {
@@ -46,4 +48,18 @@ ToolRun runToolInterrupted(const std::vector<std::string>& args, sim::SerialPeer
     int status = 0;
     ::waitpid(child, &status, 0);
     return {capture.text(), WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
+}
+
+bool openSimPort(sim::SerialPeer& peer, DWORD startTick) {
+    simport::reset();
+    simport::attach(&peer);
+    simport::startClock(startTick);
+    std::strcpy(lportname, "COM1");
+    std::strcpy(lfullportname, "\\\\.\\COM1");
+    return openPort() && configurePort(true);
+}
+
+void closeSimPort() {
+    CloseHandle(lport);
+    lport = INVALID_HANDLE_VALUE;
 }

@@ -1,7 +1,10 @@
 // A fresh, empty working directory for one test, left again at its end.
 #pragma once
 
+#include <filesystem>
 #include <fstream>
+#include <stdexcept>
+#include <stdlib.h>
 #include <string>
 
 inline void writeFile(const std::string& path, const std::string& bytes) {
@@ -10,8 +13,17 @@ inline void writeFile(const std::string& path, const std::string& bytes) {
 
 class WorkDir {
 public:
-    WorkDir();
-    ~WorkDir();
+    WorkDir() : previous_(std::filesystem::current_path().string()) {
+        char templ[] = "/tmp/updater-work-XXXXXX";
+        if (!mkdtemp(templ)) throw std::runtime_error("cannot create a work directory");
+        path_ = templ;
+        std::filesystem::current_path(path_);
+    }
+    ~WorkDir() {
+        std::error_code ignored;
+        std::filesystem::current_path(previous_, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
     WorkDir(const WorkDir&) = delete;
     WorkDir& operator=(const WorkDir&) = delete;
 
