@@ -66,7 +66,6 @@ public:
             .count();
     }
     double slackMs() const override { return 500; }
-    bool simulated() const override { return false; }
 
     HANDLE open() const {
         return CreateFileA(name_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -103,10 +103,7 @@ TEST(Run, FromTheCommandLineToTheCommand) {
         {{"COM1", "VIPER", "Device5.bin"}, atKey("Loading ISP Driver...\nUnable to open file : FDriver.bin"), 2,
          "SDITOHDMI", {}, 1, [] { std::filesystem::remove("FDriver.bin"); }, false, true},
         {{"COM1", "VIPER", "Device1.bin"}, atKey("Unable to read file : Device1.bin"), 2, "SDITOHDMI", {}, 1,
-         [] {
-             std::filesystem::remove("Device1.bin");
-             std::filesystem::create_directory("Device1.bin");
-         },
+         [] { std::filesystem::remove("Device1.bin"); std::filesystem::create_directory("Device1.bin"); },
          false, true},
         {{"COM1", "FPGA", "folder.xsvf"}, unreadableFpga("folder.xsvf"), 2, "SDITOHDMI", {}, 0,
          [] { std::filesystem::create_directory("folder.xsvf"); }},

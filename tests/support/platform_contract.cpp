@@ -81,7 +81,7 @@ void checkPortContract(FarEnd& far) {
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        if (!far.simulated() && c.reads.back().endsAtMs > 1000) continue;
+        if (far.slackMs() > 0 && c.reads.back().endsAtMs > 1000) continue;
         COMMTIMEOUTS timeouts = c.timeouts;
         ASSERT_TRUE(SetCommTimeouts(port, &timeouts));
         double start = far.nowMs();

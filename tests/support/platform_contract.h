@@ -23,10 +23,9 @@ public:
     virtual std::string received() = 0;
     // Milliseconds since an arbitrary start, on the platform's clock.
     virtual double nowMs() = 0;
-    // How much longer than its Win32 meaning a wait may take (0: exactly as long).
+    // How much longer than its Win32 meaning a wait may take (0: exactly as
+    // long, on a simulated clock, where waits of seconds are cheap).
     virtual double slackMs() const = 0;
-    // Whether waits of seconds are cheap (a simulated clock).
-    virtual bool simulated() const = 0;
 };
 
 void checkPortContract(FarEnd& far);

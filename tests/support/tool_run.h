@@ -19,12 +19,10 @@ struct ToolRun {
 ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer, const std::string& keys = "",
                 DWORD startTick = 0x1000);
 
-// Opens the simulated COM1 for a test that calls a command handler or a link
-// directly, as the tool's driver leaves the port (openPort, configurePort):
-// 115200 bit/s, 8 data bits, no parity, one stop bit, and the polling
-// time-outs. Resets the simulated platform, connects `peer` and starts the
-// clock at `startTick` first. False when the port could not be opened or
-// configured; closeSimPort closes it.
+// For a test that calls a command handler or a link directly: resets the
+// simulated platform, connects `peer`, starts the clock at `startTick` and
+// opens COM1 as the tool's driver leaves it (openPort, configurePort); false
+// when that fails.
 bool openSimPort(sim::SerialPeer& peer, DWORD startTick = 0x1000);
 void closeSimPort();
 

@@ -30,7 +30,6 @@ public:
     std::string received() override { return peer_.received(); }
     double nowMs() override { return static_cast<double>(simport::now()) / kMs; }
     double slackMs() const override { return 0; }
-    bool simulated() const override { return true; }
 
 private:
     ScriptedPeer peer_;
