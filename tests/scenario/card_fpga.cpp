@@ -9,10 +9,7 @@ namespace {
 
 constexpr double kByteSeconds = 10.0 / 115200;
 
-std::string word(std::uint32_t value) {
-    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
-            static_cast<char>(value)};
-}
+std::string word(std::uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 
 // The time a run takes to identify the card and refuse a missing file.
 double openingSeconds() {
@@ -139,8 +136,7 @@ TEST(FpgaOnScriptedCard, BytesWithinTheQuietWaitAreDiscarded) {
     answerOpening(peer);
     peer.onWrite("#FPGA 1\r", "*~F");
     peer.onWrite(std::string(1, '\0'), "~S", ScriptedPeer::kMs);
-    simport::reset();
-    ToolRun run = runTool({"COM1", "FPGA", "one.xsvf"}, peer);
+    CardRun run = runOnCard(peer, {"COM1", "FPGA", "one.xsvf"});
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(endsWith(run.output, "\nSuccess" + kExit)) << run.output;
 }

@@ -73,8 +73,7 @@ TEST(RemoteOnScriptedCard, AHashAfterAHashIsNoAcknowledgement) {
     answerOpening(peer);
     peer.onWrite("\r", ">");
     peer.onWrite("#OSD ON\r", "##ACK\r", ScriptedPeer::kMs);
-    simport::reset();
-    ToolRun run = runTool({"COM1", "REMOTE", "script.txt"}, peer);
+    CardRun run = runOnCard(peer, {"COM1", "REMOTE", "script.txt"});
     EXPECT_NE(run.output.find(kNack + summary(0, 0, 1) + kExit), std::string::npos) << run.output;
     EXPECT_EQ(run.status, 1);
 }

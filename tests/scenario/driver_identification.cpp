@@ -12,7 +12,6 @@
 namespace {
 
 constexpr sim::Nanos kMs = ScriptedPeer::kMs;
-const std::string kAsking = "\nNow communicating with the card to obtain version information...";
 
 class Identification : public ::testing::Test {
 protected:
@@ -21,8 +20,7 @@ protected:
         peer = ScriptedPeer();
         ASSERT_TRUE(openSimPort(peer));
         cardVersion = 69;
-        RDVersion[0] = 'E';
-        RDVersion[1] = '\0';
+        std::strcpy(RDVersion, "E");
     }
     int identify() {
         ConsoleCapture capture;

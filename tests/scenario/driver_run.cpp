@@ -19,7 +19,6 @@ std::string banner(const std::string& modelLine, const std::string& version) {
            edge + "Software Version  -> " + version + "\n" + stars;
 }
 
-const std::string kAsking = "\nNow communicating with the card to obtain version information...";
 const std::string kIdentified = kAsking + "OK";
 const std::string kUsage =
     "Error: Usage is\n  updater [COMXX] [FPGA/VIPER] Filename.xxx\ne.g. updater COM1 FPGA fpga.xsvf\n"

@@ -63,8 +63,7 @@ TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
                 o.seed = seed;
                 c.faults(o);
             })};
-            simport::reset();
-            ToolRun run = runTool({"COM1", "VERIFY", "Device5.bin"}, card);
+            CardRun run = runOnCard(card, {"COM1", "VERIFY", "Device5.bin"});
 
             // A run that could not read the device to its end prints no total and fails.
             std::size_t closing = run.output.rfind(kClosing);
@@ -88,8 +87,7 @@ TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
 TEST(FaultMatrixStatus, OnlyTheCardsOwnReportEndsTheRunAsDone) {
     WorkDir dir;
     sim::Card healthy{sim::CardOptions{}};
-    simport::reset();
-    const std::string clean = report(runTool({"COM1", "STATUS"}, healthy, "q").output);
+    const std::string clean = report(runOnCard(healthy, {"COM1", "STATUS"}, "q").output);
     for (bool late : {false, true}) {
         int damaged = 0, recovered = 0;
         for (std::uint64_t seed = 1; seed <= 8; ++seed) {
@@ -100,8 +98,7 @@ TEST(FaultMatrixStatus, OnlyTheCardsOwnReportEndsTheRunAsDone) {
             options.lateByMs = 35000;
             options.noise = late ? 0 : 0.004;
             sim::Card card{options};
-            simport::reset();
-            ToolRun run = runTool({"COM1", "STATUS"}, card, late ? "\r\rq" : "q");
+            CardRun run = runOnCard(card, {"COM1", "STATUS"}, late ? "\r\rq" : "q");
             if (run.status == 0) {
                 EXPECT_EQ(report(run.output), clean);
             }

@@ -27,6 +27,7 @@ struct CardRun {
 
 // What every run sends first: the probes and the identification.
 inline const std::string kOpening("\0\0#DEVERSION\r#DEVTYPE\r", 22);
+inline const std::string kAsking = "\nNow communicating with the card to obtain version information...";
 inline const std::string kExit = "\nExit updater\n";
 inline const std::string kKeyPrompt = "Press a key to continue ... ";
 
