@@ -35,7 +35,7 @@ TEST(EndToEnd, CardsimLinksAndSamples) {
         ProcessResult second = runProgram(CARDSIM_BIN, dir, {"--link", first.link()});
         EXPECT_EQ(second.status, 1);
         EXPECT_EQ(std::filesystem::read_symlink(first.link()), terminal) << "the first card keeps its link";
-        EXPECT_EQ(runUpdater(dir, {first.link(), "STATUS"}, "q").status, 0) << "and still answers";
+        EXPECT_EQ(runProgram(UPDATER_BIN, dir, {first.link(), "STATUS"}, "q").status, 0) << "and still answers";
         EXPECT_EQ(first.stop(), 0);
     }
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir + "/card")));

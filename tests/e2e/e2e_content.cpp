@@ -38,22 +38,19 @@ TEST(EndToEnd, AllUpdatesEveryPartOfTheCard) {
     SamplesDir samples;
     const std::string& dir = samples.path;
     Cardsim card(dir, {"--model", "DVITOSDI", "--state", dir + "/state"});
-    ProcessResult all = runUpdater(dir, {card.link(), "ALL"});
+    ProcessResult all = runProgram(UPDATER_BIN, dir, {card.link(), "ALL"});
     EXPECT_EQ(all.status, 0) << all.output;
     EXPECT_NE(all.output.find("EDID.bin : \tYES\n"), std::string::npos);
     EXPECT_NE(all.output.find("\nSuccess\nTotal Time : "), std::string::npos);
     EXPECT_EQ(card.stop(), 0);
-    const struct {
-        const char* state;
-        const char* file;
-    } kept[] = {{"edid.bin", "EDID.bin"},
-                {"device5.bin", "Device5.bin"},
-                {"device1.bin", "Device1.bin"},
-                {"fpga.xsvf", "fpga.xsvf"}};
-    for (const auto& k : kept) {
-        std::string memory = readWholeFile(dir + "/state/" + k.state);
-        EXPECT_FALSE(memory.empty()) << k.state;
-        EXPECT_TRUE(memory == readWholeFile(dir + "/" + k.file)) << k.state << " differs from " << k.file;
+    const std::pair<const char*, const char*> kept[] = {{"edid.bin", "EDID.bin"},
+                                                        {"device5.bin", "Device5.bin"},
+                                                        {"device1.bin", "Device1.bin"},
+                                                        {"fpga.xsvf", "fpga.xsvf"}};
+    for (const auto& [state, file] : kept) {
+        std::string memory = readWholeFile(dir + "/state/" + state);
+        EXPECT_FALSE(memory.empty()) << state;
+        EXPECT_TRUE(memory == readWholeFile(dir + "/" + file)) << state << " differs from " << file;
     }
 }
 
@@ -61,10 +58,10 @@ TEST(EndToEnd, GammaAndRemote) {
     SamplesDir samples;
     const std::string& dir = samples.path;
     Cardsim card(dir, {"--state", dir + "/state"});
-    ProcessResult gamma = runUpdater(dir, {card.link(), "GAMMA", "gamma.csv"});
+    ProcessResult gamma = runProgram(UPDATER_BIN, dir, {card.link(), "GAMMA", "gamma.csv"});
     EXPECT_EQ(gamma.status, 0) << gamma.output;
     EXPECT_NE(gamma.output.find("->Sending Gamma Data...Success\n"), std::string::npos);
-    ProcessResult remote = runUpdater(dir, {card.link(), "REMOTE", "remote.txt"});
+    ProcessResult remote = runProgram(UPDATER_BIN, dir, {card.link(), "REMOTE", "remote.txt"});
     EXPECT_EQ(remote.status, 0) << remote.output;
     EXPECT_NE(remote.output.find("\n->ACK : 8 / 8  \n->NACK : 0 / 8  \nEnd of remote.txt"), std::string::npos)
         << remote.output;

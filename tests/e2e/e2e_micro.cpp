@@ -23,23 +23,22 @@ void programMicro(const std::string& dir, const std::vector<std::string>& option
     std::vector<std::string> all{"--state", dir + "/state"};
     all.insert(all.end(), options.begin(), options.end());
     Cardsim card(dir, all);
-    ProcessResult run = runUpdater(dir, {card.link(), "MICRO"});
+    ProcessResult run = runProgram(UPDATER_BIN, dir, {card.link(), "MICRO"});
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("\nEND...REBOOT THE DEVICE!\n"), std::string::npos) << run.output;
     EXPECT_EQ(card.stop(), 0);
     EXPECT_TRUE(readWholeFile(dir + "/state/micro.bin") == flashText(data)) << "micro.bin differs";
 }
 
-void programSampleFirmware(const std::vector<std::string>& options) {
-    TestDir dir(true);
-    programMicro(dir.path, options, sim::sampleFirmwareData());
-}
-
 }  // namespace
 
-TEST(EndToEnd, MicroFromBootMode) { programSampleFirmware({"--boot"}); }
-TEST(EndToEnd, MicroFromARunningFirmware) { programSampleFirmware({}); }
-TEST(EndToEnd, MicroFromAnOldFirmware) { programSampleFirmware({"--menu-keys-only"}); }
+TEST(EndToEnd, MicroFromBootModeARunningFirmwareAndAnOldFirmware) {
+    for (const std::vector<std::string>& options :
+         {std::vector<std::string>{"--boot"}, {}, {"--menu-keys-only"}}) {
+        TestDir dir(true);
+        programMicro(dir.path, options, sim::sampleFirmwareData());
+    }
+}
 
 TEST(EndToEnd, MicroWritesAnImageMadeByObjcopy) {
     if (std::system("objcopy --version >/dev/null 2>&1") != 0)

@@ -15,11 +15,11 @@ ProcessResult programAndVerify(const std::string& image, const std::string& stat
     options.insert(options.end(), card.begin(), card.end());
     Cardsim cardsim(dir.path, options);
 
-    ProcessResult viper = runUpdater(dir.path, {cardsim.link(), "VIPER", image});
+    ProcessResult viper = runProgram(UPDATER_BIN, dir.path, {cardsim.link(), "VIPER", image});
     EXPECT_EQ(viper.status, 0) << viper.output;
     EXPECT_NE(viper.output.find("Total Time : "), std::string::npos);
 
-    ProcessResult verify = runUpdater(dir.path, {cardsim.link(), "VERIFY", image});
+    ProcessResult verify = runProgram(UPDATER_BIN, dir.path, {cardsim.link(), "VERIFY", image});
     EXPECT_EQ(verify.status, 0) << verify.output;
     EXPECT_NE(verify.output.find("Job at 100% ----- Mismatch Total 0 "), std::string::npos);
 

@@ -24,11 +24,19 @@ namespace {
 
 constexpr unsigned kRunLimitSeconds = 120;
 
-std::vector<char*> argvOf(std::vector<std::string>& words) {
+// Runs `program` with `args` in `dir` in place of this (child) process;
+// killed after `limitSeconds` (0: never).
+[[noreturn]] void execIn(const std::string& dir, const std::string& program, const std::vector<std::string>& args,
+                         unsigned limitSeconds = kRunLimitSeconds) {
+    std::vector<std::string> words{program};
+    words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    return argv;
+    if (chdir(dir.c_str()) != 0) _exit(126);
+    alarm(limitSeconds);  // a run that never ends is killed, not waited for
+    execv(argv[0], argv.data());
+    _exit(127);
 }
 
 }  // namespace
@@ -45,15 +53,12 @@ TestDir::TestDir(bool samples, const std::vector<std::string>& sampleOptions) {
 TestDir::~TestDir() { std::filesystem::remove_all(path); }
 
 Cardsim::Cardsim(const std::string& dir, const std::vector<std::string>& options) : link_(dir + "/card") {
-    std::vector<std::string> words{CARDSIM_BIN, "--link", link_};
-    words.insert(words.end(), options.begin(), options.end());
+    std::vector<std::string> args{"--link", link_};
+    args.insert(args.end(), options.begin(), options.end());
     pid_ = fork();
     if (pid_ == 0) {
-        int devnull = open("/dev/null", O_WRONLY);
-        dup2(devnull, STDOUT_FILENO);
-        auto argv = argvOf(words);
-        execv(argv[0], argv.data());
-        _exit(127);
+        dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+        execIn(dir, CARDSIM_BIN, args, 0);
     }
     struct stat info;
     for (int i = 0; i < 500 && lstat(link_.c_str(), &info) != 0; ++i) {
@@ -90,8 +95,6 @@ ProcessResult runProgram(const std::string& program, const std::string& dir, con
     int toChild[2];
     int fromChild[2];
     if (pipe(toChild) != 0 || pipe(fromChild) != 0) throw std::runtime_error("pipe");
-    std::vector<std::string> words{program};
-    words.insert(words.end(), args.begin(), args.end());
     pid_t pid = fork();
     if (pid == 0) {
         dup2(toChild[0], STDIN_FILENO);
@@ -99,11 +102,7 @@ ProcessResult runProgram(const std::string& program, const std::string& dir, con
         close(toChild[1]);
         close(fromChild[0]);
         if (inChild && !inChild()) _exit(125);
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        alarm(kRunLimitSeconds);  // a run that never ends is killed, not waited for
-        auto argv = argvOf(words);
-        execv(argv[0], argv.data());
-        _exit(127);
+        execIn(dir, program, args);
     }
     close(toChild[0]);
     close(fromChild[1]);
@@ -121,22 +120,10 @@ ProcessResult runProgram(const std::string& program, const std::string& dir, con
     return {output, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
 }
 
-ProcessResult runUpdater(const std::string& dir, const std::vector<std::string>& args, const std::string& input) {
-    return runProgram(UPDATER_BIN, dir, args, input);
-}
-
 TerminalRun::TerminalRun(const std::string& dir, const std::vector<std::string>& args) {
-    std::vector<std::string> words{UPDATER_BIN};
-    words.insert(words.end(), args.begin(), args.end());
     pid_ = forkpty(&master_, nullptr, nullptr, nullptr);
     if (pid_ < 0) throw std::runtime_error("forkpty");
-    if (pid_ == 0) {
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        alarm(kRunLimitSeconds);
-        auto argv = argvOf(words);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    if (pid_ == 0) execIn(dir, UPDATER_BIN, args);
 }
 
 TerminalRun::~TerminalRun() {

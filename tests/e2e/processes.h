@@ -42,11 +42,6 @@ struct ProcessResult {
     int status;
 };
 
-// Runs updater with `args` in `dir`, with `input` on its standard input. A
-// run still going after two minutes is killed (SIGALRM).
-ProcessResult runUpdater(const std::string& dir, const std::vector<std::string>& args,
-                         const std::string& input = "");
-
 // The whole content of the file at `path` (empty when it cannot be read).
 std::string readWholeFile(const std::string& path);
 
@@ -54,8 +49,9 @@ std::string readWholeFile(const std::string& path);
 // over a pty take real time, so their images are small.
 void writeImage(const std::string& path, std::size_t size);
 
-// Runs a program with `args` in `dir` and returns what it printed; `inChild`
-// runs in the child first (false: the child ends with status 125).
+// Runs a program with `args` in `dir`, with `input` on its standard input,
+// and returns what it printed; `inChild` runs in the child first (false: the
+// child ends with status 125). A run still going after two minutes is killed.
 ProcessResult runProgram(const std::string& program, const std::string& dir, const std::vector<std::string>& args,
                          const std::string& input = "", bool (*inChild)() = nullptr);
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "platform/sim/sim_port.h"
-#include "tests/support/open_sim_port.h"
+#include "tests/support/tool_run.h"
 
 namespace fuzz {
 

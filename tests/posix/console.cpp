@@ -10,25 +10,17 @@
 
 namespace {
 
-// Puts a descriptor in place of a standard one for the life of the object.
-class Redirect {
-public:
-    Redirect(int target, int replacement) : target_(target), saved_(::dup(target)) {
-        std::fflush(stdout);
-        ::dup2(replacement, target);
-    }
-    ~Redirect() {
-        std::fflush(stdout);
-        ::dup2(saved_, target_);
-        ::close(saved_);
-    }
-    Redirect(const Redirect&) = delete;
-    Redirect& operator=(const Redirect&) = delete;
-
-private:
-    int target_;
-    int saved_;
-};
+// Runs `body` with descriptor `replacement` in place of the standard one `target`.
+template <class Body>
+void redirected(int target, int replacement, Body body) {
+    std::fflush(stdout);
+    int saved = ::dup(target);
+    ::dup2(replacement, target);
+    body();
+    std::fflush(stdout);
+    ::dup2(saved, target);
+    ::close(saved);
+}
 
 std::string contents(std::FILE* file) {
     char text[256] = {};
@@ -43,16 +35,17 @@ TEST(PosixConsole, KeysFromAPipePauseTakesOneAndEndOfInputComesAtOnce) {
     ::close(ends[1]);  // input that ends
     std::FILE* shown = std::tmpfile();
     ASSERT_NE(shown, nullptr);
-    {
-        Redirect in(STDIN_FILENO, ends[0]), out(STDOUT_FILENO, ::fileno(shown));
-        EXPECT_EQ(_getch(), 'q');
-        EXPECT_EQ(_getch(), '\r');
-        EXPECT_EQ(system("PAUSE"), 0);
-        EXPECT_EQ(_getch(), 'y');
-        EXPECT_EQ(system("pause"), 0);
-        EXPECT_NE(system("DIR"), 0);
-        EXPECT_EQ(_getch(), EOF);
-    }
+    redirected(STDIN_FILENO, ends[0], [&] {
+        redirected(STDOUT_FILENO, ::fileno(shown), [] {
+            EXPECT_EQ(_getch(), 'q');
+            EXPECT_EQ(_getch(), '\r');
+            EXPECT_EQ(system("PAUSE"), 0);
+            EXPECT_EQ(_getch(), 'y');
+            EXPECT_EQ(system("pause"), 0);
+            EXPECT_NE(system("DIR"), 0);
+            EXPECT_EQ(_getch(), EOF);
+        });
+    });
     ::close(ends[0]);
     EXPECT_EQ(contents(shown), "Press any key to continue . . . \nPress any key to continue . . . \n");
     std::fclose(shown);
@@ -61,13 +54,14 @@ TEST(PosixConsole, KeysFromAPipePauseTakesOneAndEndOfInputComesAtOnce) {
 TEST(PosixConsole, TextWithoutLineEndShowsBeforeASleep) {
     std::FILE* shown = std::tmpfile();
     ASSERT_NE(shown, nullptr);
-    Redirect out(STDOUT_FILENO, ::fileno(shown));
-    std::fputs("Job at 12.00 %", stdout);
-    ASSERT_EQ(contents(shown), "");  // a file is fully buffered
-    DWORD before = GetTickCount();
-    _sleep(3);
-    EXPECT_EQ(contents(shown), "Job at 12.00 %");
-    EXPECT_GE(GetTickCount() - before, 3u);
+    redirected(STDOUT_FILENO, ::fileno(shown), [&] {
+        std::fputs("Job at 12.00 %", stdout);
+        ASSERT_EQ(contents(shown), "");  // a file is fully buffered
+        DWORD before = GetTickCount();
+        _sleep(3);
+        EXPECT_EQ(contents(shown), "Job at 12.00 %");
+        EXPECT_GE(GetTickCount() - before, 3u);
+    });
     std::fclose(shown);
 }
 

@@ -66,8 +66,10 @@ public:
             .count();
     }
     double slackMs() const override { return 500; }
-    bool simulated() const override { return false; }
 
+    HANDLE open() const {
+        return CreateFileA(name_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
     void hangUp() {
         ::close(master_);
         master_ = -1;
@@ -82,37 +84,23 @@ private:
     std::vector<std::thread> senders_;
 };
 
-TEST(PosixPlatform, Opening) {
+TEST(PosixPlatform, PortContract) {
     PtyFarEnd far;
-    checkOpening(far);
-}
-TEST(PosixPlatform, Settings) {
-    PtyFarEnd far;
-    checkSettings(far);
-}
-TEST(PosixPlatform, ReadsAndWrites) {
-    PtyFarEnd far;
-    checkReadsAndWrites(far);
+    checkPortContract(far);
 }
 
 TEST(PosixPlatform, ComNamesMapToSerialDevicesAndPathsStayAsGiven) {
-    const std::pair<const char*, const char*> names[] = {{"COM1", "/dev/ttyS0"},
-                                                         {"com12", "/dev/ttyS11"},
-                                                         {"COM999", "/dev/ttyS998"},
-                                                         {"/dev/ttyUSB0", "/dev/ttyUSB0"},
-                                                         {"COM0", ""},
-                                                         {"COM01", ""},
-                                                         {"COM1000", ""},
-                                                         {"COM1X", ""},
-                                                         {"COM", ""},
-                                                         {"LPT1", ""}};
+    // clang-format off
+    const std::pair<const char*, const char*> names[] = {
+        {"COM1", "/dev/ttyS0"}, {"com12", "/dev/ttyS11"}, {"COM999", "/dev/ttyS998"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"COM0", ""}, {"COM01", ""}, {"COM1000", ""}, {"COM1X", ""}, {"COM", ""}, {"LPT1", ""}};
+    // clang-format on
     for (auto& [name, path] : names) EXPECT_EQ(posix::devicePath(name), path) << name;
 }
 
 TEST(PosixPlatform, AReadFailsAtOnceWhenTheFarEndGoesAway) {
     PtyFarEnd far;
-    HANDLE port =
-        CreateFileA(far.portName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE port = far.open();
     COMMTIMEOUTS timeouts{0, 0, 2000, 0, 0};
     ASSERT_TRUE(SetCommTimeouts(port, &timeouts));
     far.hangUp();
@@ -131,8 +119,7 @@ TEST(PosixPlatform, AReadFailsAtOnceWhenTheFarEndGoesAway) {
 // after their write call returned fail the next write call.
 TEST(PosixPlatform, GatheredWritesGoOutBeforeAWaitAndARefusalFailsTheNextWrite) {
     PtyFarEnd far;
-    HANDLE port =
-        CreateFileA(far.portName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE port = far.open();
     COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, 1, 0, 0};
     ASSERT_TRUE(SetCommTimeouts(port, &timeouts));
     const std::string bytes("\x55\xAA\r\x00\xFF", 5);

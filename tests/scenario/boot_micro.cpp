@@ -3,8 +3,6 @@
 // microcontroller's flash, every failure end of the boot-mode programmer
 // reached through a fault of the card, and the file checks that refuse a
 // bad appMain.mot before anything is sent.
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <optional>
 
@@ -29,16 +27,6 @@ const std::string kKernelsLoaded =
     "\rJob at 100 %     \n\rOK\n->SET PARAMETERS...OK\n->SENDING MAIN KERNEL...OK\n->Set PARAMETERS...OK"
     "\n->WRITING .MOT FILE  TO FLASH MEMORY...\n";
 const std::string kWritten = "\rJob at 100 %      \n\rOK\nEND...REBOOT THE DEVICE!\n";
-
-// The texts appear in `output` in this order.
-void expectInOrder(const std::string& output, const std::vector<std::string>& texts) {
-    std::size_t at = 0;
-    for (const std::string& text : texts) {
-        std::size_t found = output.find(text, at);
-        ASSERT_NE(found, std::string::npos) << "missing, or out of order: " << text << "\n--- in ---\n" << output;
-        at = found + text.size();
-    }
-}
 
 std::vector<std::uint8_t> flashOf(const std::vector<std::uint8_t>& data) {
     return sim::flashImageOf(data, sim::choices::kMicroFlashSize);
@@ -84,11 +72,8 @@ TEST_F(Micro, EveryWayIntoTheBootProgramWritesTheImage) {
         // check gives up after 10 s, the menu keys follow, and the second
         // check reminds the operator at 10, 20 and 30 s of its own wait.
         {"a boot program that answers late",
-         [](auto& o) {
-             o.bootMode = true;
-             o.bootFault = {sim::BootFault::Kind::kLate, sim::BootStep::kMatch};
-             o.lateByMs = 45000;
-         },
+         [](auto& o) { o.bootMode = true; o.bootFault = {sim::BootFault::Kind::kLate, sim::BootStep::kMatch};
+                       o.lateByMs = 45000; },
          {kBootPath, kNoBootProgram, kOldFirmwareMenu, kReminder, kReminder, kReminder, "OK\n->SENDING MICRO KERNEL",
           kWritten},
          "", 3},

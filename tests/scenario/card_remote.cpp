@@ -26,6 +26,7 @@ TEST(RemoteOnCard, EachKindOfLine) {
         std::string log;      // the card's log after the opening's two commands
         int status;
         double seconds;       // at least, beyond the identification
+        bool gone = false;    // the card answers nothing after the identification
     } cases[] = {
         {"a command, a sleep, a message", "#OSD ON\n&500\n@done\n", kAck + "\ndone\n" + summary(1, 0, 1),
          "\r#OSD ON\r", "#OSD ON\t#ACK\n", 0, 0.530},
@@ -39,6 +40,9 @@ TEST(RemoteOnCard, EachKindOfLine) {
         // The card keeps 64 characters of a command and refuses a longer one.
         {"a line over 253 characters goes on as the next line", longCommand + "\n", kNack + summary(0, 1, 1),
          "\r" + longCommand.substr(0, 253) + "\r", "#PATTERN 1" + std::string(55, ' ') + "\t#NACK\n", 1, 0.030},
+        // Each command costs the 1 s wait for the echo, the 4 s wait for the reply and the 30 ms of pauses.
+        {"a card that never answers", "#OSD ON\n#SAVE\n", kNack + kNack + summary(0, 0, 0), "\r", "", 1,
+         2 * 5.030, true},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -47,7 +51,8 @@ TEST(RemoteOnCard, EachKindOfLine) {
         dir.write("script.txt", c.script);
         sim::Card plain{sim::CardOptions{}};
         double opening = runOnCard(plain, {"COM1", "REMOTE", "none.txt"}).seconds;
-        sim::Card card{sim::CardOptions{}};
+        sim::Card card{
+            cardOptions("SDITOHDMI", [&](auto& o) { o.vanishAfter = c.gone ? kOpening.size() + 1 : 0; })};
         CardRun run = runOnCard(card, {"COM1", "REMOTE", "script.txt"}, "k");
         EXPECT_EQ(run.console, kOpeningLine + c.console + kExit);
         EXPECT_EQ(run.sent, c.sent);
@@ -59,21 +64,6 @@ TEST(RemoteOnCard, EachKindOfLine) {
     }
 }
 
-// A card gone at the first byte after the identification: each command costs the 1 s wait
-// for the echo, the 4 s wait for the reply and the 30 ms of pauses, and
-// counts nowhere.
-TEST(RemoteOnCard, ACardThatNeverAnswers) {
-    WorkDir dir;
-    dir.write("script.txt", "#OSD ON\n#SAVE\n");
-    sim::Card plain{sim::CardOptions{}};
-    double opening = runOnCard(plain, {"COM1", "REMOTE", "none.txt"}).seconds;
-    sim::Card card{cardOptions("SDITOHDMI", [](auto& o) { o.vanishAfter = kOpening.size() + 1; })};
-    CardRun run = runOnCard(card, {"COM1", "REMOTE", "script.txt"});
-    EXPECT_EQ(run.console, kOpeningLine + kNack + kNack + summary(0, 0, 0) + kExit);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NEAR(run.seconds - opening, 2 * 5.030, 0.005);
-}
-
 // A reply "##ACK": the byte after the first '#' is the second '#', dropped,
 // so no acknowledgement is seen; the reply counts once, the wait runs out.
 TEST(RemoteOnScriptedCard, AHashAfterAHashIsNoAcknowledgement) {
@@ -83,8 +73,7 @@ TEST(RemoteOnScriptedCard, AHashAfterAHashIsNoAcknowledgement) {
     answerOpening(peer);
     peer.onWrite("\r", ">");
     peer.onWrite("#OSD ON\r", "##ACK\r", ScriptedPeer::kMs);
-    simport::reset();
-    ToolRun run = runTool({"COM1", "REMOTE", "script.txt"}, peer);
+    CardRun run = runOnCard(peer, {"COM1", "REMOTE", "script.txt"});
     EXPECT_NE(run.output.find(kNack + summary(0, 0, 1) + kExit), std::string::npos) << run.output;
     EXPECT_EQ(run.status, 1);
 }

@@ -1,22 +1,17 @@
 // Card identification against a scripted firmware: the reply frames the
 // card model never sends (noise, split frames, odd version replies), the
 // port recovery, and the menu probe of an old firmware.
-#include <gtest/gtest.h>
-
 #include <cstring>
 
 #include "driver/identification.h"
-#include "platform/sim/sim_port.h"
 #include "port/port.h"
 #include "tests/support/card_run.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/scripted_peer.h"
-#include "tests/support/open_sim_port.h"
 
 namespace {
 
 constexpr sim::Nanos kMs = ScriptedPeer::kMs;
-const std::string kAsking = "\nNow communicating with the card to obtain version information...";
 
 class Identification : public ::testing::Test {
 protected:
@@ -25,8 +20,7 @@ protected:
         peer = ScriptedPeer();
         ASSERT_TRUE(openSimPort(peer));
         cardVersion = 69;
-        RDVersion[0] = 'E';
-        RDVersion[1] = '\0';
+        std::strcpy(RDVersion, "E");
     }
     int identify() {
         ConsoleCapture capture;
@@ -102,28 +96,17 @@ TEST_F(Identification, SilentCardAndOldFirmwareMenu) {
 // A failed read reopens and reconfigures the port; the error code stays
 // set, so the second attempt is followed by a recovery as well.
 TEST_F(Identification, PortErrorsReopenThePort) {
-    // clang-format off
-    const struct {
-        DWORD openError;
-        int failingOpens;
-        std::string printed;
-        int result;
-        int opens;
-    } cases[] = {
-        {0, 0, "", 6, 3},
-        {ERROR_ACCESS_DENIED, 1, "Failed to open COM1 :  The COM port selected is already open by an other program!\n",
-         6, 4},
-    };
-    // clang-format on
-    for (const auto& c : cases) {
+    for (bool busy : {false, true}) {
         open();
         simport::failReads(ERROR_GEN_FAILURE, 0, 1);
-        if (c.failingOpens > 0) simport::failOpens(c.openError, c.failingOpens);
+        if (busy) simport::failOpens(ERROR_ACCESS_DENIED, 1);
         peer.onWrite("#DEVERSION\r#DEVERSION\r", "#DEVERSION 1 V2.00\r", kMs);
         peer.onWrite("#DEVTYPE\r", "#DEVTYPE SL-SDITOHDMI\r", kMs);
-        EXPECT_EQ(identify(), c.result);
-        EXPECT_TRUE(c.printed.empty() ? !contains(output, "Failed") : contains(output, c.printed)) << output;
-        EXPECT_EQ(simport::opens(), c.opens);
+        EXPECT_EQ(identify(), 6);
+        const std::string busyText =
+            "Failed to open COM1 :  The COM port selected is already open by an other program!\n";
+        EXPECT_EQ(contains(output, busy ? busyText : "Failed"), busy) << output;
+        EXPECT_EQ(simport::opens(), busy ? 4 : 3);
         EXPECT_EQ(simport::appliedSettings().BaudRate, 115200u);
         EXPECT_EQ(simport::appliedTimeouts().ReadTotalTimeoutConstant, 1u);
     }

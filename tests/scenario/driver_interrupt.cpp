@@ -1,12 +1,7 @@
 // The operator interrupts a run (Ctrl-C) at a chosen simulated time: the
 // run ends there with status 130 and one last line that says what the card
 // may now hold half done and how to recover.
-#include <gtest/gtest.h>
-
-#include "sim/card.h"
-#include "sim/samples/sample_files.h"
-#include "tests/support/tool_run.h"
-#include "tests/support/work_dir.h"
+#include "tests/support/card_run.h"
 
 namespace {
 
@@ -57,10 +52,7 @@ TEST(Interrupt, EndsTheRunWithWhatMayBePartlyWrittenAndHowToRecover) {
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        sim::CardOptions options;
-        options.bootMode = c.bootMode;
-        options.model = c.model;
-        sim::Card card{options};
+        sim::Card card{cardOptions(c.model, [&](auto& o) { o.bootMode = c.bootMode; })};
         ToolRun run = runToolInterrupted(c.args, card, c.at, c.keys);
         EXPECT_EQ(run.status, 130);
         const std::string end = "\n" + c.line + "\n";

@@ -2,8 +2,6 @@
 // arguments, the port, the probe, the identification and banner, and the
 // command selection with its file checks and the ALL discovery, each with
 // its console, its exit status and what reached the card.
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <filesystem>
 
@@ -15,20 +13,12 @@
 namespace {
 
 std::string banner(const std::string& modelLine, const std::string& version) {
-    return "\r\n* * * * * * * * * * * * * * * * * * * * * * * * * * * * *\n"
-           "\t\t\t\t\t\t\t*\r*\t\t\t" +
-           modelLine +
-           "\n"
-           "*\t\t\t\t\t\t\t*\n"
-           "\t\t\t\t\t\t\t*\r*\tUpdater Version   -> 2.20\n"
-           "*\t\t\t\t\t\t\t*\n"
-           "\t\t\t\t\t\t\t*\r*\tSoftware Version  -> " +
-           version +
-           "\n"
-           "* * * * * * * * * * * * * * * * * * * * * * * * * * * * *\n";
+    const std::string stars = "* * * * * * * * * * * * * * * * * * * * * * * * * * * * *\n";
+    const std::string edge = "*\t\t\t\t\t\t\t*\n\t\t\t\t\t\t\t*\r*\t";
+    return "\r\n" + stars + "\t\t\t\t\t\t\t*\r*\t\t\t" + modelLine + "\n" + edge + "Updater Version   -> 2.20\n" +
+           edge + "Software Version  -> " + version + "\n" + stars;
 }
 
-const std::string kAsking = "\nNow communicating with the card to obtain version information...";
 const std::string kIdentified = kAsking + "OK";
 const std::string kUsage =
     "Error: Usage is\n  updater [COMXX] [FPGA/VIPER] Filename.xxx\ne.g. updater COM1 FPGA fpga.xsvf\n"
@@ -53,7 +43,7 @@ struct RunCase {
 TEST(Run, FromTheCommandLineToTheCommand) {
     const std::string longest = std::string(250, 'a') + ".xsvf";
     const std::string noUpdate = "fpga.xsvf : \tNO\nNo update available." + kExit;
-    auto atKey = [](const std::string& refusal) { return refusal + "\nPress a key to continue ... " + kExit; };
+    auto atKey = [](const std::string& refusal) { return refusal + "\n" + kKeyPrompt + kExit; };
     auto unreadableFpga = [](const std::string& name) {
         return "Unable to read file : " + name +
                "\nTaille du fichier : 0\n\n/**********************************/\n" + kExit;
@@ -112,10 +102,7 @@ TEST(Run, FromTheCommandLineToTheCommand) {
         {{"COM1", "VIPER", "Device5.bin"}, atKey("Loading ISP Driver...\nUnable to open file : FDriver.bin"), 2,
          "SDITOHDMI", {}, 1, [] { std::filesystem::remove("FDriver.bin"); }, false, true},
         {{"COM1", "VIPER", "Device1.bin"}, atKey("Unable to read file : Device1.bin"), 2, "SDITOHDMI", {}, 1,
-         [] {
-             std::filesystem::remove("Device1.bin");
-             std::filesystem::create_directory("Device1.bin");
-         },
+         [] { std::filesystem::remove("Device1.bin"); std::filesystem::create_directory("Device1.bin"); },
          false, true},
         {{"COM1", "FPGA", "folder.xsvf"}, unreadableFpga("folder.xsvf"), 2, "SDITOHDMI", {}, 0,
          [] { std::filesystem::create_directory("folder.xsvf"); }},

@@ -11,12 +11,8 @@
 // run with status 0; and after an answer came too late for its question,
 // every later question took the answer of the one before, into the next
 // pass, whose report ended the run with status 0.
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <filesystem>
 
-#include "sim/card.h"
 #include "tests/support/card_run.h"
 
 namespace {
@@ -32,23 +28,10 @@ struct Case {
     std::vector<std::uint64_t> seeds;
 };
 
-// The last report STATUS printed, from its heading to its end.
 std::string report(const std::string& console) {
     std::size_t from = console.rfind("/********** VXP STATUS");
     std::size_t to = console.rfind("END OF VXP STATUS");
     return from == std::string::npos || to == std::string::npos ? "" : console.substr(from, to - from);
-}
-
-// The device holds the file with some bytes changed; the card keeps it in
-// its state directory, where the run finds it.
-std::string prepareCard(const Case& c, sim::CardOptions& options) {
-    const std::string image = imageBytes(c.imageSize, 5);
-    std::string device = image;
-    for (std::size_t at : c.changedBytes) device[at] = static_cast<char>(device[at] ^ 0x21);
-    std::filesystem::create_directory("card-state");
-    writeFile("card-state/device5.bin", device);
-    options.stateDir = "card-state";
-    return image;
 }
 
 TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
@@ -61,38 +44,32 @@ TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
         // Seeds of the matrix (seed 2): noise on an identical device; NACKs and noise.
         {"noise, identical", 756, {}, 0, [](sim::CardOptions& o) { o.noise = 0.001163; }, {1, 2}},
         {"nack and noise", 3000, {10, 11, 700, 2998}, 3,
-         [](sim::CardOptions& o) {
-             o.nack = 0.0329;
-             o.noise = 0.000471;
-         },
-         {1, 2}},
+         [](sim::CardOptions& o) { o.nack = 0.0329; o.noise = 0.000471; }, {1, 2}},
         // Replies late beyond the whole exchange (eleven 3 s waits).
-        {"late by 35 s", 2000, {0, 1999}, 2,
-         [](sim::CardOptions& o) {
-             o.late = 0.02;
-             o.lateByMs = 35000;
-         },
+        {"late by 35 s", 2000, {0, 1999}, 2, [](sim::CardOptions& o) { o.late = 0.02; o.lateByMs = 35000; },
          {1, 2, 3}},
     };
     // clang-format on
     for (const Case& c : cases) {
         int finished = 0;
+        const std::string image = imageBytes(c.imageSize, 5);
+        std::string device = image;  // differs from the file in some bytes
+        for (std::size_t at : c.changedBytes) device[at] = static_cast<char>(device[at] ^ 0x21);
         for (std::uint64_t seed : c.seeds) {
             SCOPED_TRACE(std::string(c.what) + ", seed " + std::to_string(seed));
             WorkDir dir;
-            sim::CardOptions options;
-            options.seed = seed;
-            c.faults(options);
-            dir.write("Device5.bin", prepareCard(c, options));
-            sim::Card card{options};
-            simport::reset();
-            ToolRun run = runTool({"COM1", "VERIFY", "Device5.bin"}, card);
+            dir.write("Device5.bin", image);
+            sim::Card card{keptCard(5, device, [&](sim::CardOptions& o) {
+                o.seed = seed;
+                c.faults(o);
+            })};
+            CardRun run = runOnCard(card, {"COM1", "VERIFY", "Device5.bin"});
 
             // A run that could not read the device to its end prints no total and fails.
             std::size_t closing = run.output.rfind(kClosing);
             if (closing == std::string::npos) {
                 EXPECT_EQ(run.status, 1);
-                EXPECT_NE(run.output.find("Press a key to continue ... "), std::string::npos);
+                EXPECT_NE(run.output.find(kKeyPrompt), std::string::npos);
                 continue;
             }
             ++finished;
@@ -110,23 +87,18 @@ TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
 TEST(FaultMatrixStatus, OnlyTheCardsOwnReportEndsTheRunAsDone) {
     WorkDir dir;
     sim::Card healthy{sim::CardOptions{}};
-    simport::reset();
-    const std::string clean = report(runTool({"COM1", "STATUS"}, healthy, "q").output);
+    const std::string clean = report(runOnCard(healthy, {"COM1", "STATUS"}, "q").output);
     for (bool late : {false, true}) {
         int damaged = 0, recovered = 0;
         for (std::uint64_t seed = 1; seed <= 8; ++seed) {
             SCOPED_TRACE(std::to_string(late) + ", seed " + std::to_string(seed));
             sim::CardOptions options;
             options.seed = seed;
-            if (late) {
-                options.late = 0.1;
-                options.lateByMs = 35000;
-            } else {
-                options.noise = 0.004;
-            }
+            options.late = late ? 0.1 : 0;
+            options.lateByMs = 35000;
+            options.noise = late ? 0 : 0.004;
             sim::Card card{options};
-            simport::reset();
-            ToolRun run = runTool({"COM1", "STATUS"}, card, late ? "\r\rq" : "q");
+            CardRun run = runOnCard(card, {"COM1", "STATUS"}, late ? "\r\rq" : "q");
             if (run.status == 0) {
                 EXPECT_EQ(report(run.output), clean);
             }

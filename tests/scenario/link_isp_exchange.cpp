@@ -4,18 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdint>
-#include <cstdio>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "port/port.h"
 #include "link/isp_link.h"
 #include "platform/sim/sim_port.h"
 #include "sim/vxp/isp_packet.h"
 #include "tests/support/console_capture.h"
-#include "tests/support/open_sim_port.h"
+#include "tests/support/tool_run.h"
 #include "tests/support/scripted_peer.h"
 
 namespace {
@@ -27,17 +22,6 @@ const std::string kStatusRequestWire("\x3D\x47\x5C\x30\x2A\x2A\xF8\x23\x0D");
 // The card's byte forms, from the card model's own coding.
 std::string encode(const Words& words) { return sim::isp::wireForm(words); }
 std::string packet(std::uint16_t code, const Words& args) { return encode(sim::isp::makePacket(code, args)); }
-
-// A packet as the tool prints it: each word as "0x%04x ", then a line feed.
-std::string hexWords(const Words& words) {
-    std::string out;
-    char word[8];
-    for (std::uint16_t w : words) {
-        std::snprintf(word, sizeof word, "0x%04x ", w);
-        out += word;
-    }
-    return out + "\n";
-}
 
 const std::string kReply = packet(0x733, {5});
 using Sends = std::vector<std::pair<sim::Nanos, std::string>>;
@@ -78,6 +62,8 @@ TEST_F(IspExchange, ReaderGivesUpAnUnendingPacketAt255Bytes) {
 TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
     const Words own = sim::isp::makePacket(0x002, {0x0632, 0x0001});
     const Words other = sim::isp::makePacket(0x002, {0x0501, 0x1234});
+    const std::string ownPrinted = "0x1002 0x0632 0x0001 0xe9cb \n",
+                      otherPrinted = "0x1002 0x0501 0x1234 0xd8c9 \n";
     const std::string nack = "\nNACK received. Retry ... \n0x0632 0x0000 0xf9ce \n";
     const auto timeouts = [](int n) {
         std::string text;
@@ -102,9 +88,9 @@ TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
         {{{2500 * kMs, kReply}}, 1, "", 2500 * kMs, 5, 0xFFFFFFFFu - 1000},  // the tick counter wraps
         {{{0, kReply}}, 1, timeouts(1), 0, 5, 0x1000, true},                 // a failed read ends a wait
         // Refusals of this command and of another one, the latter with the GSPI mark.
-        {at2ms(encode(own)), 0, nack + hexWords(own)},
+        {at2ms(encode(own)), 0, nack + ownPrinted},
         {at2ms(encode(other)), 0,
-         "GSPI Timeout\n" + nack + hexWords(other) + "\nNACK on unknown command. 0x0501 != 0x0632\n"},
+         "GSPI Timeout\n" + nack + otherPrinted + "\nNACK on unknown command. 0x0501 != 0x0632\n"},
         // The command's own echo is a refusal.
         {at2ms(kStatusRequestWire), 0,
          nack + "0x0632 0x0000 0xf9ce \n\nNACK on unknown command. 0x0000 != 0x0632\n"},
@@ -128,9 +114,9 @@ TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
          "\n4 - 6 , Incompatible reception with command.\nBad checksum\n" + nack + "0x0733 0x0632 0x0000 \n"},
         {{}, 0, timeouts(10) + "Unable to send command. Exit.SendISP\n", 33000 * kMs},
         {{{3001 * kMs, kReply}, {4000 * kMs, packet(0x733, {7})}}, 1, timeouts(1), 4000 * kMs, 7},
-        {{{12500 * kMs, encode(own)}}, 0, timeouts(4) + nack + hexWords(own), 12500 * kMs},
+        {{{12500 * kMs, encode(own)}}, 0, timeouts(4) + nack + ownPrinted, 12500 * kMs},
         {{{15500 * kMs, encode(own)}}, 0,
-         timeouts(5) + "\nUnable to send command. Exit.\n" + hexWords(own), 15500 * kMs},
+         timeouts(5) + "\nUnable to send command. Exit.\n" + ownPrinted, 15500 * kMs},
     };
     // clang-format on
     for (const auto& c : cases) {

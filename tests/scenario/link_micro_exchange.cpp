@@ -3,13 +3,10 @@
 // before the command and the bounded waits.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <string>
-
 #include "link/micro_link.h"
 #include "platform/sim/sim_port.h"
 #include "tests/support/console_capture.h"
-#include "tests/support/open_sim_port.h"
+#include "tests/support/tool_run.h"
 #include "tests/support/scripted_peer.h"
 
 namespace {

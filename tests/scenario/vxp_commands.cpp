@@ -2,31 +2,11 @@
 // model: the console, the card's flash devices and the exit status, on
 // clean cards, cards holding old content and cards that refuse packets;
 // then, against a scripted peer, the answers the model never gives.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "sim/vxp/isp_packet.h"
 #include "tests/support/card_run.h"
 #include "tests/support/scripted_peer.h"
 
 namespace {
-
-const std::string kKeyPrompt = "Press a key to continue ... ";
-
-// A card that keeps its memories in card-state/ of the work directory,
-// where a test may leave old content first.
-sim::CardOptions keptCard(const std::function<void(sim::CardOptions&)>& change = {}) {
-    sim::CardOptions options;
-    options.stateDir = "card-state";
-    if (change) change(options);
-    return options;
-}
-
-void writeDevice(int device, const std::string& content) {
-    std::filesystem::create_directory("card-state");
-    writeFile("card-state/device" + std::to_string(device) + ".bin", content);
-}
 
 struct ViperCase {
     const char* what;
@@ -38,7 +18,6 @@ struct ViperCase {
 };
 
 TEST(ViperOnCard, EveryDeviceEndsHoldingItsImage) {
-    const std::string refused = "NACK received. Retry ... \n";
     // clang-format off
     const ViperCase cases[] = {
         {"device 1 in one pass", 1, 100, {},
@@ -68,8 +47,8 @@ TEST(ViperOnCard, EveryDeviceEndsHoldingItsImage) {
         const std::string image = imageBytes(c.size, static_cast<std::uint32_t>(c.size));
         const std::string name = "Device" + std::to_string(c.device) + ".bin";
         dir.write(name, image);
-        writeDevice(c.device, std::string(c.size + 100, '\0'));  // old content, all bits cleared
-        sim::Card card{keptCard(c.card)};
+        sim::Card card{
+            keptCard(c.device, std::string(c.size + 100, '\0'), c.card)};  // old content, all bits cleared
         CardRun run =
             runOnCard(card, {"COM1", "VIPER", name}, "", {}, 0xFFFFFFFFu - 5000);  // the tick counter wraps
         EXPECT_EQ(run.status, 0);
@@ -158,8 +137,7 @@ TEST(VerifyOnCard, DifferencesAreCountedPerWord) {
         SCOPED_TRACE(c.what);
         WorkDir dir;
         dir.write("Device5.bin", image);
-        writeDevice(5, c.device);
-        sim::Card card{keptCard(c.card)};
+        sim::Card card{keptCard(5, c.device, c.card)};
         CardRun run = runOnCard(card, {"COM1", "VERIFY", "Device5.bin"});
         EXPECT_EQ(run.status, c.status);
         EXPECT_TRUE(c.whole ? run.console == c.console : contains(run.console, c.console)) << run.console;

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,7 +27,9 @@ struct CardRun {
 
 // What every run sends first: the probes and the identification.
 inline const std::string kOpening("\0\0#DEVERSION\r#DEVTYPE\r", 22);
+inline const std::string kAsking = "\nNow communicating with the card to obtain version information...";
 inline const std::string kExit = "\nExit updater\n";
+inline const std::string kKeyPrompt = "Press a key to continue ... ";
 
 // `prepare` runs on the freshly reset simulated platform, before the tool.
 // A run that reaches no banner keeps its whole console.
@@ -49,12 +51,23 @@ CardRun runOnCard(Peer& card, const std::vector<std::string>& args, const std::s
     return result;
 }
 
-// A card of `model` with `change` made to its options.
 template <class Change>
 sim::CardOptions cardOptions(const std::string& model, Change change) {
     sim::CardOptions options;
     options.model = model;
     change(options);
+    return options;
+}
+
+// A card that keeps its memories in card-state/ of the work directory,
+// where its device `device` holds `content` before the run.
+inline sim::CardOptions keptCard(int device, const std::string& content,
+                                 const std::function<void(sim::CardOptions&)>& change = {}) {
+    std::filesystem::create_directory("card-state");
+    writeFile("card-state/device" + std::to_string(device) + ".bin", content);
+    sim::CardOptions options;
+    options.stateDir = "card-state";
+    if (change) change(options);
     return options;
 }
 
@@ -79,8 +92,13 @@ inline std::size_t count(const std::string& text, const std::string& part) {
     return n;
 }
 
-inline void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+inline void expectInOrder(const std::string& output, const std::vector<std::string>& texts) {
+    std::size_t at = 0;
+    for (const std::string& part : texts) {
+        std::size_t found = output.find(part, at);
+        ASSERT_NE(found, std::string::npos) << "missing, or out of order: " << part << "\n--- in ---\n" << output;
+        at = found + part.size();
+    }
 }
 
 // `size` bytes of a fixed pseudo-random sequence, different for each `seed`.

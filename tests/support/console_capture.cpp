@@ -26,11 +26,7 @@ std::string ConsoleCapture::text() {
     std::fflush(stdout);
     std::string out;
     char chunk[4096];
-    off_t offset = 0;
     ssize_t n;
-    while ((n = pread(fileFd_, chunk, sizeof chunk, offset)) > 0) {
-        out.append(chunk, static_cast<std::size_t>(n));
-        offset += n;
-    }
+    for (off_t at = 0; (n = pread(fileFd_, chunk, sizeof chunk, at)) > 0; at += n) out.append(chunk, n);
     return out;
 }

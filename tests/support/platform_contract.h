@@ -20,16 +20,12 @@ public:
     virtual void send(const std::string& bytes, int afterMs) = 0;
     // Waits until everything sent has reached the port.
     virtual void settle() = 0;
-    // Everything the port wrote so far.
     virtual std::string received() = 0;
     // Milliseconds since an arbitrary start, on the platform's clock.
     virtual double nowMs() = 0;
-    // How much longer than its Win32 meaning a wait may take (0: exactly as long).
+    // How much longer than its Win32 meaning a wait may take (0: exactly as
+    // long, on a simulated clock, where waits of seconds are cheap).
     virtual double slackMs() const = 0;
-    // Whether waits of seconds are cheap (a simulated clock).
-    virtual bool simulated() const = 0;
 };
 
-void checkOpening(FarEnd& far);
-void checkSettings(FarEnd& far);
-void checkReadsAndWrites(FarEnd& far);
+void checkPortContract(FarEnd& far);

@@ -22,11 +22,9 @@ public:
     // the order they were added, each once.
     void onWrite(const std::string& trigger, const std::string& reply, sim::Nanos delay = 0);
 
-    // Everything the host wrote.
     const std::string& received() const { return received_; }
-    std::uint32_t hostBaud() const { return hostBaud_; }
 
-    void setHostBaud(std::uint32_t baud) override { hostBaud_ = baud; }
+    void setHostBaud(std::uint32_t) override {}  // the script answers at any bit rate
     void hostWrite(const std::uint8_t* data, std::size_t count, sim::Nanos now) override;
     std::optional<sim::Nanos> nextArrival(sim::Nanos until) override;
     std::size_t hostRead(std::uint8_t* out, std::size_t max, sim::Nanos now) override;
@@ -41,20 +39,17 @@ private:
     std::string received_;
     std::size_t searchFrom_ = 0;
     std::vector<std::pair<sim::Nanos, std::uint8_t>> pending_;  // kept sorted by time
-    std::uint32_t hostBaud_ = 0;
 };
 
 // A running firmware through the opening of a run, for a ScriptedPeer: what
 // it sends back for one probe byte (13 bytes), and its identification replies.
 inline const std::string kProbeAnswer = "\r\nCMD ERROR\r\n";
 
-// Answers both probe bytes with `probeAnswer`.
 inline void answerProbes(ScriptedPeer& peer, const std::string& probeAnswer = kProbeAnswer) {
     peer.onWrite(std::string(1, '\0'), probeAnswer);
     peer.onWrite(std::string(1, '\0'), probeAnswer);
 }
 
-// Answers one version question and one model question.
 inline void answerIdentification(ScriptedPeer& peer, const std::string& versionReply,
                                  const std::string& modelReply) {
     peer.onWrite("#DEVERSION\r", versionReply, ScriptedPeer::kMs);

@@ -1,12 +1,13 @@
 #include "tests/support/tool_run.h"
 
 #include <cstdio>
-#include <stdexcept>
+#include <cstring>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "driver/updater.h"
 #include "platform/sim/sim_port.h"
+#include "port/port.h"
 #include "tests/support/console_capture.h"
 
 namespace {
@@ -36,26 +37,29 @@ ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer, con
 
 ToolRun runToolInterrupted(const std::vector<std::string>& args, sim::SerialPeer& peer, sim::Nanos at,
                            const std::string& keys) {
-    int ends[2];
-    if (::pipe(ends) != 0) throw std::runtime_error("pipe");
-    std::fflush(stdout);
+    ConsoleCapture capture;  // shared with the child, which prints into it
     pid_t child = ::fork();
     if (child == 0) {
-        ::dup2(ends[1], STDOUT_FILENO);
-        ::close(ends[0]);
-        ::close(ends[1]);
         simport::interruptAt(at);
         int status = callUpdater(args, peer, keys, 0x1000);
         std::fflush(stdout);
         ::_exit(status);
     }
-    ::close(ends[1]);
-    std::string output;
-    char chunk[4096];
-    ssize_t n;
-    while ((n = ::read(ends[0], chunk, sizeof chunk)) > 0) output.append(chunk, static_cast<std::size_t>(n));
-    ::close(ends[0]);
     int status = 0;
     ::waitpid(child, &status, 0);
-    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
+    return {capture.text(), WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status)};
+}
+
+bool openSimPort(sim::SerialPeer& peer, DWORD startTick) {
+    simport::reset();
+    simport::attach(&peer);
+    simport::startClock(startTick);
+    std::strcpy(lportname, "COM1");
+    std::strcpy(lfullportname, "\\\\.\\COM1");
+    return openPort() && configurePort(true);
+}
+
+void closeSimPort() {
+    CloseHandle(lport);
+    lport = INVALID_HANDLE_VALUE;
 }

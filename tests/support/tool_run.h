@@ -1,5 +1,6 @@
 // Runs the whole tool, as the operator would, against a peer on the
-// simulated port, and keeps what it printed and its exit status.
+// simulated port, and keeps what it printed and its exit status; or opens
+// the port for a test of a part of it.
 #pragma once
 
 #include <string>
@@ -17,6 +18,13 @@ struct ToolRun {
 // `keys`; the clock starts at `startTick`.
 ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer, const std::string& keys = "",
                 DWORD startTick = 0x1000);
+
+// For a test that calls a command handler or a link directly: resets the
+// simulated platform, connects `peer`, starts the clock at `startTick` and
+// opens COM1 as the tool's driver leaves it (openPort, configurePort); false
+// when that fails.
+bool openSimPort(sim::SerialPeer& peer, DWORD startTick = 0x1000);
+void closeSimPort();
 
 // The same run in a child process, interrupted by the operator at the
 // simulated time `at` (or by a key 0x03 among `keys`); what the peer

@@ -30,24 +30,15 @@ public:
     std::string received() override { return peer_.received(); }
     double nowMs() override { return static_cast<double>(simport::now()) / kMs; }
     double slackMs() const override { return 0; }
-    bool simulated() const override { return true; }
 
 private:
     ScriptedPeer peer_;
     sim::Nanos last_ = 0;
 };
 
-TEST(SimPlatform, Opening) {
+TEST(SimPlatform, PortContract) {
     SimFarEnd far;
-    checkOpening(far);
-}
-TEST(SimPlatform, Settings) {
-    SimFarEnd far;
-    checkSettings(far);
-}
-TEST(SimPlatform, ReadsAndWrites) {
-    SimFarEnd far;
-    checkReadsAndWrites(far);
+    checkPortContract(far);
 }
 
 }  // namespace
