@@ -124,6 +124,7 @@ TEST(FpgaOnCard, EveryEndOfATransfer) {
             << run.console.substr(run.console.size() - 200);
         EXPECT_EQ(contains(run.console, "\nerror : $E"), c.options.fpgaErrorEvery != 0);
         EXPECT_EQ(card.content().fpgaFile().empty(), c.status != 0);
+        EXPECT_GE(run.seconds, c.options.vanishAfter != 0 ? 60.0 : 0.0);  // a minute of silence first
     }
 }
 

@@ -1,16 +1,9 @@
 // What the fault matrix (bench/fault-matrix) found, each in the conditions
-// of the runs that showed it, against the card model.
-//
-// VERIFY on a faulty line: a reply that failed its checksum or its length
-// was compared as if good, and a reply of another code (a damaged one, or
-// one that came late) was followed by a read of the next block in place of
-// the same one, so the total was wrong. Now a finished VERIFY's total is
-// exact, and a VERIFY that cannot read a block prints no total and fails.
-//
-// STATUS on a faulty line: a report built from a damaged reply ended the
-// run with status 0; and after an answer came too late for its question,
-// every later question took the answer of the one before, into the next
-// pass, whose report ended the run with status 0.
+// of the runs that showed it, against the card model. VERIFY on a faulty
+// line took damaged or late replies for good ones and counted wrongly; now
+// a finished total is exact, and a VERIFY that cannot read a block prints
+// no total and fails. STATUS ended with status 0 on a report built from a
+// damaged reply, or from answers shifted by one that came too late.
 #include <cstring>
 
 #include "tests/support/card_run.h"

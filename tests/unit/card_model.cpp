@@ -9,6 +9,7 @@
 
 #include "sim/card.h"
 #include "sim/card_choices.h"
+#include "sim/memory/flash_device.h"
 #include "sim/samples/sample_files.h"
 #include "sim/vxp/isp_packet.h"
 
@@ -120,6 +121,19 @@ TEST(CardModel, RefusesWhatARealCardWouldNotTake) {
             ASSERT_EQ(answer, step.answer) << "after sending " << step.sent.size() << " bytes";
         }
     }
+}
+
+// Programming only clears bits, so that a tool that skipped an erase
+// cannot pass; erasing sets them again.
+TEST(CardModel, FlashProgrammingOnlyClearsBits) {
+    sim::FlashDevice flash(16);
+    const std::uint8_t first[] = {0x0F, 0xFF}, second[] = {0xF0, 0x5A};
+    flash.program(0, first, 2);
+    flash.program(0, second, 2);
+    EXPECT_EQ(flash.read(0), 0x00);
+    EXPECT_EQ(flash.read(1), 0x5A);
+    flash.eraseFrom(1);
+    EXPECT_EQ(flash.read(1), 0xFF);
 }
 
 // A conversation with every part of the card, on a faulty line.
