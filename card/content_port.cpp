@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "port/console.h"
+#include "port/exit_status.h"
+#include "port/interrupt_note.h"
 #include "port/port.h"
 
 namespace {
@@ -53,4 +55,14 @@ bool awaitOneOf(const char* wanted, DWORD deadline, unsigned char& got) {
 void pressAnyKeyToContinue() {
     printf("\nPress any key to continue\n");
     _getch();
+}
+
+void printVerdict(unsigned char verdict) {
+    if (verdict == 'E') {
+        printf("Failed\n");
+        exitStatus = kExitFailed;
+        return;
+    }
+    clearInterruptRisk();
+    printf("Success\n");
 }

@@ -1,7 +1,7 @@
 // Port steps shared by the content commands (FPGA, EDID, GAMMA, REMOTE):
 // the transfer time-outs, single-byte writes and reads, the drain before a
-// transfer, the wait for an awaited byte, and the key prompt of EDID's and
-// GAMMA's failure ends.
+// transfer, the wait for an awaited byte, the card's verdict, and the key
+// prompt of EDID's and GAMMA's failure ends.
 #pragma once
 
 #include "platform/win32.h"
@@ -30,6 +30,10 @@ bool drainBefore(DWORD deadline);
 // arrives, into `got`. False once the tick count is past `deadline`
 // (compared before every further read).
 bool awaitOneOf(const char* wanted, DWORD deadline, unsigned char& got);
+
+// Prints the card's verdict on an EDID or gamma transfer: "Failed" on 'E'
+// (the run fails), otherwise "Success" (the memory is whole again).
+void printVerdict(unsigned char verdict);
 
 // "\nPress any key to continue\n", then one key, unechoed.
 void pressAnyKeyToContinue();

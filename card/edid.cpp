@@ -73,13 +73,7 @@ void ProgramEDID(const char* fileName) {
 
     unsigned char verdict = sendImage(vecteur, maxadress);
     if (verdict == 0) return failureEnd(file, kExitFailed);
-    if (verdict == 'E') {
-        printf("Failed\n");
-        exitStatus = kExitFailed;
-    } else {
-        clearInterruptRisk();
-        printf("Success\n");
-    }
+    printVerdict(verdict);
     printTime(time, 1);
     printf("\n");
     std::fclose(file);

@@ -85,13 +85,7 @@ void ProgramGamma(const char* fileName) {
 
     unsigned char verdict = sendTable(table);
     if (verdict == 0) return failureEnd(file, kExitFailed);
-    if (verdict == 'E') {
-        printf("Failed\n");
-        exitStatus = kExitFailed;
-    } else {
-        clearInterruptRisk();
-        printf("Success\n");
-    }
+    printVerdict(verdict);
     printf("\n");
     std::fclose(file);
 }
