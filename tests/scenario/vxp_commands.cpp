@@ -100,6 +100,24 @@ TEST(ViperOnCard, ALargeImagePrintsAboutFiveThousandProgressLines) {
     EXPECT_TRUE(contains(image, "\rJob at 99.97 %\rJob at 99.99 %\rJob at 100%\t\t\t\t\n"));
 }
 
+// Only whole 16-byte blocks of a driver file go to the card: 8 bytes past
+// the last whole block change nothing on the wire.
+TEST(ViperOnCard, ADriverFileGoesInWholeBlocks) {
+    std::string sent[2];
+    for (int i = 0; i < 2; ++i) {
+        WorkDir dir;
+        ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+        dir.write("SFDriver.bin", sample("SFDriver.bin").substr(0, 0x1FF0 + 8 * i));
+        dir.write("Device1.bin", imageBytes(100));
+        sim::Card card{sim::CardOptions{}};
+        CardRun run = runOnCard(card, {"COM1", "VIPER", "Device1.bin"});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_TRUE(text(card.flashDevice(1)) == imageBytes(100));
+        sent[i] = run.sent;
+    }
+    EXPECT_EQ(sent[0], sent[1]);
+}
+
 struct VerifyCase {
     const char* what;
     std::string device;  // what the card's device 5 holds
@@ -249,6 +267,11 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
         wrongReads.push_back(ack502);
         badResponses += "Setting ISP Mode...\n";
     }
+    // VIPER through the driver (384 blocks and its call) to the erase of
+    // device 5, after which the driver reports device 1 selected.
+    std::vector<std::string> otherDevice{"=M*", "=M*"};
+    otherDevice.insert(otherDevice.end(), 384, packet(0x60E, {0x050D}));
+    otherDevice.insert(otherDevice.end(), {packet(0x903, {0x0802}), ack502, selected1});
     // clang-format off
     const struct {
         const char* what;
@@ -261,6 +284,8 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
          badResponses},
         {"another device selected", {"COM1", "VERIFY", "Device1.bin"}, {ack502, packet(0x733, {0x0205})},
          "File Size : 64 bytes\nSetting ISP Mode...\nDevice not setted !\n"},
+        {"the erase: another device selected", {"COM1", "VIPER", "Device5.bin"}, otherDevice,
+         "Setting ISP Mode...\nErasing device...\nDevice not setted !\n\nTime : 0 minutes 20 seconds\n"},
         {"the reset refused", {"COM1", "VIPER", "Device1.bin"}, {"=M*", "=M~"},
          "Soft Reset...\nInvalid command from micro ...\n\n=MR\r\n\nTime : 0 minutes 0 seconds\n"},
         {"a line that never falls silent", {"COM1", "VERIFY", "Device1.bin"}, {},
