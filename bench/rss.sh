@@ -30,7 +30,7 @@ run() {
     local options=()
     while [ "$1" != "--" ]; do options+=("$1"); shift; done
     shift
-    "$root/build/cardsim" --link "$work/card-$name" --state "$work/state-$name" "${options[@]}" >/dev/null &
+    "$root/build/cardsim" --fast --link "$work/card-$name" --state "$work/state-$name" "${options[@]}" >/dev/null &
     local card_pid=$!
     for _ in $(seq 100); do [ -e "$work/card-$name" ] && break; sleep 0.05; done
     local status=0

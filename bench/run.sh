@@ -24,8 +24,11 @@ head -c 2097152 /dev/urandom >Device5-2MiB.bin
 mkdir big && mv Device5-2MiB.bin big/Device5.bin
 mkdir small && head -c 32 /dev/urandom >small/Device5.bin
 
+# The card is unpaced (--fast) unless the arguments say --pace.
 start_card() {
-    "$root/build/cardsim" --link "$work/card" "$@" >/dev/null &
+    local pace=--fast
+    [[ " $* " == *" --pace "* ]] && pace=
+    "$root/build/cardsim" $pace --link "$work/card" "$@" >/dev/null &
     card_pid=$!
     for _ in $(seq 100); do [ -e "$work/card" ] && break; sleep 0.05; done
 }

@@ -13,6 +13,11 @@ constexpr int kMostRetries = 4;  // retries beyond this end the check
 constexpr unsigned char kMatch = 0x00;
 constexpr unsigned char kStart = 0x55;
 constexpr unsigned char kStarted = 0xAA;
+// A 0x00 takes just over 1 ms on the line at 9600 bit/s, as long as one
+// polling read: sent once per read they would pile up behind one another
+// (400 ms of them after 10 s) and hold back whatever the host sends next.
+// The next goes out only when 2 ms have passed since the last.
+constexpr DWORD kMatchSpacingMs = 2;
 
 enum Matching { kMatchedRate, kFirstTimeOut, kWriteFailed };
 
@@ -25,7 +30,10 @@ Matching matchBitRate(HANDLE port, unsigned char* ReadBuf) {
             printf("\nUnable to write on the COM port\nCheck if the jumpers are at the right place");
             return kWriteFailed;
         }
-        if (readByte(port, ReadBuf) && ReadBuf[0] == kMatch) return kMatchedRate;
+        DWORD sent = GetTickCount();
+        do {
+            if (readByte(port, ReadBuf) && ReadBuf[0] == kMatch) return kMatchedRate;
+        } while (GetTickCount() - sent < kMatchSpacingMs);
         if (!tickPassed(deadline)) continue;
         if (flag == 0) {
             printf("\nTime Out...No communication with Boot Program...Maybe there's an old firmware...");

@@ -12,7 +12,8 @@ constexpr DWORD kMainSumPauseMs = 2000;
 constexpr DWORD kWriteSumPauseMs = 10;
 constexpr DWORD kMainAckWaitMs = 3000;
 constexpr DWORD kStatusWaitMs = 10000;
-constexpr DWORD kCommandPauseMs = 1000;
+constexpr DWORD kStatusPauseMs = 1000;
+constexpr DWORD kPrepareUserPauseMs = 1000;
 // Added to each kernel's byte sum before its two's complement is sent.
 constexpr unsigned char kMainKernelSumConstant = 0x75;
 constexpr unsigned char kWriteKernelSumConstant = 0x9A;
@@ -48,7 +49,7 @@ unsigned char kernelSum(unsigned char checksum, unsigned char constant) {
 }
 
 bool checkStatus(HANDLE port, unsigned char* ReadBuf) {
-    _sleep(kCommandPauseMs);
+    _sleep(kStatusPauseMs);
     if (!sendByte(port, kStatusInquiry)) return stepFailed("\nError doesn't write14");
     if (!readAnswer(port, ReadBuf, kStatusWaitMs)) return stepFailed("\nTime Out 7");
     int expected = answerSumExpected(ReadBuf);
@@ -63,7 +64,7 @@ bool checkStatus(HANDLE port, unsigned char* ReadBuf) {
 }
 
 bool prepareUser(HANDLE port, unsigned char* ReadBuf) {
-    _sleep(kCommandPauseMs);
+    _sleep(kPrepareUserPauseMs);
     if (!sendByte(port, kPrepareUser)) return stepFailed("\nError doesn't write15");
     if (!awaitByte(port, ReadBuf, kAck, kAckWaitMs)) return stepFailed("\nACK NOT RECEIVE PrepareUser");
     return true;

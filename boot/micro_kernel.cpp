@@ -14,10 +14,14 @@ constexpr unsigned char kEraseFailed = 0xFF;
 // for a few byte times.
 constexpr DWORD kEraseVerdictWaitMs = 10;
 
-// Sends one length byte and awaits its echo.
+// Sends one length byte and awaits its echo. The echo comes two byte times
+// after the send, later than one polling read: until it has come, the
+// receive position holds what cannot be taken for it (the echo of the high
+// byte would be taken for the low byte's when both are equal).
 bool sendLengthByte(HANDLE port, unsigned char byte, unsigned char* ReadBuf, const char* writeFailure,
                     const char* timeOut) {
     if (!sendByte(port, byte)) return stepFailed(writeFailure);
+    ReadBuf[0] = static_cast<unsigned char>(~byte);
     readByte(port, ReadBuf);
     DWORD deadline = GetTickCount() + kEchoWaitMs;
     while (ReadBuf[0] != byte) {

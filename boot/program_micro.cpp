@@ -9,7 +9,10 @@
 
 namespace {
 
-constexpr DWORD kAnswerPauseMs = 50;
+// The firmware answers "#MICROMODE" within this pause; after "#MICRO" it
+// hands over to the boot program within the same time.
+constexpr DWORD kModeAnswerPauseMs = 50;
+constexpr DWORD kBootStartPauseMs = 50;
 constexpr DWORD kBootRate = 9600;
 
 // One write of the whole command; false when it did not all go out.
@@ -29,14 +32,14 @@ void ProgramMicro() {
     char cmd[20];
     std::snprintf(cmd, sizeof cmd, "#MICROMODE\r");
     if (!sendCommand(cmd)) return;
-    _sleep(kAnswerPauseMs);
+    _sleep(kModeAnswerPauseMs);
     unsigned char ReadBuf[50];
     DWORD ret = 0;
     ReadFile(lport, ReadBuf, sizeof ReadBuf, &ret, nullptr);
     if (ret > 0) {
         std::snprintf(cmd, sizeof cmd, "#MICRO\r");
         if (!sendCommand(cmd)) return;
-        _sleep(kAnswerPauseMs);
+        _sleep(kBootStartPauseMs);
     }
 
     lDCB.BaudRate = kBootRate;

@@ -18,7 +18,10 @@ namespace {
 
 constexpr int kLineArea = 255;
 constexpr int kLineRead = 253;  // characters one read takes at most, line end included
-constexpr DWORD kSettleMs = 10;
+// The card settles 10 ms after each carriage return, and after its echo.
+constexpr DWORD kAfterResetMs = 10;
+constexpr DWORD kAfterEchoMs = 10;
+constexpr DWORD kAfterCommandMs = 10;
 constexpr DWORD kEchoWaitMs = 1000;
 constexpr DWORD kReplyWaitMs = 4000;
 constexpr unsigned char reset = 0x0D;
@@ -79,19 +82,19 @@ void awaitReply(Counters& counters) {
 // written.
 bool runCommand(const char* CommandLine, Counters& counters) {
     WriteFile(lport, &reset, 1, &lnumbytes, nullptr);
-    _sleep(kSettleMs);
+    _sleep(kAfterResetMs);
     DWORD deadline = GetTickCount() + kEchoWaitMs;
     unsigned char echo;
     while (!tickReached(deadline) && readOne(echo) != LineRead::kByte) {
     }
-    _sleep(kSettleMs);
+    _sleep(kAfterEchoMs);
 
     std::size_t length = std::strcspn(CommandLine, "\r\n");
     for (std::size_t i = 0; i < length; ++i) {
         if (!writeByte(static_cast<unsigned char>(CommandLine[i]))) return false;
     }
     lrc = WriteFile(lport, &reset, 1, &lnumbytes, nullptr);
-    _sleep(kSettleMs);
+    _sleep(kAfterCommandMs);
     awaitReply(counters);
     return true;
 }

@@ -20,6 +20,7 @@ constexpr int kFrameBound = 40;
 
 constexpr DWORD kReplyWaitMs = 2000;
 constexpr DWORD kDrainMs = 1000;
+constexpr DWORD kMenuKeyPauseMs = 500;  // an old firmware takes its menu keys this far apart
 constexpr int kReplyWaits = 4;
 constexpr int kVersionAttempts = 15;
 
@@ -69,7 +70,7 @@ int probeOldFirmwareMenu() {
     for (unsigned char key : keys) {
         lrc = WriteFile(lport, &key, 1, &lnumbytes, nullptr);
         if (!lrc) return kNoCommunication;
-        _sleep(500);
+        _sleep(kMenuKeyPauseMs);
     }
     unsigned char menu[10];
     lnumbytes = 0;

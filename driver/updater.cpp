@@ -22,7 +22,11 @@ constexpr DWORD kBadFirmwareSizes[6] = {570422, 570974, 510718, 510526, 511446, 
 
 constexpr std::size_t kWordArea = 100;  // argvU: a port name or command word and its NUL
 constexpr DWORD kBootRate = 9600;
-constexpr int kProbeCount = 11;  // a running firmware answers a probe with this many bytes
+constexpr int kProbeCount = 11;             // a running firmware answers a probe with this many bytes
+constexpr DWORD kProbeAnswerPauseMs = 100;  // for the probe's whole answer to arrive
+constexpr DWORD kBeforeBootRateMs = 10;
+constexpr DWORD kMenuKeyPauseMs = 500;  // an old firmware takes its menu keys this far apart
+constexpr DWORD kBootKeyPauseMs = 500;  // after the key that starts the boot program
 
 bool isComPortName(const char* name) {
     if (std::strncmp(name, "COM", 3) != 0) return false;
@@ -85,7 +89,7 @@ DWORD probeCard() {
         const unsigned char probe = 0x00;
         lrc = WriteFile(lport, &probe, 1, &lnumbytes, nullptr);
         if (!lrc) break;
-        _sleep(100);
+        _sleep(kProbeAnswerPauseMs);
         lnumbytes = 0;
         ReadFile(lport, ReadBuf, 50, &lnumbytes, nullptr);
         nbBytes = lnumbytes;
@@ -108,7 +112,7 @@ bool applyBaudRate(DWORD rate) {
 // does not answer the probe): program its flash through boot mode.
 void runBootModePath() {
     printf("\nFlash is not programmed (BOOT MODE) or using old firmware version");
-    _sleep(10);
+    _sleep(kBeforeBootRateMs);
     if (!applyBaudRate(kBootRate)) return;
 
     printf("\nMICRO Mode OK...Now starting the FDT programm...\n");
@@ -129,7 +133,7 @@ void runBootModePath() {
             exitStatus = kExitFailed;
             return;
         }
-        _sleep(500);
+        _sleep(kMenuKeyPauseMs);
     }
     printf("\nYou are using an old firmware...Now programming the FLASH ...\nBe sure to upload the "
            "most recent firmware ");
@@ -193,7 +197,7 @@ void runWithOpenPort(int argc, char* argv[], const char* command) {
             // Hand the card over to its boot program for the next run.
             const unsigned char bootKey = 0x36;
             lrc = WriteFile(lport, &bootKey, 1, &lnumbytes, nullptr);
-            if (lrc) _sleep(500);
+            if (lrc) _sleep(kBootKeyPauseMs);
         } else {
             printf("\nUnsupported feature...Update the firmware version");
         }

@@ -26,6 +26,10 @@ struct Card::Impl final : ReplySink {
         return wire.cardSends(bytes, ready, microcontroller.listeningBaud());
     }
 
+    void lost(Nanos at, std::string_view doing) override {
+        if (violations.size() < choices::kViolationsKept) violations.push_back({at, std::string(doing)});
+    }
+
     // The card's own time for the host's `now`. The card's time never runs
     // backwards: when the host's clock starts again (a new simulated run
     // on the same card), the card's time carries on from where it was.
@@ -51,6 +55,7 @@ struct Card::Impl final : ReplySink {
     Nanos offset = 0;  // card time minus host time
     Nanos latest = 0;  // the latest card time the host acted at
     Wire wire;
+    std::vector<TimingViolation> violations;
     CardMemory memory;
     Microcontroller microcontroller;
 };
@@ -94,6 +99,10 @@ const std::vector<std::uint8_t>& Card::flashDevice(int device) const {
 const std::vector<std::uint8_t>& Card::microFlash() const { return impl_->memory.micro().content(); }
 
 const std::string& Card::received() const { return impl_->wire.received(); }
+
+const std::vector<Nanos>& Card::receivedTimes() const { return impl_->wire.receivedTimes(); }
+
+const std::vector<TimingViolation>& Card::timingViolations() const { return impl_->violations; }
 
 const ContentMemory& Card::content() const { return impl_->memory.content(); }
 

@@ -14,6 +14,7 @@
 
 #include "sim/card_options.h"
 #include "sim/memory/content_memory.h"
+#include "sim/line/busy_window.h"
 #include "sim/line/serial_peer.h"
 
 namespace sim {
@@ -42,8 +43,14 @@ public:
     // and the log of text commands.
     const ContentMemory& content() const;
 
-    // Every byte the card received, as it received it (after the wire's faults).
+    // Every byte the card received, as it received it (after the wire's
+    // faults), and the card's time at which each arrived.
     const std::string& received() const;
+    const std::vector<Nanos>& receivedTimes() const;
+
+    // The bytes the card lost because they came while it was busy, in
+    // order: each a pause the host did not give it.
+    const std::vector<TimingViolation>& timingViolations() const;
 
     // Writes the memories into the state directory, if there is one.
     void saveState() const;

@@ -36,6 +36,40 @@ constexpr Nanos kProcessingDelay = 500 * kMicrosecond;
 constexpr std::size_t kMaxPendingReplyBytes = 64 * 1024;
 
 // Until the host sets its bit rate, it is taken to be 115200.
+
+// ---- Busy windows ----------------------------------------------------------
+//
+// Each pause the protocol gives the host protects something the card does
+// in that time with its receiver unread: a clock or bit-rate switch, a copy
+// into RAM, an erase, a restart. The card is busy then; a byte that
+// arrives inside a busy window is lost, and the card counts it as a timing
+// violation (cardsim's --trace shows each, Card::timingViolations() keeps
+// them). Every window is shorter than the host's pause and longer than the
+// time the host's next byte would take to come without the pause, so a
+// host that keeps every pause never loses a byte, and one that drops any
+// pause loses one. The windows stand beside what they protect, below. A
+// card without time of its own (cardsim --fast) is never busy.
+//
+// Some pauses protect nothing on the card: the host only reads after them
+// (they let an answer arrive, or give the card time the card does not use).
+// These are:
+//   - the 100 ms after each probe byte: the probe's answer arrives whole;
+//   - the 10 ms before the boot-mode path switches to 9600 bit/s: the
+//     probe's last byte left long before;
+//   - the 10 ms before the write kernel's sum: on a line that buffers what
+//     the host writes, the sum queues behind the kernel's bytes whenever
+//     the kernel takes longer than 10 ms on the wire (more than 115 bytes),
+//     so the card cannot rely on a gap there;
+//   - the 1000 ms before "#FPGA 1" and the 500 ms after it: the card is
+//     idle before the command, and after it the player asks for what it
+//     wants and waits for it;
+//   - the 500 ms after "6" that ends a MICRO run on an old firmware: the
+//     run ends, and the boot program's start (kBootStartTime) is over long
+//     before the next run.
+// The tests pin those by the times at which the card received the bytes.
+
+// The card keeps this many timing violations; a run with any fails anyway.
+constexpr std::size_t kViolationsKept = 1024;
 //
 // Faults, each drawn from its own stream seeded by the seed, in the order
 // the bytes cross the line (so a seed and the same conversation give the
@@ -75,8 +109,20 @@ constexpr std::string_view kUnknownTextCommandAnswer = "#NACK\r";
 constexpr std::string_view kAcknowledgedAnswer = "#ACK\r";
 
 // Answer to a carriage return outside any command (an empty line): the
-// firmware's prompt (three bytes, no '#').
+// firmware's prompt (three bytes, no '#'). After it the firmware redraws its
+// status line on the front panel, polling, and reads nothing until it has
+// (the host gives a script command's carriage return 10 ms, then reads the
+// card's answer, then 10 ms more before the command).
 constexpr std::string_view kPrompt = "\r\n>";
+constexpr Nanos kPromptTime = 15 * kMillisecond;
+constexpr std::string_view kRedrawingStatus = "the firmware redraws its status line after an empty line";
+
+// A setting the firmware acknowledged (OSD, PATTERN, BRIGHTNESS, ...,
+// SAVE) takes effect after its "#ACK": the firmware reprograms the video
+// path and reads nothing meanwhile (the host waits 10 ms after a script
+// command before it reads the answer, and sends its next line after that).
+constexpr Nanos kSettingTime = 5 * kMillisecond;
+constexpr std::string_view kApplyingSetting = "the firmware applies a setting it acknowledged";
 
 // Every text command and its answer goes to the text command log
 // (remote.log); the card keeps at most this many bytes of it in memory,
@@ -92,6 +138,12 @@ constexpr std::size_t kMaxTextCommand = 64;
 constexpr std::string_view kOldFirmwareMenu = "\r\nMAIN MENU\r\n1 - Setup\r\n$ - Status\r\n6 - Boot loader\r\n> ";
 constexpr std::uint8_t kOldFirmwareBootKey = '6';
 
+// A menu key (carriage return, "1", "$") opens its screen, which the old
+// firmware draws whole before it reads the next key (the host sends its
+// menu keys 500 ms apart); any other byte only reprints the menu.
+constexpr Nanos kMenuScreenTime = 250 * kMillisecond;
+constexpr std::string_view kDrawingMenuScreen = "the old firmware draws the screen of a menu key";
+
 // With oldFirmwareMenuOnly the old firmware answers only its menu keys
 // (carriage return, "1", "$") and ignores every other byte, the probe's 0x00
 // included: the tool then finds a silent card at 115200 bit/s that is not
@@ -104,6 +156,17 @@ constexpr std::uint8_t kOldFirmwareMenuKeys[3] = {'\r', '1', '$'};
 // "#MICRO" right after it (no answer) starts the boot program at 9600
 // bit/s. "#MICRO" without "#MICROMODE" just before it is unknown ("#N").
 constexpr std::string_view kMicroModeAnswer = "#A\r";
+
+// While it answers "#MICROMODE" the firmware saves its settings for the
+// switch (the host reads the answer 50 ms after the command, then sends
+// "#MICRO"); after "#MICRO", and after the old firmware's "6", the
+// microcontroller restarts into its boot program, which sets its receiver
+// to 9600 bit/s (the host waits 50 ms, or 500 ms after "6", before its
+// first byte at 9600).
+constexpr Nanos kMicroModeSaveTime = 25 * kMillisecond;
+constexpr std::string_view kSavingForMicroMode = "the firmware saves its settings before the boot program";
+constexpr Nanos kBootStartTime = 25 * kMillisecond;
+constexpr std::string_view kStartingBootProgram = "the boot program starts";
 
 // ---- Boot program and kernels --------------------------------------------
 //
@@ -150,6 +213,72 @@ constexpr Nanos kBootAnswerTime = 20 * kMicrosecond;
 constexpr Nanos kBootFrameTime = 50 * kMicrosecond;
 constexpr Nanos kBootEraseTime = 20 * kMillisecond;
 
+// What the micro kernel and the main and write kernels do in the pauses the
+// host gives them, each with the host's pause beside it. A window starts
+// when the request that opens it has arrived (its answer, if any, leaves
+// inside it):
+//   after answering the inquiry, it reads its device table from the
+//     on-chip flash (the host pauses 1000 ms, then drains the line);
+constexpr Nanos kDeviceTableTime = 200 * kMillisecond;
+constexpr std::string_view kReadingDeviceTable = "the micro kernel reads its device table";
+//   after acknowledging the device selection, it loads that device's
+//     programming routines (1000 ms before the clock mode);
+constexpr Nanos kDeviceSetupTime = 500 * kMillisecond;
+constexpr std::string_view kLoadingDeviceRoutines = "the micro kernel loads the device's routines";
+//   it takes the clock-mode command byte by byte, checking each byte
+//     against its clock table in the on-chip flash, which it reads with
+//     its receiver off (1000 ms after each byte);
+constexpr Nanos kClockByteTime = 500 * kMillisecond;
+constexpr std::string_view kCheckingClockByte = "the micro kernel checks a clock-mode byte";
+//   after acknowledging the clock mode, it switches its clock: the
+//     receiver stops until the clock is stable (the host pauses 1000 ms
+//     after the command's last byte, reads the acknowledgement, and pauses
+//     1000 ms more before the new bit rate);
+constexpr Nanos kClockSwitchTime = 1500 * kMillisecond;
+constexpr std::string_view kSwitchingClock = "the micro kernel switches its clock";
+//   once its acknowledgement of the new bit rate has left (1.04 ms at 9600
+//     bit/s), it restarts its serial interface at 115200 bit/s (the host
+//     reads the acknowledgement, switches, and pauses 50 ms before the
+//     confirmation);
+constexpr Nanos kRateSwitchTime = 25 * kMillisecond;
+constexpr std::string_view kSwitchingBitRate = "the micro kernel restarts its serial interface at 115200 bit/s";
+//   after acknowledging the confirmation, it measures the new bit rate's
+//     error (1000 ms before the data set is finished);
+constexpr Nanos kRateCheckTime = 500 * kMillisecond;
+constexpr std::string_view kCheckingBitRate = "the micro kernel checks the new bit rate";
+//   after each byte of a kernel's length it sizes the RAM the kernel goes
+//     into (10 ms after each); after the main kernel's last length byte it
+//     clears that RAM (10 ms and then 100 ms before the kernel's bytes);
+constexpr Nanos kLengthByteTime = 5 * kMillisecond;
+constexpr std::string_view kSizingKernelRam = "the kernel loader sizes the RAM for a kernel";
+constexpr Nanos kKernelRamClearTime = 60 * kMillisecond;
+constexpr std::string_view kClearingKernelRam = "the micro kernel clears the RAM for the main kernel";
+//   after the main kernel's last byte it copies the kernel to where it
+//     runs and sums it (the host pauses 2000 ms after writing the last byte,
+//     which reaches the card up to 4000 byte times, 347 ms, later);
+constexpr Nanos kMainKernelCopyTime = 1200 * kMillisecond;
+constexpr std::string_view kCopyingKernel = "the micro kernel copies the main kernel into place";
+//   after acknowledging the main kernel, it starts it (1000 ms before the
+//     status inquiry); after its status answer, the main kernel reads the
+//     flash's state (1000 ms before PrepareUser);
+constexpr Nanos kMainKernelStartTime = 500 * kMillisecond;
+constexpr std::string_view kStartingMainKernel = "the main kernel starts";
+constexpr Nanos kFlashStateTime = 500 * kMillisecond;
+constexpr std::string_view kReadingFlashState = "the main kernel reads the flash's state";
+//   until its first status inquiry the write kernel writes the vector
+//     area, whose block it unlocks for each frame: after each header byte
+//     of a frame (the command and the four address bytes) it sets the
+//     flash's address latch (5 ms after each); the main area's frames it
+//     takes at full speed;
+constexpr Nanos kHeaderByteTime = 3 * kMillisecond;
+constexpr std::string_view kSettingAddressLatch = "the write kernel sets the flash's address latch";
+//   after acknowledging the vector area's last frame (address 0x380) it
+//     programs the vector area into the flash (1000 ms before the status
+//     inquiry).
+constexpr Nanos kVectorProgramTime = 500 * kMillisecond;
+constexpr std::string_view kProgrammingVectorArea = "the write kernel programs the vector area";
+constexpr std::uint32_t kLastVectorFrame = 0x380;
+
 // The microcontroller's flash: 512 KiB, more than the largest image the
 // tool writes (0x800 + 262144 bytes). It is erased when the micro kernel is
 // complete, programmed frame by frame (bits only cleared), and saved as
@@ -187,9 +316,16 @@ constexpr Nanos kVxpResetTime = 3 * kSecond;  // the tool waits 5 s
 // ---- Video processor -----------------------------------------------------
 //
 // Packets reaching a video processor that is held in reset are lost (no
-// reply); packets reaching it while it starts are taken, in order, when it
-// has started (the microcontroller holds them). Every packet taken gets a
-// reply:
+// reply). While it restarts into its resident firmware the firmware queues
+// the packets for it, and they are taken, in order, when it has started. In
+// program mode the packets go straight to the video processor's loader:
+// those that reach it while it restarts (kVxpResetTime after =MR; the host
+// waits 5 s) are lost, as are those that reach it while the ISP driver
+// starts (kDriverStartTime after the call-driver packet; the host reads the
+// call's reply after 1000 ms and pauses 1000 ms more before the image) and
+// while the driver unlocks an erased device (kUnlockTime after the first
+// status request that follows an erase; the host pauses 500 ms): each is a
+// timing violation. Every packet taken gets a reply:
 //   - an acknowledgement with reply code = command code + 0x101 (the read
 //     reply 0x73A follows the same rule), word 1 = the command code unless
 //     the reply carries data;
@@ -202,6 +338,12 @@ constexpr std::uint16_t kNackBadArguments = 0x0002;
 constexpr std::uint16_t kNackBadPacket = 0x0003;  // bad checksum or framing
 constexpr std::uint16_t kNackInjected = 0x0004;   // the --nack fault
 constexpr std::uint16_t kNackErasing = 0x1234;    // a flash erase is running
+
+constexpr std::string_view kRestartingVxp = "the video processor restarts into its loader";
+constexpr Nanos kDriverStartTime = 1500 * kMillisecond;
+constexpr std::string_view kStartingDriver = "the ISP driver starts";
+constexpr Nanos kUnlockTime = 300 * kMillisecond;
+constexpr std::string_view kUnlockingDevice = "the ISP driver unlocks the erased device";
 
 // Which packets each program of the video processor answers:
 //   resident firmware: 0x633, 0x62F, 0x61A (status report), 0x502 in read
@@ -256,14 +398,18 @@ constexpr std::uint8_t kUntitledDriverDevices = (1u << 1) | (1u << 5) | (1u << 7
 //     0x100 in one driver run erases the whole device (it reads 0xFF and
 //     keeps no length). It is acknowledged at once and runs for
 //     kEraseBaseTime + kEraseTimePerMiB per MiB of start + length; every
-//     packet arriving meanwhile is refused with kNackErasing. A later Set
-//     ISP mode in the same run (a resynchronisation) does not erase again.
-//   - device 1: every Set ISP mode for writing erases, at once, from its
-//     start address to the end of the device.
+//     packet arriving meanwhile is refused with kNackErasing, and is a
+//     timing violation (the host pauses 20 s). A later Set ISP mode in the
+//     same run (a resynchronisation) does not erase again.
+//   - device 1: the first Set ISP mode for writing in one driver run erases
+//     the device from its start address to the end in the same time (the
+//     host pauses 15 s), refusing packets as above; every later one (a
+//     resynchronisation) erases from its start address to the end at once.
 constexpr std::uint32_t kFlashCapacity = 2 * 1024 * 1024;
 constexpr std::uint32_t kEraseFromAddress = 0x100;
 constexpr Nanos kEraseBaseTime = 1 * kSecond;
-constexpr Nanos kEraseTimePerMiB = 4 * kSecond;  // 2 MiB: 9 s, the tool waits 20 s
+constexpr Nanos kEraseTimePerMiB = 4 * kSecond;  // 2 MiB: 9 s, the tool waits 15 s or 20 s
+constexpr std::string_view kErasingDevice = "a flash device is being erased";
 
 // The resident firmware's status report comes from CardOptions, whose
 // defaults describe a healthy card: name "VXP-CORE 2.1", word 1 0x0002 (OSD
@@ -295,6 +441,21 @@ constexpr Nanos kInterruptDelay = 2 * kMicrosecond;
 // last waited for it - is over when the next byte arrives; that byte is
 // read as a command again.
 constexpr Nanos kTransferIdleTimeout = 10 * kSecond;
+
+// What the transfers do in the pauses the host gives them (bytes arriving
+// then are lost, timing violations):
+//   after "#EDID n" the card write-enables the EDID memory (the host
+//     pauses 500 ms before the first byte);
+constexpr Nanos kEdidEnableTime = 250 * kMillisecond;
+constexpr std::string_view kEnablingEdid = "the card write-enables the EDID memory";
+//   after "#GAMMA 3 0" it clears the table's staging memory (100 ms);
+constexpr Nanos kGammaClearTime = 50 * kMillisecond;
+constexpr std::string_view kClearingGamma = "the card clears the gamma table's staging memory";
+//   after each request of the FPGA player, once its last byte has left,
+//     the player readies its receive buffer for the bytes it asked for (the
+//     host waits until the line has been quiet for 50 ms).
+constexpr Nanos kRequestTurnaroundTime = 20 * kMillisecond;
+constexpr std::string_view kReadyingForData = "the FPGA player readies its buffer for the bytes it asked for";
 
 // EDID: only the models with an EDID memory (DVITOSDI and HDMITOSDI) know
 // "#EDID"; the others answer it as an unknown command. "#EDID n" takes n

@@ -32,8 +32,10 @@ struct CardOptions {
     // The card's memories as files; empty keeps them in memory only.
     std::string stateDir;
 
-    // Bytes take their real time on the wire (10 bit times each). The
-    // simulated platform always paces; cardsim paces only on request.
+    // The card keeps the line's time: bytes take their real time on the
+    // wire (10 bit times each), answers leave after their processing time,
+    // and the card is busy in the pauses the host gives it. The simulated
+    // platform always paces; cardsim unless --fast.
     bool paced = true;
 
     // Faults. Rates are probabilities per byte (noise, drop, corrupt), per

@@ -27,6 +27,8 @@ public:
 private:
     enum class Program { kFirmware, kOldFirmware, kBoot };
 
+    void startBootProgram(Nanos at);
+
     Vxp vxp_;
     Firmware firmware_;
     OldFirmware oldFirmware_;

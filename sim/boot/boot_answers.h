@@ -26,6 +26,9 @@ public:
         if (!silenced_) out_.replyAfter(at, processing, bytes);
     }
 
+    // The line the answers go to, which is also told of lost bytes.
+    ReplySink& line() { return out_; }
+
     // The program answers nothing more (a silent fault has begun).
     bool silenced() const { return silenced_; }
 

@@ -15,6 +15,8 @@ struct BootExchange {
     std::string_view answer;
     std::string_view wrong;        // what the wrong fault answers
     std::string_view badSum = {};  // what the bad-sum fault answers
+    Nanos busyFor = 0;             // what the kernel does once the request is in
+    std::string_view busy = {};
 };
 
 namespace {
@@ -29,20 +31,28 @@ constexpr std::uint32_t kProgrammingUnit = 128;
 
 // The micro kernel's commands, in the order it takes them. After the new
 // bit rate is acknowledged it listens at 115200 bit/s.
+// clang-format off
 constexpr BootExchange kMicroKernelCommands[] = {
-    {BootStep::kInquiry, "\x27"sv, "\x37\x02\x00\x80\x47"sv, "\x37\x02\x00\x40\x87"sv, "\x37\x02\x00\x80\x48"sv},
-    {BootStep::kDevice, "\x10\x04\x30\x34\x31\x30\x27"sv, kAck, choices::kBootRefusal},
-    {BootStep::kClock, "\x11\x01\x03\xEB"sv, kAck, choices::kBootRefusal},
-    {BootStep::kRate, "\x3F\x07\x04\x80\x04\x52\x02\x04\x02\xD8"sv, kAck, choices::kBootRefusal},
-    {BootStep::kConfirm, kAck, kAck, choices::kBootRefusal},
+    {BootStep::kInquiry, "\x27"sv, "\x37\x02\x00\x80\x47"sv, "\x37\x02\x00\x40\x87"sv, "\x37\x02\x00\x80\x48"sv,
+     choices::kDeviceTableTime, choices::kReadingDeviceTable},
+    {BootStep::kDevice, "\x10\x04\x30\x34\x31\x30\x27"sv, kAck, choices::kBootRefusal, {},
+     choices::kDeviceSetupTime, choices::kLoadingDeviceRoutines},
+    {BootStep::kClock, "\x11\x01\x03\xEB"sv, kAck, choices::kBootRefusal, {},
+     choices::kClockSwitchTime, choices::kSwitchingClock},
+    {BootStep::kRate, "\x3F\x07\x04\x80\x04\x52\x02\x04\x02\xD8"sv, kAck, choices::kBootRefusal, {},
+     choices::kRateSwitchTime, choices::kSwitchingBitRate},
+    {BootStep::kConfirm, kAck, kAck, choices::kBootRefusal, {},
+     choices::kRateCheckTime, choices::kCheckingBitRate},
     {BootStep::kFinish, "\x40"sv, kAck, choices::kBootRefusal},
 };
 
 // The main kernel's commands: its status, then the user flash selected.
 constexpr BootExchange kMainKernelCommands[] = {
-    {BootStep::kStatus, "\x4F"sv, "\x5F\x02\x03\x00\x9C"sv, "\x5F\x02\x04\x00\x9B"sv, "\x5F\x02\x03\x00\x9D"sv},
+    {BootStep::kStatus, "\x4F"sv, "\x5F\x02\x03\x00\x9C"sv, "\x5F\x02\x04\x00\x9B"sv, "\x5F\x02\x03\x00\x9D"sv,
+     choices::kFlashStateTime, choices::kReadingFlashState},
     {BootStep::kPrepare, "\x43"sv, kAck, choices::kBootRefusal},
 };
+// clang-format on
 
 constexpr BootExchange kImageStatus = {BootStep::kImageStatus, "\x4F"sv, "\x5F\x02\x04\x00\x9B"sv,
                                        "\x5F\x02\x03\x00\x9C"sv, "\x5F\x02\x04\x00\x9C"sv};
@@ -54,23 +64,35 @@ std::string_view one(const std::uint8_t& byte) { return {reinterpret_cast<const 
 BootProgram::BootProgram(const CardOptions& options, CardMemory& memory, ReplySink& out)
     : memory_(memory),
       answers_(options, out),
+      busy_(options.paced),
       baud_(choices::kBootBaud),
       mainKernel_(choices::kMainKernelSumConstant),
       writeKernel_(choices::kWriteKernelSumConstant) {}
 
+void BootProgram::startAt(Nanos at) { busy_.start(at, choices::kBootStartTime, choices::kStartingBootProgram); }
+
 void BootProgram::receive(std::uint8_t byte, Nanos at) {
-    if (answers_.silenced() || answers_.busy(at)) return;
+    if (answers_.silenced() || answers_.busy(at) || !busy_.takes(at, answers_.line())) return;
     switch (stage_) {
     case Stage::kMatching: matching(byte, at); break;
     case Stage::kKernelLength:
     case Stage::kKernelBytes: microKernel(byte, at); break;
     case Stage::kCommands:
-        if (auto frame = frames_.take(byte)) command(*frame, at);
+        if (auto frame = frames_.take(byte)) {
+            command(*frame, at);
+        } else if (exchanges_->step == BootStep::kClock) {
+            busy_.start(at, choices::kClockByteTime, choices::kCheckingClockByte);
+        }
         break;
     case Stage::kMainKernel: kernelLoaded(mainKernel_.take(byte), BootStep::kMainKernel, at); break;
     case Stage::kWriteKernel: kernelLoaded(writeKernel_.take(byte), BootStep::kWriteKernel, at); break;
     case Stage::kProgramming:
-        if (auto frame = frames_.take(byte)) programming(*frame, at);
+        if (auto frame = frames_.take(byte)) {
+            programming(*frame, at);
+        } else if (vectorArea_ && frames_.pending().size() <= 5 &&
+                   static_cast<std::uint8_t>(frames_.pending()[0]) == choices::kProgramCommand) {
+            busy_.start(at, choices::kHeaderByteTime, choices::kSettingAddressLatch);
+        }
         break;
     case Stage::kHalted: break;
     }
@@ -133,18 +155,29 @@ void BootProgram::command(const std::string& frame, Nanos at) {
     }
     answers_.send(awaited.step, at, choices::kBootAnswerTime, awaited.answer, awaited.wrong, awaited.badSum);
     if (awaited.step == BootStep::kRate) baud_ = choices::kFirmwareBaud;
+    if (!awaited.busy.empty()) busy_.start(at, awaited.busyFor, awaited.busy);
     if (++exchanges_ != exchangesEnd_) return;
     stage_ = awaited.step == BootStep::kFinish ? Stage::kMainKernel : Stage::kWriteKernel;
 }
 
 void BootProgram::kernelLoaded(KernelLoad::Result result, BootStep step, Nanos at) {
-    if (result == KernelLoad::Result::kMore) return;
-    if (result == KernelLoad::Result::kRefused) {
-        refuse(at);
+    const bool main = step == BootStep::kMainKernel;
+    switch (result) {
+    case KernelLoad::Result::kMore: return;
+    case KernelLoad::Result::kLengthByte:
+        return busy_.start(at, choices::kLengthByteTime, choices::kSizingKernelRam);
+    case KernelLoad::Result::kLength:
+        if (main) return busy_.start(at, choices::kKernelRamClearTime, choices::kClearingKernelRam);
+        return busy_.start(at, choices::kLengthByteTime, choices::kSizingKernelRam);
+    case KernelLoad::Result::kLastByte:
+        if (main) busy_.start(at, choices::kMainKernelCopyTime, choices::kCopyingKernel);
         return;
+    case KernelLoad::Result::kRefused: return refuse(at);
+    case KernelLoad::Result::kLoaded: break;
     }
     answers_.send(step, at, choices::kBootAnswerTime, kAck, choices::kBootRefusal);
-    if (step == BootStep::kMainKernel) {
+    if (main) {
+        busy_.start(at, choices::kMainKernelStartTime, choices::kStartingMainKernel);
         stage_ = Stage::kCommands;
         exchanges_ = std::begin(kMainKernelCommands);
         exchangesEnd_ = std::end(kMainKernelCommands);
@@ -156,6 +189,7 @@ void BootProgram::kernelLoaded(KernelLoad::Result result, BootStep step, Nanos a
 void BootProgram::programming(const std::string& frame, Nanos at) {
     auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(frame[i]); };
     if (frame.size() == 1 && byte(0) == kStatusInquiry) {
+        vectorArea_ = false;
         memory_.save();
         answers_.send(kImageStatus.step, at, choices::kBootAnswerTime, kImageStatus.answer, kImageStatus.wrong,
                       kImageStatus.badSum);
@@ -175,6 +209,9 @@ void BootProgram::programming(const std::string& frame, Nanos at) {
         return;
     }
     answers_.send(BootStep::kFrame, at, choices::kBootFrameTime, kAck, choices::kBootRefusal);
+    if (vectorArea_ && address == choices::kLastVectorFrame) {
+        busy_.start(at, choices::kVectorProgramTime, choices::kProgrammingVectorArea);
+    }
 }
 
 }  // namespace sim

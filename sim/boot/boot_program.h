@@ -14,6 +14,7 @@
 #include "sim/boot/command_frames.h"
 #include "sim/boot/kernel_load.h"
 #include "sim/card_options.h"
+#include "sim/line/busy_window.h"
 #include "sim/line/reply_sink.h"
 #include "sim/memory/card_memory.h"
 
@@ -26,6 +27,9 @@ public:
     BootProgram(const CardOptions& options, CardMemory& memory, ReplySink& out);
 
     std::uint32_t baud() const { return baud_; }
+
+    // The microcontroller restarts into the boot program at `at`.
+    void startAt(Nanos at);
 
     void receive(std::uint8_t byte, Nanos at);
 
@@ -49,6 +53,7 @@ private:
 
     CardMemory& memory_;
     BootAnswers answers_;
+    BusyWindow busy_;
     Stage stage_ = Stage::kMatching;
     std::uint32_t baud_;
     bool rateMatched_ = false;
@@ -60,6 +65,7 @@ private:
     CommandFrames frames_;
     KernelLoad mainKernel_;
     KernelLoad writeKernel_;
+    bool vectorArea_ = true;  // the write kernel has not been asked its status yet
 };
 
 }  // namespace sim

@@ -15,6 +15,9 @@ public:
     // The whole request once `byte` completes one.
     std::optional<std::string> take(std::uint8_t byte);
 
+    // The bytes of the request taken so far (none once it is complete).
+    const std::string& pending() const { return frame_; }
+
 private:
     std::size_t expectedLength() const;
     std::string frame_;

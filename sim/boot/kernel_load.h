@@ -11,7 +11,14 @@ class KernelLoad {
 public:
     explicit KernelLoad(std::uint8_t sumConstant) : sumConstant_(sumConstant) {}
 
-    enum class Result { kMore, kLoaded, kRefused };
+    enum class Result {
+        kLengthByte,  // one of the length bytes, more to come
+        kLength,      // the last length byte
+        kMore,        // a kernel byte, more to come
+        kLastByte,    // the kernel's last byte: its sum comes next
+        kLoaded,
+        kRefused,
+    };
 
     // A length outside 1 to kMaxKernelLength is refused at once, a wrong sum
     // at the end; after a result the next byte starts a new load.

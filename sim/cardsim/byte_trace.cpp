@@ -26,6 +26,12 @@ void ByteTrace::print(const char* direction, const std::uint8_t* bytes, std::siz
     }
 }
 
+void ByteTrace::violation(const sim::TimingViolation& lost) const {
+    if (!enabled_) return;
+    std::fprintf(stderr, "%12.6f timing violation: a byte came while %s\n", seconds(lost.at, start_),
+                 lost.what.c_str());
+}
+
 void ByteTrace::note(const char* text, std::uint32_t value, sim::Nanos at) const {
     if (!enabled_) return;
     std::fprintf(stderr, "%12.6f %s %u\n", seconds(at, start_), text, value);

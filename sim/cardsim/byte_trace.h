@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sim/line/busy_window.h"
 #include "sim/line/serial_peer.h"
 
 namespace cardsim {
@@ -20,6 +21,8 @@ public:
         print("card>host", bytes, count, at);
     }
     void note(const char* text, std::uint32_t value, sim::Nanos at) const;
+    // A byte the card lost while it was busy (its time is the card's).
+    void violation(const sim::TimingViolation& lost) const;
 
 private:
     void print(const char* direction, const std::uint8_t* bytes, std::size_t count, sim::Nanos at) const;

@@ -89,9 +89,16 @@ const char* usageText() {
            "  --fpga-fail-at N    the FPGA player ends with \"~F\" in place of its Nth request\n"
            "  --content-write-fails  the EDID and gamma memories refuse every write: the\n"
            "                      card's verdict is \"~E\"\n"
-           "  --pace              deliver bytes at the host's bit rate (10 bit times each)\n"
-           "                      instead of as fast as the terminal allows\n"
-           "  --trace             print every byte both ways, time-stamped, on stderr\n"
+           "  --pace              keep the line's time (the default): each byte takes 10\n"
+           "                      bit times at the bit rate, the card answers after its\n"
+           "                      processing time, and a byte that comes while the card\n"
+           "                      is busy (a pause the tool did not give it) is lost and\n"
+           "                      counted as a timing violation\n"
+           "  --fast              deliver bytes as fast as the terminal allows: no line\n"
+           "                      time, no processing time, never busy (for runs whose\n"
+           "                      subject is not time)\n"
+           "  --trace             print every byte both ways, time-stamped, and every\n"
+           "                      timing violation, on stderr\n"
            "  --make-samples DIR  write the sample update files into DIR (created), name\n"
            "                      them and exit: FDriver.bin, SFDriver.bin, Device1.bin,\n"
            "                      Device5.bin, Device7.bin, the boot kernels uGen7144.cde,\n"
@@ -105,7 +112,6 @@ const char* usageText() {
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
     sim::CardOptions& card = options.card;
-    card.paced = false;
     card.receivedLimit = 0;
     for (int i = 0; i < argc; ++i) {
         std::string_view name = argv[i];
@@ -219,6 +225,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             }
         } else if (name == "--pace") {
             card.paced = true;
+        } else if (name == "--fast") {
+            card.paced = false;
         } else if (name == "--trace") {
             options.trace = true;
         } else if (name == "--make-samples") {

@@ -35,6 +35,7 @@ private:
     void followHostBaud(sim::Nanos now);
     void sendDue(sim::Nanos now);
     void receive();
+    void traceViolations();
 
     sim::Card& line_;
     const PseudoTerminal& terminal_;
@@ -44,7 +45,13 @@ private:
     std::size_t outStart_ = 0;
     std::size_t outEnd_ = 0;
     sim::Nanos quietUntil_ = 0;  // the master is not polled before this
+    std::size_t violationsTraced_ = 0;
 };
+
+void Server::traceViolations() {
+    const std::vector<sim::TimingViolation>& violations = line_.timingViolations();
+    while (violationsTraced_ < violations.size()) trace_.violation(violations[violationsTraced_++]);
+}
 
 void Server::followHostBaud(sim::Nanos now) {
     std::uint32_t baud = terminal_.hostBaud();
@@ -107,6 +114,7 @@ void Server::run(int stopFd) {
 
         pollfd fds[2] = {{stopFd, POLLIN, 0}, {terminal_.master(), 0, 0}};
         if (!quiet) fds[1].events = static_cast<short>(POLLIN | (waitingToWrite ? POLLOUT : 0));
+        traceViolations();
         int ready = waitUntil(fds, quiet ? 1 : 2, deadline, spin);
         if (ready < 0 && errno != EINTR) return;
         if (ready <= 0) continue;

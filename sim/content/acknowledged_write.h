@@ -18,7 +18,14 @@ public:
     // kept it.
     using Keep = std::function<bool(const std::vector<std::uint8_t>& data)>;
 
-    AcknowledgedWrite(std::size_t units, std::size_t unitBytes, Keep keep, ReplySink& out, bool paced, Nanos at);
+    // Starts at `at`, busy with `preparing` (sim/card_choices.h) for
+    // `preparation` first.
+    struct Preparation {
+        Nanos time;
+        std::string_view doing;
+    };
+    AcknowledgedWrite(std::size_t units, std::size_t unitBytes, Keep keep, Preparation preparation, ReplySink& out,
+                      bool paced, Nanos at);
 
     void receive(std::uint8_t byte, Nanos at) override;
 

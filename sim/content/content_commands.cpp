@@ -18,7 +18,10 @@ std::unique_ptr<ContentSession> edidWrite(std::size_t blocks, const CardOptions&
         memory.storeEdid(image);
         return true;
     };
-    return std::make_unique<AcknowledgedWrite>(blocks * choices::kEdidBlockSize, 1, keep, out, options.paced, at);
+    return std::make_unique<AcknowledgedWrite>(blocks * choices::kEdidBlockSize, 1, keep,
+                                               AcknowledgedWrite::Preparation{choices::kEdidEnableTime,
+                                                                              choices::kEnablingEdid},
+                                               out, options.paced, at);
 }
 
 std::unique_ptr<ContentSession> gammaWrite(const CardOptions& options, ContentMemory& memory, ReplySink& out,
@@ -34,7 +37,10 @@ std::unique_ptr<ContentSession> gammaWrite(const CardOptions& options, ContentMe
         memory.storeGamma(std::move(table));
         return true;
     };
-    return std::make_unique<AcknowledgedWrite>(choices::kGammaValues, 2, keep, out, options.paced, at);
+    return std::make_unique<AcknowledgedWrite>(choices::kGammaValues, 2, keep,
+                                               AcknowledgedWrite::Preparation{choices::kGammaClearTime,
+                                                                              choices::kClearingGamma},
+                                               out, options.paced, at);
 }
 }  // namespace
 

@@ -7,16 +7,20 @@
 namespace sim {
 
 ContentSession::ContentSession(ReplySink& out, bool paced, Nanos at)
-    : out_(out), byteTime_(paced ? 10 * choices::kSecond / choices::kFirmwareBaud : 0), waitingSince_(at) {}
+    : out_(out),
+      busy_(paced),
+      byteTime_(paced ? 10 * choices::kSecond / choices::kFirmwareBaud : 0),
+      waitingSince_(at) {}
 
 bool ContentSession::leftBy(Nanos at) const {
     return at > waitingSince_ && at - waitingSince_ > choices::kTransferIdleTimeout;
 }
 
-void ContentSession::send(Nanos at, std::string_view bytes) {
+Nanos ContentSession::send(Nanos at, std::string_view bytes) {
     Nanos delivered = out_.replyAfter(at, choices::kInterruptDelay, bytes);
     answerableAt_ = delivered + byteTime_;
     waitingSince_ = std::max(waitingSince_, delivered);
+    return delivered;
 }
 
 bool ContentSession::cameInTurn(Nanos at) {

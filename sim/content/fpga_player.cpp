@@ -22,6 +22,7 @@ void FpgaPlayer::receive(std::uint8_t byte, Nanos at) {
     // A byte the card did not ask for, or that came before its request
     // could have been seen, breaks the play.
     if (!cameInTurn(at) || outstanding_ == 0) return finish(false, at);
+    if (!takes(at)) return;
     file_.push_back(byte);
     --outstanding_;
     switch (reading_) {
@@ -108,7 +109,7 @@ void FpgaPlayer::request(std::string bytes, bool block, Nanos at) {
         at += options_.fpgaStallMs * choices::kMillisecond;
         bytes.erase(0, afterMarker);
     }
-    send(at, bytes);
+    busy(send(at, bytes), choices::kRequestTurnaroundTime, choices::kReadyingForData);
 }
 
 void FpgaPlayer::finish(bool success, Nanos at) {

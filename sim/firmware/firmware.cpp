@@ -13,6 +13,7 @@ constexpr std::string_view kMicroInvalid = "=M~";
 }  // namespace
 
 void Firmware::receive(std::uint8_t byte, Nanos at) {
+    if (!busy_.takes(at, out_)) return;
     if (transfer_ && !transfer_->leftBy(at)) {
         transfer_->receive(byte, at);
         if (transfer_->ended()) transfer_.reset();
@@ -25,7 +26,10 @@ void Firmware::receive(std::uint8_t byte, Nanos at) {
     switch (request->kind) {
     case Request::Kind::kProbe: out_.reply(at, choices::kProbeAnswer); break;
     case Request::Kind::kText: textCommand(*request, at); break;
-    case Request::Kind::kEmptyLine: out_.reply(at, choices::kPrompt); break;
+    case Request::Kind::kEmptyLine:
+        out_.reply(at, choices::kPrompt);
+        busy_.start(at, choices::kPromptTime, choices::kRedrawingStatus);
+        break;
     case Request::Kind::kMicro: microCommand(request->body[0], at); break;
     case Request::Kind::kPacket: packet(*request, at); break;
     }
@@ -36,7 +40,11 @@ void Firmware::textCommand(const Request& request, Nanos at) {
         std::string_view logged = *answer;
         if (!logged.empty() && logged.back() == '\r') logged.remove_suffix(1);
         memory_.content().logTextCommand(request.body, logged);
-        if (!answer->empty()) out_.reply(at, *answer);
+        if (answer->empty()) return;
+        out_.reply(at, *answer);
+        if (*answer == choices::kMicroModeAnswer) {
+            busy_.start(at, choices::kMicroModeSaveTime, choices::kSavingForMicroMode);
+        }
         return;
     }
     if (!request.overflowed) {
@@ -51,6 +59,7 @@ void Firmware::textCommand(const Request& request, Nanos at) {
                                             : answerTextCommand(request.body, options_);
     memory_.content().logTextCommand(request.body, std::string_view(answer).substr(0, answer.size() - 1));
     out_.reply(at, answer);
+    if (answer == choices::kAcknowledgedAnswer) busy_.start(at, choices::kSettingTime, choices::kApplyingSetting);
 }
 
 void Firmware::microCommand(char letter, Nanos at) {

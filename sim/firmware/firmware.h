@@ -12,6 +12,7 @@
 #include "sim/content/content_session.h"
 #include "sim/firmware/command_reader.h"
 #include "sim/firmware/micro_mode.h"
+#include "sim/line/busy_window.h"
 #include "sim/line/reply_sink.h"
 #include "sim/vxp/vxp.h"
 
@@ -20,7 +21,7 @@ namespace sim {
 class Firmware {
 public:
     Firmware(const CardOptions& options, CardMemory& memory, Vxp& vxp, ReplySink& out)
-        : options_(options), memory_(memory), vxp_(vxp), out_(out) {}
+        : options_(options), memory_(memory), vxp_(vxp), out_(out), busy_(options.paced) {}
 
     void receive(std::uint8_t byte, Nanos at);
 
@@ -36,6 +37,7 @@ private:
     CardMemory& memory_;
     Vxp& vxp_;
     ReplySink& out_;
+    BusyWindow busy_;
     CommandReader reader_;
     MicroModeEntry microMode_;
     std::unique_ptr<ContentSession> transfer_;

@@ -8,13 +8,16 @@
 namespace sim {
 
 void OldFirmware::receive(std::uint8_t byte, Nanos at) {
+    if (!busy_.takes(at, out_)) return;
     if (byte == choices::kOldFirmwareBootKey) {
         bootProgramCalled_ = true;
-    } else if (!menuOnly_ ||
-               std::find(std::begin(choices::kOldFirmwareMenuKeys), std::end(choices::kOldFirmwareMenuKeys),
-                         byte) != std::end(choices::kOldFirmwareMenuKeys)) {
-        out_.reply(at, choices::kOldFirmwareMenu);
+        return;
     }
+    bool menuKey = std::find(std::begin(choices::kOldFirmwareMenuKeys), std::end(choices::kOldFirmwareMenuKeys),
+                             byte) != std::end(choices::kOldFirmwareMenuKeys);
+    if (!menuKey && menuOnly_) return;
+    out_.reply(at, choices::kOldFirmwareMenu);
+    if (menuKey) busy_.start(at, choices::kMenuScreenTime, choices::kDrawingMenuScreen);
 }
 
 }  // namespace sim

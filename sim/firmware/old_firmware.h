@@ -5,13 +5,15 @@
 #include <cstdint>
 
 #include "sim/card_options.h"
+#include "sim/line/busy_window.h"
 #include "sim/line/reply_sink.h"
 
 namespace sim {
 
 class OldFirmware {
 public:
-    OldFirmware(const CardOptions& options, ReplySink& out) : menuOnly_(options.oldFirmwareMenuOnly), out_(out) {}
+    OldFirmware(const CardOptions& options, ReplySink& out)
+        : menuOnly_(options.oldFirmwareMenuOnly), out_(out), busy_(options.paced) {}
 
     void receive(std::uint8_t byte, Nanos at);
 
@@ -21,6 +23,7 @@ public:
 private:
     bool menuOnly_;
     ReplySink& out_;
+    BusyWindow busy_;
     bool bootProgramCalled_ = false;
 };
 

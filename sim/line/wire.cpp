@@ -67,7 +67,10 @@ std::optional<Wire::Arrival> Wire::takeArrival(Nanos until, std::uint32_t cardBa
         if (vanished_ || (!spareHostBytes_ && inDrop_.roll(drop_))) continue;
         std::uint8_t byte = in.baud == cardBaud ? in.byte : choices::kGarbageByte;
         if (!spareHostBytes_ && inCorrupt_.roll(corrupt_)) byte = corrupted(byte, inCorrupt_);
-        if (received_.size() < receivedLimit_) received_.push_back(static_cast<char>(byte));
+        if (received_.size() < receivedLimit_) {
+            received_.push_back(static_cast<char>(byte));
+            receivedAt_.push_back(in.at);
+        }
         if (vanishAfter_ != 0 && ++taken_ >= vanishAfter_) vanish(in.at);
         return Arrival{in.at, byte};
     }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sim/card_options.h"
 #include "sim/line/fault_dice.h"
@@ -45,8 +46,9 @@ public:
     std::size_t deliver(std::uint8_t* out, std::size_t max, Nanos now);
 
     // What the card received, after the line's faults (the first
-    // `receivedLimit` bytes of the options).
+    // `receivedLimit` bytes of the options), and when each byte arrived.
     const std::string& received() const { return received_; }
+    const std::vector<Nanos>& receivedTimes() const { return receivedAt_; }
 
 private:
     struct InByte {
@@ -89,6 +91,7 @@ private:
     std::deque<InByte> incoming_;
     std::deque<OutByte> outgoing_;
     std::string received_;
+    std::vector<Nanos> receivedAt_;
 };
 
 }  // namespace sim

@@ -21,6 +21,7 @@ void IspSession::reset() {
     address_ = 0;
     end_ = 0;
     eraseEndsAt_ = 0;
+    unlockDue_ = false;
     erasedInRun_.fill(false);
     served_ = 0xFF;
 }
@@ -42,13 +43,16 @@ isp::Words IspSession::setMode(const isp::Words& packet, Nanos at, bool writeAll
     device_ = device;
     address_ = start;
     end_ = start + length;
+    bool& erased = erasedInRun_[static_cast<std::size_t>(device)];
     if (mode_ == kWrite && device == 1) {
         flash->eraseFrom(start);
-    } else if (mode_ == kWrite && start == choices::kEraseFromAddress &&
-               !erasedInRun_[static_cast<std::size_t>(device)]) {
+        if (!erased) eraseEndsAt_ = at + eraseTime(end_);
+        erased = true;
+    } else if (mode_ == kWrite && start == choices::kEraseFromAddress && !erased) {
         flash->eraseFrom(0);
-        erasedInRun_[static_cast<std::size_t>(device)] = true;
+        erased = true;
         eraseEndsAt_ = at + eraseTime(end_);
+        unlockDue_ = true;
     }
     return isp::ack(isp::kSetMode);
 }

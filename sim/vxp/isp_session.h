@@ -2,7 +2,8 @@
 // selects a device, a direction and a range; image blocks program it, read
 // requests read it 32 bytes at a time; a status request tells the
 // selection. Devices 5 and 7 are erased as a whole when a write starts at
-// 0x100, which takes time; device 1 is erased from the start of a write.
+// 0x100, device 1 from the start of its first write; either takes time.
+// Later writes to device 1 erase from their start at once.
 #pragma once
 
 #include <array>
@@ -27,6 +28,14 @@ public:
 
     bool erasing(Nanos at) const { return at < eraseEndsAt_; }
 
+    // True once, for the first status request after devices 5 or 7 were
+    // erased: the driver then unlocks the device for programming.
+    bool unlockDue() {
+        bool due = unlockDue_;
+        unlockDue_ = false;
+        return due;
+    }
+
     // 0x502. Writing is refused unless `writeAllowed`.
     isp::Words setMode(const isp::Words& packet, Nanos at, bool writeAllowed);
     // 0x501
@@ -45,6 +54,7 @@ private:
     std::uint32_t address_ = 0;
     std::uint32_t end_ = 0;
     Nanos eraseEndsAt_ = 0;
+    bool unlockDue_ = false;
     std::array<bool, 8> erasedInRun_{};
     std::uint8_t served_ = 0xFF;
 };

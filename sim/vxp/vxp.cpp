@@ -32,8 +32,10 @@ const Command* find(std::uint16_t code) {
 }
 }  // namespace
 
-Vxp::Vxp(const CardOptions& options, CardMemory& memory)
-    : nackRate_(options.nack),
+Vxp::Vxp(const CardOptions& options, CardMemory& memory, ReplySink& line)
+    : paced_(options.paced),
+      line_(line),
+      nackRate_(options.nack),
       nackCode_(options.nackCode),
       nackDice_(options.seed, FaultStream::kNack),
       session_(memory),
@@ -47,7 +49,7 @@ void Vxp::holdInReset() {
 
 void Vxp::releaseReset(Nanos at) {
     heldInReset_ = false;
-    restart(at, programMode_ ? Program::kLoader : Program::kResident);
+    restart(at, programMode_ ? Program::kLoader : Program::kResident, choices::kVxpResetTime);
 }
 
 void Vxp::endDownload() { programMode_ = false; }
@@ -56,15 +58,15 @@ void Vxp::endRun(Nanos at) {
     programMode_ = false;
     if (heldInReset_ || !willRun(Program::kResident)) {
         heldInReset_ = false;
-        restart(at, Program::kResident);
+        restart(at, Program::kResident, choices::kVxpResetTime);
     }
 }
 
 bool Vxp::willRun(Program program) const { return running_ ? program_ == program : startsInto_ == program; }
 
-void Vxp::restart(Nanos at, Program into) {
+void Vxp::restart(Nanos at, Program into, Nanos takes) {
     running_ = false;
-    startsAt_ = at + choices::kVxpResetTime;
+    startsAt_ = at + takes;
     startsInto_ = into;
 }
 
@@ -77,10 +79,23 @@ void Vxp::start(Program program) {
     program_ = program;
     session_.reset();
     loader_.clear();
+    if (program == Program::kDriver) session_.serveOnly(driverDevices_);
+}
+
+std::string_view Vxp::busyAt(Nanos at) const {
+    if (!paced_) return {};
+    if (!running_ && at < startsAt_ && startsInto_ != Program::kResident) {
+        return startsInto_ == Program::kDriver ? choices::kStartingDriver : choices::kRestartingVxp;
+    }
+    return at < unlockedAt_ ? choices::kUnlockingDevice : std::string_view();
 }
 
 std::optional<Vxp::Reply> Vxp::packet(std::string_view body, Nanos at) {
     if (heldInReset_) return std::nullopt;
+    if (std::string_view busy = busyAt(at); !busy.empty()) {
+        line_.lost(at, busy);
+        return std::nullopt;
+    }
     isp::Decoded decoded = isp::decodeBody(body);
     if (!decoded.codingOk) return std::nullopt;
     if (!running_ && at < startsAt_) at = startsAt_;
@@ -93,7 +108,10 @@ isp::Words Vxp::answer(const isp::Decoded& decoded, Nanos at) {
     if (!decoded.wellFormed || !decoded.checksumOk) {
         return isp::nack(code, choices::kNackBadPacket);
     }
-    if (session_.erasing(at)) return isp::nack(code, choices::kNackErasing);
+    if (session_.erasing(at)) {
+        line_.lost(at, choices::kErasingDevice);
+        return isp::nack(code, choices::kNackErasing);
+    }
     const Command* command = find(code);
     bool answers = command != nullptr && (program_ == Program::kResident ? command->resident
                                           : program_ == Program::kLoader ? command->loader
@@ -117,14 +135,16 @@ isp::Words Vxp::execute(const isp::Words& packet, Nanos at) {
     case isp::kCallDriver: {
         DriverLoader::Call call = loader_.call(packet);
         if (call.started) {
-            start(Program::kDriver);
-            session_.serveOnly(call.devices);
+            driverDevices_ = call.devices;
+            restart(at, Program::kDriver, choices::kDriverStartTime);
         }
         return call.reply;
     }
     case isp::kSetMode: return session_.setMode(packet, at, program_ == Program::kDriver);
     case isp::kImageBlock: return session_.imageBlock(packet);
-    case isp::kModeStatus: return session_.status();
+    case isp::kModeStatus:
+        if (session_.unlockDue()) unlockedAt_ = at + choices::kUnlockTime;
+        return session_.status();
     default: return session_.readBlock();
     }
 }

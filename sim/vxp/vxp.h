@@ -13,6 +13,7 @@
 #include "sim/line/fault_dice.h"
 #include "sim/vxp/isp_packet.h"
 #include "sim/vxp/isp_session.h"
+#include "sim/line/reply_sink.h"
 #include "sim/line/serial_peer.h"
 #include "sim/vxp/vxp_status_report.h"
 
@@ -20,7 +21,8 @@ namespace sim {
 
 class Vxp {
 public:
-    Vxp(const CardOptions& options, CardMemory& memory);
+    // `line` is told of the packets lost while the video processor was busy.
+    Vxp(const CardOptions& options, CardMemory& memory, ReplySink& line);
 
     // The microcontroller's commands.
     void holdInReset();           // =MP: program mode, held in reset
@@ -30,9 +32,11 @@ public:
 
     // The reply to the packet whose encoded body (between "=G" and the
     // carriage return) arrived at `at`, and when it is ready. A packet that
-    // arrives while the video processor starts is taken when it has
-    // started; one that arrives while it is held in reset, or whose body
-    // holds a byte the coding never sends, is lost.
+    // arrives while the video processor restarts into its resident firmware
+    // is taken when it has started; one that arrives while it is held in
+    // reset, restarts into its loader, starts the driver or unlocks a
+    // device (sim/card_choices.h), or whose body holds a byte the coding
+    // never sends, is lost.
     struct Reply {
         isp::Words words;
         Nanos at;
@@ -42,13 +46,18 @@ public:
 private:
     enum class Program { kResident, kLoader, kDriver };
 
-    void restart(Nanos at, Program into);
+    void restart(Nanos at, Program into, Nanos takes);
     void catchUp(Nanos at);
     void start(Program program);
+    // What the video processor is busy with at `at` that loses a packet;
+    // empty when it takes one.
+    std::string_view busyAt(Nanos at) const;
     bool willRun(Program program) const;
     isp::Words answer(const isp::Decoded& decoded, Nanos at);
     isp::Words execute(const isp::Words& packet, Nanos at);
 
+    bool paced_;
+    ReplySink& line_;
     double nackRate_;
     std::uint16_t nackCode_;
     FaultDice nackDice_;
@@ -62,6 +71,8 @@ private:
     Program program_ = Program::kResident;
     Nanos startsAt_ = 0;
     Program startsInto_ = Program::kResident;
+    std::uint8_t driverDevices_ = 0;  // the devices the driver starting serves
+    Nanos unlockedAt_ = 0;            // the driver unlocks an erased device until then
 };
 
 }  // namespace sim

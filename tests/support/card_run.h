@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/sim/sim_port.h"
@@ -31,8 +32,19 @@ inline const std::string kAsking = "\nNow communicating with the card to obtain 
 inline const std::string kExit = "\nExit updater\n";
 inline const std::string kKeyPrompt = "Press a key to continue ... ";
 
+// The card's timing violations, one a line: the pauses the tool did not give it.
+inline std::string violationsOf(const sim::Card& card) {
+    std::string lines;
+    for (const sim::TimingViolation& lost : card.timingViolations()) {
+        lines += "at " + std::to_string(lost.at / 1000) + " us a byte came while " + lost.what + "\n";
+    }
+    return lines;
+}
+
 // `prepare` runs on the freshly reset simulated platform, before the tool.
-// A run that reaches no banner keeps its whole console.
+// A run that reaches no banner keeps its whole console. A run on the card
+// model must leave it without a timing violation: the tool gave the card
+// every pause, whatever else went wrong.
 template <class Peer>
 CardRun runOnCard(Peer& card, const std::vector<std::string>& args, const std::string& keys = "",
                   const std::function<void()>& prepare = {}, DWORD startTick = 0x1000) {
@@ -48,6 +60,9 @@ CardRun runOnCard(Peer& card, const std::vector<std::string>& args, const std::s
     result.sent = opened ? received.substr(kOpening.size()) : received;
     result.status = run.status;
     result.seconds = static_cast<double>(simport::now()) / 1e9;
+    if constexpr (std::is_same_v<Peer, sim::Card>) {
+        EXPECT_EQ(violationsOf(card), "") << run.output;
+    }
     return result;
 }
 

@@ -1,7 +1,8 @@
 // The card model refuses what a real card would not take: packets with
 // bytes the coding never sends, a wrong checksum or count, a call of a
 // driver with a gap, packets while an erase runs, EDID and gamma data with a
-// wrong sum or sent before the card could have asked for them. A tool that
+// wrong sum or sent before the card could have asked for them; and it loses
+// what comes while it is busy, counting each loss. A tool that
 // sent any of these must fail against the model; the runs of the tool
 // cannot show that the model refuses them, so it is pinned here, byte by
 // byte on the line. And faults come out the same for the same seed.
@@ -49,10 +50,11 @@ Steps loadDriver(const std::vector<std::uint8_t>& driver, std::uint32_t from = 0
     return steps;
 }
 
-// An EDID transfer of 128 bytes valued 1, whose sum byte is `sum` (the right one is 128).
+// An EDID transfer of 128 bytes valued 1, whose sum byte is `sum` (the right
+// one is 128), the first byte once the card has write-enabled the memory.
 Steps edid(std::uint8_t sum) {
     Steps steps{{"#EDID 1\r", ""}};
-    for (int i = 0; i < 128; ++i) steps.push_back({std::string(1, '\x01'), "."});
+    for (int i = 0; i < 128; ++i) steps.push_back({std::string(1, '\x01'), ".", i == 0 ? 400 * kMs : 0});
     steps.push_back({std::string(1, static_cast<char>(sum)), sum == 128 ? "~S" : "~E"});
     return steps;
 }
@@ -73,10 +75,12 @@ TEST(CardModel, RefusesWhatARealCardWouldNotTake) {
     const std::vector<std::uint8_t> driver = sim::sampleFile("FDriver.bin");
     const std::vector<std::uint8_t> gap(0x830, 0);
     const Words call(std::begin(choices::kCallDriverWords), std::end(choices::kCallDriverWords));
+    const std::string block = packet(0x50D, {0, 0x800, 1, 2, 3, 4, 5, 6, 7, 8});
     // clang-format off
     const struct {
         const char* what;
         Steps steps;
+        std::size_t violations = 0;  // bytes lost to the card's busy windows
         std::string model = "DVITOSDI";
     } cases[] = {
         {"bytes the coding never sends: the packet is lost",
@@ -92,12 +96,21 @@ TEST(CardModel, RefusesWhatARealCardWouldNotTake) {
                                         {packet(0x802, call), acknowledged(0x802)}}},
         {"everything is refused while the erase runs",
          loadDriver(driver) + Steps{{packet(0x802, call), acknowledged(0x802)},
-                                    {packet(0x502, {0x0100, 5, 0x100, 0, 1000, 0}), acknowledged(0x502), 1000 * kMs},
+                                    {packet(0x502, {0x0100, 5, 0x100, 0, 1000, 0}), acknowledged(0x502), 2000 * kMs},
                                     {packet(0x632, {0}), refused(0x632, choices::kNackErasing)},
-                                    {packet(0x632, {0}), packet(0x733, {0x0105}), 2000 * kMs}}},
+                                    {packet(0x632, {0}), packet(0x733, {0x0105}), 2000 * kMs}},
+         1},
+        {"packets are lost while the loader restarts and while the driver starts, not while the firmware "
+         "restarts the video processor",
+         {{"=MR\r", "=M*"}, {packet(0x632, {0}), idle, 2850 * kMs},
+          {"=MP\r=MR\r", "=M*=M*"}, {block, "", 1000 * kMs}, {block, acknowledged(0x50D), 2500 * kMs},
+          {packet(0x802, call), acknowledged(0x802)}, {packet(0x632, {0}), "", 1000 * kMs},
+          {packet(0x632, {0}), idle, 500 * kMs}},
+         2},
         {"EDID with its sum", edid(128)},
         {"EDID with a wrong sum", edid(127)},
-        {"EDID bytes sent before the card could ask for them", {{"#EDID 1\r", ""}, {"ab", ".~E"}}},
+        {"EDID bytes sent before the card could ask for them", {{"#EDID 1\r", ""}, {"ab", ".~E", 400 * kMs}}},
+        {"EDID bytes lost while the card write-enables its memory", {{"#EDID 1\r", ""}, {"ab", "", 100 * kMs}}, 2},
         {"gamma values sent before the card could ask for them",
          {{"#GAMMA 3 0\r", ""}, {std::string("\0\x01\0", 3), ".~E"}}},
         {"XSVF bytes sent before the card asked for them", {{"#FPGA 1\r", "*"}, {"\x16" "a", "*~F"}}},
@@ -120,6 +133,7 @@ TEST(CardModel, RefusesWhatARealCardWouldNotTake) {
             }
             ASSERT_EQ(answer, step.answer) << "after sending " << step.sent.size() << " bytes";
         }
+        EXPECT_EQ(card.timingViolations().size(), c.violations);
     }
 }
 
