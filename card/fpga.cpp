@@ -119,9 +119,8 @@ void ProgramFPGA(const char* fileName) {
         printf("\nSuccess");
         return;
     }
+    // The card's failure verdict ends the transfer without a word: the
+    // exit status tells it.
     exitStatus = kExitFailed;
-    // The card's failure verdict, told as its success is: an end mark
-    // without a word left the console looking like an unfinished transfer.
-    if (end == Step::kFailed) printf("\nFailed");
     if (end == Step::kAborted) closingReport(fpga.size);
 }
