@@ -1,12 +1,15 @@
 // FPGA: serves an XSVF configuration file to the card, which plays it into
 // the FPGA. The card asks for the next byte ('*') or the next block of N
 // bytes ("$$" hi lo) of the file, in file order, and ends with "~S" or
-// another "~" mark; "$" and another byte is an error report. The tool never
-// looks inside the file.
+// another "~" mark; "$" and another byte is an error report. The tool looks
+// inside the file once, before the transfer, only for the longest wait it
+// makes the card keep between two requests: a silent card is given that
+// long beyond its minute.
 #include "card/content_port.h"
 #include "card/fpga_file.h"
 #include "card/fpga_line.h"
 #include "card/handlers.h"
+#include "card/xsvf_waits.h"
 #include "port/exit_status.h"
 #include "port/port.h"
 #include "port/interrupt_note.h"
@@ -57,15 +60,17 @@ Step answer(unsigned char marker, FpgaFile& fpga) {
 }
 
 // Answers the card's requests until its end mark or an error. There is no
-// overall deadline; a card that sends nothing for 60 s is gone.
+// overall deadline; a card that sends nothing for a minute beyond the
+// longest wait the file asks of it is gone.
 Step serveCard(FpgaFile& fpga) {
+    DWORD silenceMs = requestSilenceMs(fpga.longestWaitMs);
     DWORD lastHeard = GetTickCount();
     for (;;) {
         printFpgaProgress(fpga);
         unsigned char byte;
-        CardByte read = nextCardByte(byte, lastHeard);
+        CardByte read = nextCardByte(byte, lastHeard, silenceMs);
         if (read == CardByte::kGone) {
-            printf("\nNo request from the card for 60 seconds.\n");
+            printf("\nNo request from the card for %lu seconds.\n", static_cast<unsigned long>(silenceMs / 1000));
             return Step::kAborted;
         }
         if (read == CardByte::kNothing) continue;
@@ -101,6 +106,7 @@ void ProgramFPGA(const char* fileName) {
         exitStatus = kExitRefused;
         return closingReport(0);
     }
+    fpga.longestWaitMs = longestXsvfWaitMs(fpga.file);
 
     _sleep(kBeforeCommandMs);
     noteInterruptRisk("the FPGA may be partly configured");
@@ -119,9 +125,8 @@ void ProgramFPGA(const char* fileName) {
         printf("\nSuccess");
         return;
     }
+    // The card's failure verdict ends the transfer without a word: the
+    // exit status tells it.
     exitStatus = kExitFailed;
-    // The card's failure verdict, told as its success is: an end mark
-    // without a word left the console looking like an unfinished transfer.
-    if (end == Step::kFailed) printf("\nFailed");
     if (end == Step::kAborted) closingReport(fpga.size);
 }

@@ -10,10 +10,11 @@
 
 struct FpgaFile {
     std::FILE* file = nullptr;
-    int totalSize = 0;  // the size measured at the start, at most 700000
-    DWORD size = 0;     // bytes sent to the card so far
-    int time = 0;       // progress lines printed so far
-    float percent = 0;  // the percentage last printed
+    int totalSize = 0;        // the size measured at the start, at most 700000
+    DWORD size = 0;           // bytes sent to the card so far
+    int time = 0;             // progress lines printed so far
+    float percent = 0;        // the percentage last printed
+    DWORD longestWaitMs = 0;  // the longest wait the file makes the card keep between requests
     std::vector<unsigned char> ucReadBuf = std::vector<unsigned char>(65535);  // one block request's bytes
 };
 

@@ -9,9 +9,11 @@ constexpr DWORD kFollowingByteMs = 1000;
 constexpr DWORD kQuietWithinMs = 5000;
 }  // namespace
 
-CardByte nextCardByte(unsigned char& byte, DWORD lastHeard) {
+DWORD requestSilenceMs(DWORD longestWaitMs) { return kGoneAfterMs + longestWaitMs; }
+
+CardByte nextCardByte(unsigned char& byte, DWORD lastHeard, DWORD silenceMs) {
     if (readOne(byte) == LineRead::kByte) return CardByte::kByte;
-    return tickPassed(lastHeard + kGoneAfterMs) ? CardByte::kGone : CardByte::kNothing;
+    return tickPassed(lastHeard + silenceMs) ? CardByte::kGone : CardByte::kNothing;
 }
 
 bool followingByte(unsigned char& byte) {

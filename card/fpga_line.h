@@ -9,9 +9,13 @@
 
 enum class CardByte { kByte, kNothing, kGone };
 
+// How long the card may send nothing between requests: a minute, and on
+// top of it the longest wait the file makes the card keep.
+DWORD requestSilenceMs(DWORD longestWaitMs);
+
 // The card's next byte. kGone when the card has sent nothing (or the
-// port's reads have failed) for 60 s since `lastHeard`.
-CardByte nextCardByte(unsigned char& byte, DWORD lastHeard);
+// port's reads have failed) for `silenceMs` since `lastHeard`.
+CardByte nextCardByte(unsigned char& byte, DWORD lastHeard, DWORD silenceMs);
 
 // The byte that must follow a marker, from a read that brings it: a byte
 // received before is never taken in its place. False when it has not come

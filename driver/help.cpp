@@ -57,7 +57,8 @@ void printHelp() {
            "\n"
            "Exit status:\n"
            "  0    the command did what was asked\n"
-           "  1    it ran and failed (the console says why)\n"
+           "  1    it ran and failed (the console says why, except when the card itself\n"
+           "       ends an FPGA transfer as failed)\n"
            "  2    the command line or an update file was refused before anything was\n"
            "       written to the card\n");
     printf("%s", kInterruptStatus);

@@ -11,7 +11,7 @@ namespace matrix {
 
 enum class Verdict {
     kTrueSuccess,      // exit 0, every memory written equal to its file
-    kReportedFailure,  // exit 1 or 2 with a failure text on the console
+    kReportedFailure,  // exit 1 or 2 with a failure text on the console, or the card's FPGA verdict
     kFalseSuccess,     // exit 0 while the card does not hold what was asked
     kHang,             // no end within the command's bound
     kCollateral,       // a memory the command was not asked to write changed

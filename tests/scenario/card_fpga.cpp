@@ -94,13 +94,14 @@ TEST(FpgaOnCard, EveryEndOfATransfer) {
         sim::CardOptions options;
         std::string file;
         std::string ending;  // the console's end before its last line; "report" adds the closing report
+                             // (" %": the card's failure verdict adds nothing to the progress line)
         bool report;
         int status;
     } cases[] = {
-        {"an opcode the card does not play", {}, small.substr(0, 40) + "\x0B", "\nFailed", false, 1},
+        {"an opcode the card does not play", {}, small.substr(0, 40) + "\x0B", " %", false, 1},
         {"the file ends inside a block", {}, small.substr(0, 2000), "", true, 1},
-        {"the card ends midway", cardOptions("SDITOHDMI", [](auto& o) { o.fpgaFailAt = 6; }), small, "\nFailed",
-         false, 1},
+        {"the card ends midway", cardOptions("SDITOHDMI", [](auto& o) { o.fpgaFailAt = 6; }), small,
+         " %", false, 1},
         {"the card stalls inside a block request",
          cardOptions("SDITOHDMI", [](auto& o) { o.fpgaStallAt = 3; }), small,
          "\nThe card stopped inside a request.\n", true, 1},
@@ -125,6 +126,82 @@ TEST(FpgaOnCard, EveryEndOfATransfer) {
         EXPECT_EQ(contains(run.console, "\nerror : $E"), c.options.fpgaErrorEvery != 0);
         EXPECT_EQ(card.content().fpgaFile().empty(), c.status != 0);
         EXPECT_GE(run.seconds, c.options.vanishAfter != 0 ? 60.0 : 0.0);  // a minute of silence first
+    }
+}
+
+// A file may make the card keep silent longer than the minute the tool
+// gives a silent card: 90 s of XRUNTEST after each instruction that ends in
+// Run-Test/Idle, or of XWAIT. The tool gives the card the file's longest
+// wait on top. The long wait also comes after a shorter one, and after
+// arguments of every shape (their bytes are no opcode), where a reading
+// that loses its way in the file misses it; a reading that cannot go on
+// keeps the waits it found before. A card silent beyond that still ends
+// the transfer, after 150 s.
+TEST(FpgaOnCard, AFileMayMakeTheCardWaitLongerThanAMinute) {
+    const std::string run90 = "\x04" + word(90000000);
+    const std::string size8 = "\x08" + word(8);                  // XSDRSIZE 8
+    const std::string sdr = size8 + std::string("\x03\x5A", 2);  // XSDRSIZE 8, XSDR
+    const std::string complete(1, '\0');
+    // clang-format off
+    const std::string shapes = std::string("\x16" "ab\0", 4)                    // XCOMMENT
+                               + std::string("\x02\x0A\xFF\xFF", 4)             // XSIR, 10 bits
+                               + std::string("\x15\x00\x10\xFF\xFF", 5)         // XSIR2, 16 bits
+                               + "\x08" + word(320000)                          // XSDRSIZE, 40000 bytes
+                               + "\x09" + std::string(80000, '\xFF')            // XSDRTDO
+                               + "\x08" + word(16)                              // XSDRSIZE, 2 bytes
+                               + "\x01\xFF\xFF" "\x03\xFF\xFF"                  // XTDOMASK, XSDR
+                               + "\x0A\xFF\xFF\xFF\xFF"                         // XSETSDRMASKS
+                               + "\x0C\xFF\xFF" "\x0D\xFF\xFF" "\x0E\xFF\xFF"   // XSDRB, XSDRC, XSDRE
+                               + "\x0F\xFF\xFF\xFF\xFF" "\x10\xFF\xFF\xFF\xFF"  // XSDRTDOB, XSDRTDOC
+                               + "\x11\xFF\xFF\xFF\xFF"                         // XSDRTDOE
+                               + "\x07\xFF" "\x12\xFF" "\x13\xFF" "\x14\xFF"    // XREPEAT, XSTATE, XENDIR, XENDDR
+                               + std::string("\x17\x01\x01", 3) + word(1000);   // XWAIT 1 ms
+    // clang-format on
+    const struct {
+        const char* what;
+        std::string file;
+        std::uint64_t vanishAfter;  // bytes the card takes in before it goes away (0: never)
+        std::string ending;         // the console's end before its last line; "report" adds the closing report
+        bool report;
+        int status;
+        double seconds;  // the least time the transfer takes
+    } cases[] = {
+        // clang-format off
+        {"XRUNTEST, XSIR", run90 + std::string("\x02\x08\xFF", 3) + complete, 0, "\nSuccess", false, 0, 91.5},
+        {"XRUNTEST, XSIR2", run90 + std::string("\x15\x00\x08\xFF", 4) + complete, 0, "\nSuccess", false, 0, 91.5},
+        {"XRUNTEST, XSDR", run90 + sdr + complete, 0, "\nSuccess", false, 0, 91.5},
+        {"XRUNTEST, XSDRTDO", run90 + size8 + "\x09\xFF\xFF" + complete, 0, "\nSuccess", false, 0, 91.5},
+        {"XRUNTEST, XSDRE", run90 + size8 + "\x0E\xFF" + complete, 0, "\nSuccess", false, 0, 91.5},
+        {"XRUNTEST, XSDRTDOE", run90 + size8 + "\x11\xFF\xFF" + complete, 0, "\nSuccess", false, 0, 91.5},
+        {"XWAIT", std::string("\x17\x01\x01", 3) + word(90000000) + complete, 0, "\nSuccess", false, 0, 91.5},
+        {"a shorter wait after it", run90 + sdr + "\x04" + word(1000000) + "\x03\x5A" + complete, 0,
+         "\nSuccess", false, 0, 92.5},
+        {"after arguments of every shape", shapes + run90 + sdr + complete, 0, "\nSuccess", false, 0, 91.5},
+        {"the file cut short after it", run90 + sdr + "\x09\xFF", 0, "", true, 1, 91.5},
+        {"XSDRINC after it", run90 + sdr + "\x0B", 0, " %", false, 1, 91.5},
+        {"the card goes away in it", run90 + sdr + complete, 22 + 8 + 12,
+         "\nNo request from the card for 150 seconds.\n", true, 1, 151.5},
+        // clang-format on
+    };
+    const double opening = openingSeconds();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WorkDir dir;
+        dir.write("wait.xsvf", c.file);
+        sim::Card card{cardOptions("SDITOHDMI", [&](auto& o) { o.vanishAfter = c.vanishAfter; })};
+        CardRun run = runOnCard(card, {"COM1", "FPGA", "wait.xsvf"});
+        EXPECT_EQ(run.status, c.status);
+        std::size_t served = run.sent.size() - 8;
+        EXPECT_TRUE(run.sent.substr(8) == c.file.substr(0, served)) << served;
+        std::string closing = c.report ? "Taille du fichier : " + std::to_string(served) +
+                                             "\n\n/**********************************/\n"
+                                       : "";
+        EXPECT_TRUE(endsWith(run.console, c.ending + closing + kExit))
+            << run.console.substr(run.console.size() - 200);
+        EXPECT_TRUE(text(card.content().fpgaFile()) == (c.status == 0 ? c.file : ""));
+        double transfer = run.seconds - opening;
+        EXPECT_GT(transfer, c.seconds);
+        EXPECT_LT(transfer, c.seconds + 10);
     }
 }
 
