@@ -51,6 +51,13 @@ unsigned byteAt(const Token& token, std::size_t i) {
     return static_cast<unsigned>(hexDigit(token.text[2 + 2 * i]) * 16 + hexDigit(token.text[3 + 2 * i]));
 }
 
+// A record's bytes, from its count to its checksum, add up to 0xFF.
+bool checksumRight(const Token& token) {
+    unsigned sum = 0;
+    for (std::size_t i = 0; i <= byteAt(token, 0); ++i) sum += byteAt(token, i);
+    return (sum & 0xFF) == 0xFF;
+}
+
 // Address bytes of each record type; 0 for the type that has no records.
 std::size_t addressBytes(char type) {
     switch (type) {
@@ -67,7 +74,12 @@ std::size_t addressBytes(char type) {
     }
 }
 
-// Why the record is not well formed, or nullptr.
+// Why the record is not well formed, or nullptr. Every record up to the end
+// of the image is held to the form, whatever its type: the readers drop a
+// token that is too long and report one that is not a record, and a record
+// out of form marks a damaged file. The checksum counts only where the
+// readers take something (dataFault): the header, count and termination
+// records they skip pass whatever their sum, as stored files carry them.
 const char* formFault(const Token& token, char* why, std::size_t size) {
     if (token.length > kLongestRecord) return "the record is longer than 219 characters";
     if (token.text[0] != 'S' || !std::isdigit(static_cast<unsigned char>(token.text[1]))) {
@@ -91,15 +103,14 @@ const char* formFault(const Token& token, char* why, std::size_t size) {
     }
     if (count < addressBytes(token.text[1]) + 1)
         return "the count leaves no room for the address and the checksum";
-    unsigned sum = 0;
-    for (std::size_t i = 0; i <= count; ++i) sum += byteAt(token, i);
-    if ((sum & 0xFF) != 0xFF) return "the record's checksum is wrong";
     return nullptr;
 }
 
-// Counts the data of an S3 record read before the end-of-image record;
-// returns why they cannot be written, or nullptr.
+// Counts the data of a well-formed S3 record, the one type the readers take
+// bytes from (or, at FFFFxxxx, the end of the image); returns why they
+// cannot be written, or nullptr.
 const char* dataFault(const Token& token, ImageCount& image, char* why, std::size_t size) {
+    if (!checksumRight(token)) return "the record's checksum is wrong";
     if (byteAt(token, 1) == 0xFF && byteAt(token, 2) == 0xFF) {
         image.ended = true;
         if (image.data >= kVectorArea) return nullptr;
@@ -139,11 +150,11 @@ bool appMainFileValid(const char* name) {
     ImageCount image;
     char why[120];
     const char* fault = nullptr;
-    while (fault == nullptr && nextToken(file, line, token)) {
+    // The readers never read past the end-of-image record, and neither does
+    // the check: whatever follows it (an end-of-file byte 0x1A, notes) stays.
+    while (fault == nullptr && !image.ended && nextToken(file, line, token)) {
         fault = formFault(token, why, sizeof why);
-        if (fault == nullptr && token.text[1] == '3' && !image.ended) {
-            fault = dataFault(token, image, why, sizeof why);
-        }
+        if (fault == nullptr && token.text[1] == '3') fault = dataFault(token, image, why, sizeof why);
     }
     fclose(file);
     if (fault != nullptr) return refuse(token.line, fault);

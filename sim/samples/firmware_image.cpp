@@ -14,8 +14,10 @@ constexpr std::uint32_t kMainAreaStart = 0x800;
 constexpr std::uint32_t kEndOfImage = 0xFFFF8000;
 constexpr std::uint64_t kSampleSeed = 0x7144;
 
-std::string record(char type, std::uint32_t address, std::size_t addressBytes, const std::uint8_t* data,
-                   std::size_t count) {
+}  // namespace
+
+std::string sRecord(char type, std::uint32_t address, std::size_t addressBytes, const std::uint8_t* data,
+                    std::size_t count) {
     std::vector<std::uint8_t> bytes;
     bytes.push_back(static_cast<std::uint8_t>(addressBytes + count + 1));
     for (std::size_t i = addressBytes; i-- > 0;) bytes.push_back(static_cast<std::uint8_t>(address >> (8 * i)));
@@ -32,8 +34,6 @@ std::string record(char type, std::uint32_t address, std::size_t addressBytes, c
     return text + "\r\n";
 }
 
-}  // namespace
-
 std::vector<std::uint8_t> sampleFirmwareData() {
     std::vector<std::uint8_t> data(kVectorArea + 15 * 1024 + 80);
     FaultDice random(kSampleSeed, FaultStream::kSamples);
@@ -43,13 +43,13 @@ std::vector<std::uint8_t> sampleFirmwareData() {
 
 std::string sRecordFile(const std::vector<std::uint8_t>& data, std::size_t perRecord) {
     const std::uint8_t header[] = {'a', 'p', 'p', 'M', 'a', 'i', 'n'};
-    std::string text = record('0', 0, 2, header, sizeof header);
+    std::string text = sRecord('0', 0, 2, header, sizeof header);
     for (std::size_t at = 0; at < data.size(); at += perRecord) {
         std::size_t count = std::min(perRecord, data.size() - at);
         auto address = static_cast<std::uint32_t>(at < kVectorArea ? at : at - kVectorArea + kMainAreaStart);
-        text += record('3', address, 4, data.data() + at, count);
+        text += sRecord('3', address, 4, data.data() + at, count);
     }
-    return text + record('3', kEndOfImage, 4, nullptr, 0);
+    return text + sRecord('3', kEndOfImage, 4, nullptr, 0);
 }
 
 std::vector<std::uint8_t> flashImageOf(const std::vector<std::uint8_t>& data, std::size_t flashSize) {

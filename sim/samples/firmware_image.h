@@ -13,6 +13,11 @@ namespace sim {
 // the last programming frame is a partial one).
 std::vector<std::uint8_t> sampleFirmwareData();
 
+// One S-record line ("\r\n" at its end) of the type '0' to '9' with its
+// right checksum: the address in `addressBytes` bytes, then `count` data bytes.
+std::string sRecord(char type, std::uint32_t address, std::size_t addressBytes, const std::uint8_t* data,
+                    std::size_t count);
+
 // An S-record file of `data`: an S0 header, S3 records of `perRecord` data
 // bytes (the last may be shorter), the first 1024 bytes from address 0 and
 // the rest from 0x800, then the end-of-image record (S3 at FFFF8000, no

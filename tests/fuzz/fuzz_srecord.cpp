@@ -31,7 +31,8 @@ constexpr int kVectorBlocks = 8;
 int hexValue(char c) { return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : c - 'A' + 10; }
 
 // The data the file's S3 records carry before the end-of-image record, read
-// from a file the check accepted (so every record is well formed).
+// from a file the check accepted (so every record up to that one is well
+// formed; what follows it may be anything).
 Bytes imageData(const std::string& text) {
     Bytes data;
     std::size_t at = 0;

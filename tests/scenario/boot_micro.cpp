@@ -38,6 +38,35 @@ std::vector<std::uint8_t> bytes(std::size_t size, unsigned seed) {
     return data;
 }
 
+// The card's end-of-image record, as it closes appMain.mot.
+const std::string kEndOfImage = "S305FFFF80007C\r\n";
+
+std::string sRecord(char type, std::uint32_t address, std::size_t addressBytes, const std::string& data = "") {
+    return sim::sRecord(type, address, addressBytes, reinterpret_cast<const std::uint8_t*>(data.data()),
+                        data.size());
+}
+
+// `record` (its line end included, or none) with its checksum's last digit changed.
+std::string withWrongSum(std::string record) {
+    std::size_t last = record.find_last_not_of("\r\n");
+    record[last] = record[last] == '0' ? '1' : '0';
+    return record;
+}
+
+// `data` in the shape a common toolchain writes it, linked at the card's
+// addresses: an S0 header with the module name, S3 records of 16 bytes, the
+// S5 count of the data records and the S7 start address; then the card's
+// end-of-image record, which the toolchain knows nothing of.
+std::string toolchainFile(const std::vector<std::uint8_t>& data) {
+    std::string text = sRecord('0', 0, 2, "appMain");
+    std::uint32_t records = 0;
+    for (std::size_t at = 0; at < data.size(); at += 16, ++records) {
+        auto address = static_cast<std::uint32_t>(at < 1024 ? at : at - 1024 + 0x800);
+        text += sim::sRecord('3', address, 4, data.data() + at, std::min<std::size_t>(16, data.size() - at));
+    }
+    return text + sRecord('5', records, 2) + sRecord('7', 0, 4) + kEndOfImage;
+}
+
 // A MICRO run on a fresh card, as the first run of the process.
 CardRun micro(sim::Card& card) {
     flag = 0;
@@ -186,6 +215,53 @@ TEST_F(Micro, EveryFailureOfTheProgrammerThroughAFaultOfTheCard) {
     }
 }
 
+// What the readers pass over without taking a byte from it does not stop a
+// file: records they skip, whatever their checksum, and anything after the
+// end-of-image record, which they never read.
+TEST_F(Micro, FilesWithWhatTheReadersPassOverAreWritten) {
+    const std::vector<std::uint8_t> data = bytes(1024 + 300, 7);
+    const std::string file = sim::sRecordFile(data);  // S0, S3 records, the end-of-image record
+    const std::string records = file.substr(0, file.rfind(kEndOfImage));
+    const auto dataRecords = static_cast<std::uint32_t>((data.size() + 15) / 16);
+    auto replacedAll = [&](const std::string& from, const std::string& to) {
+        std::string text = file;
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+            text.replace(at, from.size(), to);
+        }
+        return text;
+    };
+    const std::string header = file.substr(0, file.find('\n') + 1);
+    // clang-format off
+    const struct {
+        const char* what;
+        std::string file;
+    } files[] = {
+        {"a header record with a wrong checksum", withWrongSum(header) + file.substr(header.size())},
+        {"a count record with a wrong checksum", records + withWrongSum(sRecord('5', dataRecords, 2)) + kEndOfImage},
+        {"termination records with wrong checksums",
+         records + withWrongSum(sRecord('7', 0, 4)) + withWrongSum(sRecord('9', 0, 2)) + kEndOfImage},
+        {"an end-of-file byte after the end-of-image record", file + "\x1A"},
+        {"text after the end-of-image record",
+         file + "built 7 Dec; s3 records follow in small letters:\r\ns30900001000deadbeefae\r\nS4 S3\x01\xFF\r\n" +
+             std::string(300, 'S') + "\r\nS30900001000DEADBEEF00\r\n"},
+        {"blank lines around and between the records", "\r\n\r\n" + replacedAll("\r\n", "\r\n \t\r\n\r\n")},
+        {"line ends of a line feed alone", replacedAll("\r\n", "\n")},
+        {"the shape a common toolchain writes: S0, S3 records, S5, S7, then the end-of-image record",
+         toolchainFile(data)},
+    };
+    // clang-format on
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.what);
+        dir.write("appMain.mot", f.file);
+        sim::Card card{cardOptions("SDITOHDMI", [](auto& o) { o.bootMode = true; })};
+        CardRun run = micro(card);
+        EXPECT_EQ(run.status, 0);
+        expectInOrder(run.output, {kKernelsLoaded, kWritten});
+        EXPECT_EQ(run.output.find("Error"), std::string::npos) << run.output;
+        EXPECT_TRUE(card.microFlash() == flashOf(data));
+    }
+}
+
 TEST_F(Micro, BadFilesAreRefusedBeforeAnythingIsSent) {
     const std::string good = sim::sRecordFile(bytes(1024 + 64, 5));
     auto goodLine = [&](int n) {  // line n (from 1) of the good file, without its end
@@ -197,8 +273,7 @@ TEST_F(Micro, BadFilesAreRefusedBeforeAnythingIsSent) {
         std::string text = good;
         return text.replace(text.find(goodLine(n)), goodLine(n).size(), record);
     };
-    std::string wrongSum = goodLine(3), lower = goodLine(3);
-    wrongSum.back() = wrongSum.back() == '0' ? '1' : '0';
+    std::string lower = goodLine(3);
     lower[10] = 'a';
     const std::string bad = "Bad appMain.mot file. Exit.\n";
     // clang-format off
@@ -208,7 +283,8 @@ TEST_F(Micro, BadFilesAreRefusedBeforeAnythingIsSent) {
         std::string kernel = "";                   // a kernel file changed:
         std::optional<std::string> content = {};  // its new content, or none
     } refusals[] = {
-        {replaced(3, wrongSum), bad + "Line 3: the record's checksum is wrong.\n"},
+        {replaced(3, withWrongSum(goodLine(3))), bad + "Line 3: the record's checksum is wrong.\n"},
+        {replaced(70, withWrongSum(goodLine(70))), bad + "Line 70: the record's checksum is wrong.\n"},
         {replaced(3, lower), bad + "Line 3: character 11 is not an upper-case hexadecimal digit.\n"},
         {replaced(2, goodLine(2) + "0"), bad + "Line 2: the record has an odd number of characters.\n"},
         {replaced(2, "S316" + goodLine(2).substr(4)), bad + "Line 2: the count 16 does not match the record's length.\n"},

@@ -149,6 +149,9 @@ t=fuzz_srecord
 { image 64; s3 00000400 0a0b; s3 FFFF8000 ""; } | seed $t small_letters
 { image 7; s3 00000070 "$(printf '%02X' $(seq 0 19))"; image 60; s3 FFFF8000 ""; } | seed $t crossing_a_block
 { image 66; echo S70500000000FA; } | seed $t no_end_of_image
+# header and count records with wrong sums, an end-of-file byte and notes after the end
+{ echo S00A00006170704D61696E20; image 64; echo S5030040BB; s3 FFFF8000 ""; printf '\x1Anotes\n'; } |
+    seed $t passed_over
 
 # XSVF files: [faults][the file]; the file sets 32-bit shifts and a 10 us
 # run-test time, shifts an instruction and data, waits, and completes.
