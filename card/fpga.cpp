@@ -38,9 +38,7 @@ Step served(bool ok) { return ok ? Step::kGoOn : Step::kAborted; }
 Step answer(unsigned char marker, FpgaFile& fpga) {
     unsigned char next;
     switch (marker) {
-    case '*':
-        if (!waitForQuiet()) return noQuiet();
-        return served(serveByte(fpga));
+    case '*': return waitForQuiet() ? served(serveByte(fpga)) : noQuiet();
     case '~':
         if (!followingByte(next)) return stalled();
         return next == 'S' ? Step::kSucceeded : Step::kFailed;

@@ -51,6 +51,7 @@ CardRun runOnCard(Peer& card, const std::vector<std::string>& args, const std::s
     simport::reset();
     if (prepare) prepare();
     ToolRun run = runTool(args, card, keys, startTick);
+    if constexpr (std::is_same_v<Peer, sim::Card>) card.takeEverythingSent();
     CardRun result;
     result.output = run.output;
     std::size_t banner = run.output.rfind("* * *\n");
