@@ -138,9 +138,11 @@ constexpr std::size_t kMaxTextCommand = 64;
 constexpr std::string_view kOldFirmwareMenu = "\r\nMAIN MENU\r\n1 - Setup\r\n$ - Status\r\n6 - Boot loader\r\n> ";
 constexpr std::uint8_t kOldFirmwareBootKey = '6';
 
-// A menu key (carriage return, "1", "$") opens its screen, which the old
-// firmware draws whole before it reads the next key (the host sends its
-// menu keys 500 ms apart); any other byte only reprints the menu.
+// The menu keys "1" and "$" open their screens, which the old firmware draws
+// whole before it reads the next key (the host sends its menu keys 500 ms
+// apart); a carriage return, like any other byte, only reprints the menu
+// (the host's text commands end with one, and their next may follow soon).
+constexpr std::uint8_t kOldFirmwareScreenKeys[2] = {'1', '$'};
 constexpr Nanos kMenuScreenTime = 250 * kMillisecond;
 constexpr std::string_view kDrawingMenuScreen = "the old firmware draws the screen of a menu key";
 

@@ -163,6 +163,9 @@ int replay(const Options& options) {
         std::printf("bound %.1f s simulated; ran %.3f s simulated, %.3f s real; exit status %d\n",
                     static_cast<double>(o.scenario.boundMs) / 1000.0, o.result.simulatedSeconds,
                     o.result.realSeconds, o.result.status);
+        if (!o.result.timingViolations.empty()) {
+            std::printf("----- bytes lost to pauses not given -----\n%s", o.result.timingViolations.c_str());
+        }
         std::printf("----- console -----\n%s\n----- end of console -----\n", o.result.console.c_str());
         std::printf("verdict: %s%s%s%s\n", matrix::verdictName(o.judgement.verdict),
                     o.judgement.operatorStop ? " (stopped by the operator at the bound)" : "",
@@ -212,8 +215,10 @@ int matrixRun(const Options& options) {
     std::vector<std::string> faultOrder;
     std::vector<std::string> toReplay;
     double longestReal = 0, longestSimulated = 0;
+    std::vector<std::string> hasty;  // runs in which the card lost a byte to a pause not given
     runAll(seeds, options, base, [&](const Outcome& o, const std::string& dir) {
         total.add(o.judgement);
+        if (!o.result.timingViolations.empty()) hasty.push_back(o.scenario.describe());
         byCommand[o.scenario.command].add(o.judgement);
         for (const std::string& fault : o.scenario.faults) {
             if (!byFault.count(fault)) faultOrder.push_back(fault);
@@ -247,6 +252,10 @@ int matrixRun(const Options& options) {
     std::printf("\n(oper.): of the reported failures, runs stopped at their bound by an interrupt while the tool\n"
                 "waited for the operator in one of its two endless loops: %llu\n",
                 static_cast<unsigned long long>(total.operatorStops));
+    std::printf("\nRuns in which the card lost a byte that came while it was busy (a pause not given, or the\n"
+                "card put out of step by a fault of the line): %zu\n",
+                hasty.size());
+    for (const std::string& line : hasty) std::printf("  %s\n", line.c_str());
     if (!toReplay.empty()) {
         std::printf("\nRuns to replay with bench/fault-matrix --replay SEED:\n");
         for (const std::string& line : toReplay) std::printf("  %s\n", line.c_str());

@@ -64,9 +64,17 @@ private:
 };
 
 void keepCard() {
+    runCard->takeEverythingSent();
     runCard->saveState();
     if (std::FILE* out = std::fopen("simulated-ms", "w")) {
         std::fprintf(out, "%llu\n", static_cast<unsigned long long>(simport::now() / kNanosPerMs));
+        std::fclose(out);
+    }
+    if (std::FILE* out = std::fopen("timing-violations", "w")) {
+        for (const sim::TimingViolation& lost : runCard->timingViolations()) {
+            std::fprintf(out, "at %.3f ms a byte came while %s\n", static_cast<double>(lost.at) / kNanosPerMs,
+                         lost.what.c_str());
+        }
         std::fclose(out);
     }
 }
@@ -132,6 +140,7 @@ RunResult collectRun(const std::string& dir, int waitStatus, bool stoppedByGuard
     result.textLog = readText(dir + "/state/remote.log");
     std::string ms = readText(dir + "/simulated-ms");
     result.simulatedSeconds = ms.empty() ? 0 : std::stod(ms) / 1000.0;
+    result.timingViolations = readText(dir + "/timing-violations");
     result.realSeconds = realSeconds;
     return result;
 }

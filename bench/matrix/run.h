@@ -21,6 +21,7 @@ struct RunResult {
     std::string textLog;  // the card's log of text commands (remote.log)
     double simulatedSeconds = 0;
     double realSeconds = 0;
+    std::string timingViolations;  // the bytes the card lost because the tool did not give it a pause, a line each
 };
 
 // Fills `dir` (which must not exist) with the scenario's files and the

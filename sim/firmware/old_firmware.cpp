@@ -17,7 +17,10 @@ void OldFirmware::receive(std::uint8_t byte, Nanos at) {
                              byte) != std::end(choices::kOldFirmwareMenuKeys);
     if (!menuKey && menuOnly_) return;
     out_.reply(at, choices::kOldFirmwareMenu);
-    if (menuKey) busy_.start(at, choices::kMenuScreenTime, choices::kDrawingMenuScreen);
+    if (std::find(std::begin(choices::kOldFirmwareScreenKeys), std::end(choices::kOldFirmwareScreenKeys), byte) !=
+        std::end(choices::kOldFirmwareScreenKeys)) {
+        busy_.start(at, choices::kMenuScreenTime, choices::kDrawingMenuScreen);
+    }
 }
 
 }  // namespace sim

@@ -1,8 +1,12 @@
 // cardsim as a newcomer meets it: sample files into a directory it makes,
-// a second card refused on the link of a running one, a stale link replaced.
+// a second card refused on the link of a running one, a stale link replaced,
+// and a byte sent while the card is busy shown lost in its trace.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 #include "sim/samples/sample_files.h"
@@ -40,4 +44,28 @@ TEST(EndToEnd, CardsimLinksAndSamples) {
     }
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir + "/card")));
     EXPECT_FALSE(std::filesystem::exists(dir + "/card.lock"));
+}
+
+// A host that sends EDID data at once after "#EDID 1", without the pause in
+// which the card write-enables its memory: the card (paced, as by default)
+// loses the byte and its trace says so.
+TEST(EndToEnd, CardsimTracesAByteLostWhileTheCardIsBusy) {
+    TestDir test;
+    Cardsim card(test.path, {"--trace", "--model", "DVITOSDI"});
+    int port = open(card.link().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(port, 0);
+    termios mode{};
+    tcgetattr(port, &mode);
+    cfmakeraw(&mode);
+    cfsetspeed(&mode, B115200);
+    tcsetattr(port, TCSANOW, &mode);
+    const char hasty[] = "#EDID 1\r\x01";
+    ASSERT_EQ(write(port, hasty, sizeof hasty - 1), static_cast<ssize_t>(sizeof hasty - 1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    close(port);
+    EXPECT_EQ(card.stop(), 0);
+    std::string trace = readWholeFile(test.path + "/cardsim.err");
+    EXPECT_NE(trace.find("timing violation: a byte came while the card write-enables the EDID memory"),
+              std::string::npos)
+        << trace;
 }

@@ -58,6 +58,7 @@ Cardsim::Cardsim(const std::string& dir, const std::vector<std::string>& options
     pid_ = fork();
     if (pid_ == 0) {
         dup2(open("/dev/null", O_WRONLY), STDOUT_FILENO);
+        dup2(open((dir + "/cardsim.err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
         execIn(dir, CARDSIM_BIN, args, 0);
     }
     struct stat info;

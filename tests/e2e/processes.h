@@ -18,7 +18,8 @@ public:
     std::string path;
 };
 
-// A running cardsim, stopped (SIGTERM) when this goes away.
+// A running cardsim, stopped (SIGTERM) when this goes away; what it prints
+// on standard error goes to cardsim.err in its directory.
 class Cardsim {
 public:
     // Starts cardsim with `options` and a --link in `dir`; waits for the link.
