@@ -8,11 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "card/content_port.h"
-#include "card/handlers.h"
-#include "port/exit_status.h"
+#include "card/commands.h"
+#include "port/console.h"
 #include "port/port.h"
-#include "port/interrupt_note.h"
 
 namespace {
 

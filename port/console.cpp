@@ -1,10 +1,13 @@
 #include "port/console.h"
 
 #include <cctype>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "port/port.h"
+
+int exitStatus = kExitDone;
 
 void caseSensitive(const char* argv, char* data) {
     std::size_t i = 0;
@@ -55,3 +58,47 @@ void printTime(DWORD begin, int all) {
         printf("\nTotal Time : %d minutes %d seconds\n", minutes, rest);
     }
 }
+
+void pressKeyToContinue() {
+    printf("Press a key to continue ... ");
+    _getch();
+}
+
+void pressAnyKeyToContinue() {
+    printf("\nPress any key to continue\n");
+    _getch();
+}
+
+namespace {
+
+constexpr char kNothingAtRisk[] = "Interrupted.";
+char rerunCommand[384] = "";
+
+}  // namespace
+
+void watchForInterrupt() {
+    rerunCommand[0] = '\0';
+    setInterruptLine(kNothingAtRisk);
+    watchInterrupts();
+}
+
+void setRerunCommand(const char* command, const char* fileName) {
+    if (fileName != nullptr) {
+        std::snprintf(rerunCommand, sizeof rerunCommand, "%s %s", command, fileName);
+    } else {
+        std::snprintf(rerunCommand, sizeof rerunCommand, "%s", command);
+    }
+}
+
+void noteInterruptRisk(const char* format, ...) {
+    char risk[128];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(risk, sizeof risk, format, arguments);
+    va_end(arguments);
+    char line[560];
+    std::snprintf(line, sizeof line, "Interrupted: %s: run %s again.", risk, rerunCommand);
+    setInterruptLine(line);
+}
+
+void clearInterruptRisk() { setInterruptLine(kNothingAtRisk); }

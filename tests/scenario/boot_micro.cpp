@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "boot/communication_check.h"
+#include "boot/commands.h"
 #include "sim/card_choices.h"
 #include "sim/samples/firmware_image.h"
 #include "tests/support/card_run.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "boot/communication_check.h"
+#include "boot/commands.h"
 #include "sim/samples/firmware_image.h"
 #include "tests/support/card_run.h"
 #include "tests/support/scripted_peer.h"
@@ -146,28 +146,6 @@ TEST(Run, FromTheCommandLineToTheCommand) {
             EXPECT_EQ(simport::written().back(), c.args[1] == "MICRO" ? '6' : '$');
         }
     }
-}
-
-TEST(Run, HelpAndVersionNeedNoCard) {
-    ScriptedPeer none;
-    simport::reset();
-    for (const char* option : {"--help", "-h", "/?"}) {
-        ToolRun run = runTool({option}, none);
-        EXPECT_EQ(run.output.rfind("updater 2.20: updates the programmable parts", 0), 0u) << option;
-        for (const char* part : {"Usage: updater PORT COMMAND [FILE]\n", "/dev/ttyS0", "  GAMMA FILE.csv ",
-                                 "Genw7144.cde", "  130  interrupted"}) {
-            EXPECT_TRUE(contains(run.output, part)) << option << ": " << part;
-        }
-        EXPECT_EQ(run.status, 0);
-    }
-    ToolRun version = runTool({"--version", "COM1", "STATUS"}, none);
-    // The banner's 2.20 and the release's patch number.
-    const std::string& v = version.output;
-    EXPECT_EQ(v.rfind("updater 2.20.", 0), 0u) << v;
-    EXPECT_TRUE(v.size() > 22 && v.compare(v.size() - 9, 9, " (Linux)\n") == 0 &&
-                v.find_first_not_of("0123456789", 13) == v.size() - 9)
-        << v;
-    EXPECT_EQ(simport::opens(), 0);
 }
 
 TEST(Run, IdentificationAndBannerOfTheCard) {

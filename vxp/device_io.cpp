@@ -1,13 +1,16 @@
-#include "vxp/image_file.h"
+#include "vxp/device_io.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "link/isp_codes.h"
+#include "link/isp_link.h"
 #include "vxp/commands.h"
 
 namespace {
 
+constexpr DWORD kMostProgressLines = 5000;
 constexpr std::size_t kAreaSize = 3145728;
 constexpr DWORD kBlockSize = 32;
 constexpr unsigned char kErasedFlash = 0xFF;
@@ -102,3 +105,55 @@ void closeImage(ImageArea& image) {
     image.file = nullptr;
     image.bytes = nullptr;
 }
+
+// ---- The requests both send ------------------------------------------------
+
+int sendSetIspMode(std::uint16_t mode, int device, DWORD start, DWORD length, unsigned long wait) {
+    std::uint16_t msg[8] = {ispHeader(kIspSetMode, 6),
+                            mode,
+                            static_cast<std::uint16_t>(device),
+                            static_cast<std::uint16_t>(start & 0xFFFF),
+                            static_cast<std::uint16_t>(start >> 16),
+                            static_cast<std::uint16_t>(length & 0xFFFF),
+                            static_cast<std::uint16_t>(length >> 16),
+                            0};
+    std::uint16_t reply[18] = {};
+    return sendISPCmd(msg, reply, wait);
+}
+
+int sendStatusRequest(std::uint16_t* request, std::uint16_t* reply) {
+    request[0] = ispHeader(kIspModeStatus, 1);
+    request[1] = 0x0000;
+    return sendISPCmd(request, reply, 0);
+}
+
+bool deviceSelected(int device) {
+    std::uint16_t request[3];
+    std::uint16_t reply[18] = {};
+    if (!sendStatusRequest(request, reply)) {
+        printf("Unable to send cmd.\n");
+        return false;
+    }
+    if ((reply[1] & 0xFF) != device) {
+        printf("Device not setted !\n");
+        return false;
+    }
+    return true;
+}
+
+// ---- The progress line -------------------------------------------------------
+
+bool progressLineDue(DWORD address, DWORD span, int& time) {
+    if (span / kMostProgressLines * static_cast<DWORD>(time) >= address) return false;
+    ++time;
+    return true;
+}
+
+void downloadProgress(DWORD address, DWORD first, DWORD span, int& time) {
+    if (progressLineDue(address, span, time)) {
+        double percent = static_cast<double>(address - first) / static_cast<double>(span) * 100.0;
+        printf("%cJob at %0.2f %c", 13, percent, '%');
+    }
+}
+
+void printClosingProgress() { printf("%cJob at 100%%\t\t\t\t", 13); }

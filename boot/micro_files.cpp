@@ -1,9 +1,14 @@
-#include "boot/appmain_check.h"
+// The files MICRO sends, checked before anything goes to the card so that a
+// run never stops halfway on a bad file (the flash would be left erased):
+// appMain.mot read through as its readers will read it, and the three boot
+// kernels; and the kernels' loading for the programmer.
+#include "boot/micro_files.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 
+#include "boot/commands.h"
 #include "boot/srecord_readers.h"
 
 namespace {
@@ -160,4 +165,70 @@ bool appMainFileValid(const char* name) {
     if (fault != nullptr) return refuse(token.line, fault);
     if (!image.ended) return refuse(token.line, "no end-of-image record (an S3 record at address FFFFxxxx)");
     return true;
+}
+
+// ---- The boot kernels ---------------------------------------------------------
+
+const char* const kMicroKernelFile = "uGen7144.cde";
+const char* const kMainKernelFile = "Genm7144.cde";
+const char* const kWriteKernelFile = "Genw7144.cde";
+
+namespace {
+
+bool refuseKernel(const char* name, const char* why) {
+    printf("Bad kernel file %s. Exit.\n", name);
+    printf("%s\n", why);
+    return false;
+}
+
+bool kernelUsable(const char* name) {
+    FILE* file = fopen(name, "rb");
+    if (file == nullptr) return refuseKernel(name, "The file cannot be read.");
+    long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
+    fclose(file);
+    if (size < 0) return refuseKernel(name, "The file cannot be read.");
+    if (size == 0) return refuseKernel(name, "The file is empty.");
+    if (size > static_cast<long>(kKernelArea)) return refuseKernel(name, "The file is longer than 4000 bytes.");
+    return true;
+}
+
+}  // namespace
+
+bool kernelFilesUsable() {
+    return kernelUsable(kMicroKernelFile) && kernelUsable(kMainKernelFile) && kernelUsable(kWriteKernelFile);
+}
+
+long loadKernel(const char* name, unsigned char* into) {
+    FILE* file = fopen(name, "rb");
+    if (file == nullptr) {
+        printf("/nFile load error\n");
+        return -1;
+    }
+    rewind(file);
+    std::size_t count = fread(into, 1, kKernelArea, file);
+    fclose(file);
+    return static_cast<long>(count);
+}
+
+// ---- appMain.mot's size, and the whole of MICRO's files -----------------------
+
+namespace {
+
+// Firmware files known to be bad for the card's microcontroller, by size.
+constexpr DWORD kBadFirmwareSizes[6] = {570422, 570974, 510718, 510526, 511446, 511070};
+
+}  // namespace
+
+bool microFilesAcceptable() {
+    HANDLE file = CreateFileA("appMain.mot", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD size = GetFileSize(file, nullptr);
+    CloseHandle(file);
+    for (DWORD badSize : kBadFirmwareSizes) {
+        if (size == badSize) {
+            printf("Bad appMain.mot file. Exit.\n");
+            return false;
+        }
+    }
+    return appMainFileValid("appMain.mot") && kernelFilesUsable();
 }
