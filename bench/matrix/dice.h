@@ -1,5 +1,6 @@
-// The matrix's own reproducible choices: one splitmix64 stream per run, so
-// that a run's seed alone gives back everything the run was made of.
+// The matrix's own reproducible choices: one stream of the card model's
+// generator per run, so that a run's seed alone gives back everything the
+// run was made of.
 #pragma once
 
 #include <cmath>
@@ -7,18 +8,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "sim/line/fault_dice.h"
+
 namespace matrix {
 
 class Dice {
 public:
-    explicit Dice(std::uint64_t seed) : state_(seed) {}
+    explicit Dice(std::uint64_t seed) : random_(seed) {}
 
-    std::uint64_t next() {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
+    std::uint64_t next() { return random_.next(); }
 
     // From `low` to `high`, both included.
     std::uint64_t between(std::uint64_t low, std::uint64_t high) { return low + next() % (high - low + 1); }
@@ -43,7 +41,7 @@ public:
     }
 
 private:
-    std::uint64_t state_;
+    sim::SplitMix64 random_;
 };
 
 // The seed of run `run` of a matrix started from `matrixSeed`.

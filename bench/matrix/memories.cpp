@@ -1,14 +1,16 @@
 #include "bench/matrix/memories.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+
+#include "sim/memory/state_file.h"
 
 namespace matrix {
 
 namespace {
-constexpr const char* kFiles[kMemoryCount] = {"device1.bin", "device5.bin", "device7.bin", "micro.bin",
-                                              "edid.bin",    "gamma.bin",   "fpga.xsvf"};
+const std::string kFiles[kMemoryCount] = {sim::stateFile::device(1),          sim::stateFile::device(5),
+                                          sim::stateFile::device(7),          std::string(sim::stateFile::kMicro),
+                                          std::string(sim::stateFile::kEdid), std::string(sim::stateFile::kGamma),
+                                          std::string(sim::stateFile::kFpga)};
 
 constexpr std::uint8_t kErased = 0xFF;
 
@@ -17,28 +19,17 @@ bool isFlash(Memory memory) {
 }
 }  // namespace
 
-const char* memoryFile(Memory memory) { return kFiles[memory]; }
-
-Bytes readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-bool writeBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
+const char* memoryFile(Memory memory) { return kFiles[memory].c_str(); }
 
 void writeMemories(const std::string& dir, const Memories& memories) {
     for (int m = 0; m < kMemoryCount; ++m) {
-        if (!memories.of[m].empty()) writeBytes(dir + "/" + kFiles[m], memories.of[m]);
+        if (!memories.of[m].empty()) sim::writeFile(sim::stateFile::in(dir, kFiles[m]), memories.of[m]);
     }
 }
 
 Memories readMemories(const std::string& dir) {
     Memories memories;
-    for (int m = 0; m < kMemoryCount; ++m) memories.of[m] = readBytes(dir + "/" + kFiles[m]);
+    for (int m = 0; m < kMemoryCount; ++m) memories.of[m] = sim::readFile(sim::stateFile::in(dir, kFiles[m]));
     return memories;
 }
 

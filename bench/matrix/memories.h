@@ -37,9 +37,4 @@ Memories readMemories(const std::string& dir);
 // it; the other memories must be equal byte for byte.
 bool sameContent(Memory memory, const Bytes& a, const Bytes& b);
 
-// Reads a whole file; empty when it is missing.
-Bytes readBytes(const std::string& path);
-// Writes a whole file; false on failure.
-bool writeBytes(const std::string& path, const Bytes& bytes);
-
 }  // namespace matrix

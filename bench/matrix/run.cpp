@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "bench/matrix/bounds.h"
-#include "driver/updater.h"
 #include "platform/sim/sim_port.h"
 #include "sim/card.h"
+#include "sim/memory/state_file.h"
+#include "tests/support/tool_run.h"
 
 namespace matrix {
 
@@ -93,25 +94,16 @@ bool redirect(int fd, const char* path) {
     options.stateDir = "state";
     runCard = new sim::Card(options);
     auto* watch = new PhaseWatch(*runCard, scenario.boundMs);
-    simport::attach(watch);
-    simport::startClock(scenario.startTick);
-    simport::pressKeys(scenario.keys);
     simport::interruptAt(static_cast<sim::Nanos>(waitingBoundMs()) * kNanosPerMs);
     simport::onInterrupt(keepCard);
-
-    std::vector<std::string> words{"updater"};
-    words.insert(words.end(), scenario.args.begin(), scenario.args.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    int status = runUpdater(static_cast<int>(words.size()), argv.data());
+    int status = runUpdaterOn(scenario.args, *watch, scenario.keys, scenario.startTick);
     std::fflush(stdout);
     keepCard();
     ::_exit(status);
 }
 
 std::string readText(const std::string& path) {
-    Bytes bytes = readBytes(path);
+    Bytes bytes = sim::readFile(path);
     return {bytes.begin(), bytes.end()};
 }
 
@@ -121,7 +113,7 @@ pid_t startRun(const Scenario& scenario, const std::string& dir) {
     std::error_code error;
     if (!std::filesystem::create_directories(dir + "/state", error)) return -1;
     for (const auto& [name, bytes] : scenario.files) {
-        if (!writeBytes(dir + "/" + name, bytes)) return -1;
+        if (!sim::writeFile(dir + "/" + name, bytes)) return -1;
     }
     writeMemories(dir + "/state", scenario.before);
     std::fflush(stdout);
@@ -137,7 +129,7 @@ RunResult collectRun(const std::string& dir, int waitStatus, bool stoppedByGuard
     result.stoppedByGuard = stoppedByGuard;
     result.console = readText(dir + "/console.txt");
     result.after = readMemories(dir + "/state");
-    result.textLog = readText(dir + "/state/remote.log");
+    result.textLog = readText(sim::stateFile::in(dir + "/state", sim::stateFile::kTextLog));
     std::string ms = readText(dir + "/simulated-ms");
     result.simulatedSeconds = ms.empty() ? 0 : std::stod(ms) / 1000.0;
     result.timingViolations = readText(dir + "/timing-violations");

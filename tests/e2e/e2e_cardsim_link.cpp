@@ -10,11 +10,12 @@
 #include <unistd.h>
 
 #include "sim/samples/sample_files.h"
-#include "tests/e2e/processes.h"
+#include "tests/support/processes.h"
+#include "tests/support/work_dir.h"
 
 TEST(EndToEnd, CardsimLinksAndSamples) {
-    TestDir test;
-    const std::string& dir = test.path;
+    WorkDir test;
+    const std::string& dir = test.path();
 
     ProcessResult samples = runProgram(CARDSIM_BIN, dir, {"--make-samples", dir + "/new/files"});
     EXPECT_EQ(samples.status, 0);
@@ -50,8 +51,8 @@ TEST(EndToEnd, CardsimLinksAndSamples) {
 // which the card write-enables its memory: the card (paced, as by default)
 // loses the byte and its trace says so.
 TEST(EndToEnd, CardsimTracesAByteLostWhileTheCardIsBusy) {
-    TestDir test;
-    Cardsim card(test.path, {"--trace", "--model", "DVITOSDI"});
+    WorkDir test;
+    Cardsim card(test.path(), {"--trace", "--model", "DVITOSDI"});
     int port = open(card.link().c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(port, 0);
     termios mode{};
@@ -64,7 +65,7 @@ TEST(EndToEnd, CardsimTracesAByteLostWhileTheCardIsBusy) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     close(port);
     EXPECT_EQ(card.stop(), 0);
-    std::string trace = readWholeFile(test.path + "/cardsim.err");
+    std::string trace = test.read("cardsim.err");
     EXPECT_NE(trace.find("timing violation: a byte came while the card write-enables the EDID memory"),
               std::string::npos)
         << trace;

@@ -2,12 +2,13 @@
 // program's entry without a port being opened.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/processes.h"
+#include "tests/support/processes.h"
+#include "tests/support/work_dir.h"
 
 TEST(EndToEnd, HelpAndVersionNeedNoCard) {
-    TestDir dir;
+    WorkDir dir;
     for (const char* option : {"--help", "-h", "/?"}) {
-        ProcessResult run = runProgram(UPDATER_BIN, dir.path, {option});
+        ProcessResult run = runProgram(UPDATER_BIN, dir.path(), {option});
         EXPECT_EQ(run.output.rfind("updater 2.20: updates the programmable parts", 0), 0u) << option;
         for (const char* part : {"Usage: updater PORT COMMAND [FILE]\n", "/dev/ttyS0", "  GAMMA FILE.csv ",
                                  "Genw7144.cde", "  130  interrupted"}) {
@@ -16,7 +17,7 @@ TEST(EndToEnd, HelpAndVersionNeedNoCard) {
         EXPECT_EQ(run.status, 0);
     }
     // The banner's 2.20 and the release's patch number; the port named after it is not opened.
-    ProcessResult version = runProgram(UPDATER_BIN, dir.path, {"--version", "COM1", "STATUS"});
+    ProcessResult version = runProgram(UPDATER_BIN, dir.path(), {"--version", "COM1", "STATUS"});
     const std::string& v = version.output;
     EXPECT_EQ(v.rfind("updater 2.20.", 0), 0u) << v;
     EXPECT_TRUE(v.size() > 22 && v.compare(v.size() - 9, 9, " (Linux)\n") == 0 &&

@@ -8,7 +8,7 @@ namespace {
 const std::string kFpga = sample("fpga.xsvf", 3000);
 
 void writeUpdateFiles(const std::vector<std::string>& names) {
-    for (const std::string& name : names) writeFile(name, name == "fpga.xsvf" ? kFpga : sample(name));
+    for (const std::string& name : names) sim::writeFile(name, name == "fpga.xsvf" ? kFpga : sample(name));
 }
 
 bool endsWithTotalTime(const std::string& console) {
@@ -57,7 +57,7 @@ TEST(AllOnCard, WhichFailuresStopTheSequence) {
     {
         WorkDir dir;
         writeUpdateFiles({"Device5.bin", "Device1.bin", "SFDriver.bin", "fpga.xsvf"});
-        writeFile("FDriver.bin", std::string(0x100, 'd'));  // holds no driver block
+        sim::writeFile("FDriver.bin", std::string(0x100, 'd'));  // holds no driver block
         sim::Card card{sim::CardOptions{}};
         CardRun run = runOnCard(card, {"COM1", "ALL"});
         EXPECT_EQ(run.status, 1);
@@ -95,7 +95,7 @@ TEST(AllOnCard, ABadFileRefusesTheWholeRunBeforeAnythingIsSent) {
         SCOPED_TRACE(c.file);
         WorkDir dir;
         writeUpdateFiles({"EDID.bin", "FDriver.bin", "Device5.bin", "fpga.xsvf"});
-        writeFile(c.file, c.bytes);
+        sim::writeFile(c.file, c.bytes);
         sim::Card card{cardOptions("DVITOSDI", [](auto&) {})};
         CardRun run = runOnCard(card, {"COM1", "ALL"});
         EXPECT_TRUE(endsWith(run.console, c.refusal + kKeyPrompt + kExit)) << run.console;

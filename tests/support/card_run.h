@@ -80,7 +80,7 @@ sim::CardOptions cardOptions(const std::string& model, Change change) {
 inline sim::CardOptions keptCard(int device, const std::string& content,
                                  const std::function<void(sim::CardOptions&)>& change = {}) {
     std::filesystem::create_directory("card-state");
-    writeFile("card-state/device" + std::to_string(device) + ".bin", content);
+    sim::writeFile(sim::stateFile::in("card-state", sim::stateFile::device(device)), content);
     sim::CardOptions options;
     options.stateDir = "card-state";
     if (change) change(options);

@@ -6,18 +6,6 @@
 #include <sys/types.h>
 #include <vector>
 
-// A directory of its own under /tmp for one test, removed with its content
-// when this goes; with `samples`, cardsim's sample files (made with
-// `sampleOptions`) are in it.
-class TestDir {
-public:
-    explicit TestDir(bool samples = false, const std::vector<std::string>& sampleOptions = {});
-    ~TestDir();
-    TestDir(const TestDir&) = delete;
-    TestDir& operator=(const TestDir&) = delete;
-    std::string path;
-};
-
 // A running cardsim, stopped (SIGTERM) when this goes away; what it prints
 // on standard error goes to cardsim.err in its directory.
 class Cardsim {
@@ -42,9 +30,6 @@ struct ProcessResult {
     std::string output;
     int status;
 };
-
-// The whole content of the file at `path` (empty when it cannot be read).
-std::string readWholeFile(const std::string& path);
 
 // Writes a device image of `size` pseudo-random bytes at `path`: the runs
 // over a pty take real time, so their images are small.

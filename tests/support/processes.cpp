@@ -1,4 +1,4 @@
-#include "tests/e2e/processes.h"
+#include "tests/support/processes.h"
 
 #include <chrono>
 #include <csignal>
@@ -6,8 +6,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <poll.h>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <termios.h>
@@ -19,6 +17,8 @@
 #else
 #include <pty.h>
 #endif
+
+#include "sim/memory/state_file.h"
 
 namespace {
 
@@ -40,17 +40,6 @@ constexpr unsigned kRunLimitSeconds = 120;
 }
 
 }  // namespace
-
-TestDir::TestDir(bool samples, const std::vector<std::string>& sampleOptions) {
-    char templ[] = "/tmp/updater-e2e-XXXXXX";
-    path = mkdtemp(templ);
-    if (!samples) return;
-    std::vector<std::string> args{"--make-samples", path};
-    args.insert(args.end(), sampleOptions.begin(), sampleOptions.end());
-    if (runProgram(CARDSIM_BIN, path, args).status != 0) throw std::runtime_error("no sample files");
-}
-
-TestDir::~TestDir() { std::filesystem::remove_all(path); }
 
 Cardsim::Cardsim(const std::string& dir, const std::vector<std::string>& options) : link_(dir + "/card") {
     std::vector<std::string> args{"--link", link_};
@@ -80,15 +69,10 @@ int Cardsim::stop() {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void writeImage(const std::string& path, std::size_t size) {
     std::string bytes(size, '\0');
     for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 131 + (i >> 7));
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(size));
+    sim::writeFile(path, bytes);
 }
 
 ProcessResult runProgram(const std::string& program, const std::string& dir, const std::vector<std::string>& args,
