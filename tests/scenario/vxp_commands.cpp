@@ -100,28 +100,54 @@ TEST(ViperOnCard, ALargeImagePrintsAboutFiveThousandProgressLines) {
     EXPECT_TRUE(contains(image, "\rJob at 99.97 %\rJob at 99.99 %\rJob at 100%\t\t\t\t\n"));
 }
 
-// Only whole 16-byte blocks of a driver file go to the card: 8 bytes past
-// the last whole block change nothing on the wire.
-TEST(ViperOnCard, ADriverFileGoesInWholeBlocks) {
-    std::string sent[2];
-    for (int i = 0; i < 2; ++i) {
+// Only whole 16-byte blocks of a driver file go to the card, and nothing
+// from 0x2000 on: a file cut inside its last block sends what one cut at
+// that block sends, a file longer than 0x2000 bytes what one of 0x2000 does.
+TEST(ViperOnCard, ADriverFileGoesInWholeBlocksUpTo0x2000) {
+    const std::string driver = sample("SFDriver.bin");
+    ASSERT_EQ(driver.size(), 0x2000u);
+    auto sentWith = [](const std::string& file) {
         WorkDir dir;
-        ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
-        dir.write("SFDriver.bin", sample("SFDriver.bin").substr(0, 0x1FF0 + 8 * i));
+        dir.writeSamples(256);
+        dir.write("SFDriver.bin", file);
         dir.write("Device1.bin", imageBytes(100));
         sim::Card card{sim::CardOptions{}};
         CardRun run = runOnCard(card, {"COM1", "VIPER", "Device1.bin"});
         EXPECT_EQ(run.status, 0);
         EXPECT_TRUE(text(card.flashDevice(1)) == imageBytes(100));
-        sent[i] = run.sent;
-    }
-    EXPECT_EQ(sent[0], sent[1]);
+        return run.sent;
+    };
+    const std::string to0x1FF0 = sentWith(driver.substr(0, 0x1FF0));
+    EXPECT_EQ(sentWith(driver.substr(0, 0x1FF8)), to0x1FF0);
+    const std::string whole = sentWith(driver);
+    EXPECT_NE(whole, to0x1FF0);
+    EXPECT_EQ(sentWith(driver + imageBytes(0x123)), whole);
+}
+
+// An image of an odd size: its last word holds one byte of the file, and
+// VERIFY compares only that byte of it.
+TEST(ViperOnCard, AnOddSizedImageIsWrittenAndVerifiedToItsLastByte) {
+    WorkDir dir;
+    dir.writeSamples(256);
+    const std::string image = imageBytes(101, 7);
+    dir.write("Device1.bin", image);
+    sim::Card card{sim::CardOptions{}};
+    EXPECT_EQ(runOnCard(card, {"COM1", "VIPER", "Device1.bin"}).status, 0);
+    EXPECT_TRUE(text(card.flashDevice(1)) == image);
+    const std::string total = "\rJob at 100% ----- Mismatch Total ";
+    EXPECT_TRUE(contains(runOnCard(card, {"COM1", "VERIFY", "Device1.bin"}).console, total + "0 "));
+    std::string changed = image;
+    changed[100] = static_cast<char>(changed[100] ^ 0x01);
+    dir.write("Device1.bin", changed);
+    CardRun verify = runOnCard(card, {"COM1", "VERIFY", "Device1.bin"});
+    EXPECT_TRUE(contains(verify.console, total + "1 ")) << verify.console;
+    EXPECT_EQ(verify.status, 1);
 }
 
 struct VerifyCase {
     const char* what;
     std::string device;  // what the card's device 5 holds
-    std::function<void(sim::CardOptions&)> card;
+    std::function<void(sim::CardOptions&)> card = {};
     std::string console;  // found in the console after the banner
     int status;
     bool whole = false;  // the console is all of it
@@ -137,18 +163,21 @@ TEST(VerifyOnCard, DifferencesAreCountedPerWord) {
     const std::string total = "\rJob at 100% ----- Mismatch Total ";
     // clang-format off
     const VerifyCase cases[] = {
-        {"equal, and what lies past the image is not compared", image + std::string(28, '\0'), {},
-         "File Size : 100 bytes\nSetting ISP Mode...\n"
-         "\rJob at 32.00 % --- Mismatch Total 0\rJob at 64.00 % --- Mismatch Total 0"
-         "\rJob at 96.00 % --- Mismatch Total 0" + total + "0 \t\t\t\t\n\nTotal Time : 0 minutes 0 seconds\n" + kExit,
-         0, true},
-        {"one byte", changed({0x10}), {}, total + "1 ", 1},
-        {"both bytes of a word", changed({0x10, 0x11}), {}, total + "1 ", 1},
-        {"two words", changed({0x11, 0x12}), {}, total + "2 ", 1},
-        {"first and last word", changed({0x00, 0x30, 0x63}), {}, total + "3 ", 1},
-        {"reads refused, read again from a fresh mode", image,
-         [](auto& o) { o.nack = 0.3; o.nackCode = 0x639; o.seed = 2; },
-         "ISP Mode Status Request ...\nSetting ISP Mode...\n", 0},
+        {.what = "equal, and what lies past the image is not compared", .device = image + std::string(28, '\0'),
+         .console = "File Size : 100 bytes\nSetting ISP Mode...\n"
+                    "\rJob at 32.00 % --- Mismatch Total 0\rJob at 64.00 % --- Mismatch Total 0"
+                    "\rJob at 96.00 % --- Mismatch Total 0" + total +
+                    "0 \t\t\t\t\n\nTotal Time : 0 minutes 0 seconds\n" + kExit,
+         .status = 0, .whole = true},
+        {.what = "one byte", .device = changed({0x10}), .console = total + "1 ", .status = 1},
+        {.what = "both bytes of a word", .device = changed({0x10, 0x11}), .console = total + "1 ",
+         .status = 1},
+        {.what = "two words", .device = changed({0x11, 0x12}), .console = total + "2 ", .status = 1},
+        {.what = "first and last word", .device = changed({0x00, 0x30, 0x63}), .console = total + "3 ",
+         .status = 1},
+        {.what = "reads refused, read again from a fresh mode", .device = image,
+         .card = [](auto& o) { o.nack = 0.3; o.nackCode = 0x639; o.seed = 2; },
+         .console = "ISP Mode Status Request ...\nSetting ISP Mode...\n", .status = 0},
     };
     // clang-format on
     for (const VerifyCase& c : cases) {
