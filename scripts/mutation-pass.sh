@@ -47,6 +47,7 @@ read_table() {
             'put:') put="" ;;
             'why: '*) why=${line#why: } ;;
             'slow: '*) slow=${line#slow: } ;;
+            'killed-by: '*) ;;
             *) echo "$table: cannot read: $line" >&2; exit 2 ;;
         esac
     done <"$table"
@@ -124,6 +125,7 @@ for i in "${!files[@]}"; do
     number=$((i + 1))
     if [ -n "${ONLY:-}" ] && [[ " $ONLY " != *" $number "* ]]; then continue; fi
     total=$((total + 1))
+    ran[$i]=1
     path=$src/${files[$i]}
     original=$(content_of "$path"; printf x)
     original=${original%x}
@@ -152,12 +154,33 @@ for i in "${!files[@]}"; do
         echo "$number	$failed" >>"$matrix"
     fi
     printf '%s' "$original" >"$path"
+    killers[$i]=${verdict#killed by }
+    [ "${verdict#killed by }" == "$verdict" ] && killers[$i]=""
     line="$number. ${files[$i]}: ${whys[$i]} -- $verdict ($((SECONDS - start)) s)"
     echo "$line"
     echo "$line" >>"$results"
 done
 # The tree as it was, built again, so that the next pass starts from it.
 cmake --build "$build" -j"$jobs" >/dev/null 2>&1 || true
+
+# The table keeps, under each mutation the pass ran, the test that killed
+# it (the first to fail): a map from each fault to a test that catches it.
+# A mutation that survived or was not built loses its line.
+record_killers() {
+    local number=0 line out=()
+    while IFS= read -r line || [ -n "$line" ]; do
+        case $line in
+            'killed-by: '*) continue ;;
+            'file: '*) number=$((number + 1)) ;;
+        esac
+        out+=("$line")
+        if [[ $line == 'why: '* ]] && [ -n "${ran[$((number - 1))]:-}" ] && [ -n "${killers[$((number - 1))]:-}" ]; then
+            out+=("killed-by: ${killers[$((number - 1))]}")
+        fi
+    done <"$table"
+    printf '%s\n' "${out[@]}" >"$table"
+}
+record_killers
 
 {
     echo
