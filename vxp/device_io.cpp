@@ -108,6 +108,17 @@ void closeImage(ImageArea& image) {
 
 // ---- The requests both send ------------------------------------------------
 
+namespace {
+
+// The status request; returns the link's result, 1 or 0.
+int sendStatusRequest(std::uint16_t* request, std::uint16_t* reply) {
+    request[0] = ispHeader(kIspModeStatus, 1);
+    request[1] = 0x0000;
+    return sendISPCmd(request, reply, 0);
+}
+
+}  // namespace
+
 int sendSetIspMode(std::uint16_t mode, int device, DWORD start, DWORD length, unsigned long wait) {
     std::uint16_t msg[8] = {ispHeader(kIspSetMode, 6),
                             mode,
@@ -121,10 +132,13 @@ int sendSetIspMode(std::uint16_t mode, int device, DWORD start, DWORD length, un
     return sendISPCmd(msg, reply, wait);
 }
 
-int sendStatusRequest(std::uint16_t* request, std::uint16_t* reply) {
-    request[0] = ispHeader(kIspModeStatus, 1);
-    request[1] = 0x0000;
-    return sendISPCmd(request, reply, 0);
+bool askStatusAfterRefusal(std::uint16_t* request, std::uint16_t* reply) {
+    if (!sendStatusRequest(request, reply)) {
+        printf("Unable to send cmd.\n");
+        return false;
+    }
+    printf("ISP Mode Status Request ...\n");
+    return true;
 }
 
 bool deviceSelected(int device) {

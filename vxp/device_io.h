@@ -46,10 +46,11 @@ inline std::uint16_t imageWord(const ImageArea& image, DWORD offset) {
 // address and the length. Returns the link's result, 1 or 0.
 int sendSetIspMode(std::uint16_t mode, int device, DWORD start, DWORD length, unsigned long wait);
 
-// The status request, built in `request` (3 words, checksum included, for
-// printing); `reply` (at least 18 words) receives the answer. Returns the
-// link's result, 1 or 0.
-int sendStatusRequest(std::uint16_t* request, std::uint16_t* reply);
+// After a refused request: the status request, built in `request` (3 words,
+// checksum included, for printing), its answer in `reply` (at least 18
+// words); "Unable to send cmd." when it fails, otherwise "ISP Mode Status
+// Request ...". True when it was answered.
+bool askStatusAfterRefusal(std::uint16_t* request, std::uint16_t* reply);
 
 // Asks with a status request whether the driver has selected `device`.
 // Prints "Unable to send cmd." or "Device not setted !" when not.

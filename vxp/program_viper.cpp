@@ -94,11 +94,7 @@ bool sendImageBlock(const ImageArea& image, DWORD address) {
 bool resynchronise(int device, const BlockPhase& phase, DWORD address, int retryValue) {
     std::uint16_t request[3];
     std::uint16_t reply[18] = {};
-    if (!sendStatusRequest(request, reply)) {
-        printf("Unable to send cmd.\n");
-        return false;
-    }
-    printf("ISP Mode Status Request ...\n");
+    if (!askStatusAfterRefusal(request, reply)) return false;
     if (phase.printPackets) {
         printMsg(request);
         printMsg(reply);

@@ -37,11 +37,7 @@ bool resynchronise(int device, const ImageArea& image, DWORD address, int retryV
     }
     std::uint16_t request[3];
     std::uint16_t reply[18] = {};
-    if (!sendStatusRequest(request, reply)) {
-        printf("Unable to send cmd.\n");
-        return false;
-    }
-    printf("ISP Mode Status Request ...\n");
+    if (!askStatusAfterRefusal(request, reply)) return false;
     if (retryValue >= kMostResyncs) return false;
     printf("Setting ISP Mode...\n");
     return sendSetIspMode(kIspModeRead, device, address, image.size - address, 0) == 1;
