@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <utility>
 
-#include "bench/matrix/dice.h"
-#include "bench/matrix/memories.h"
+#include "fault_matrix/dice.h"
+#include "fault_matrix/memories.h"
 
 namespace matrix {
 

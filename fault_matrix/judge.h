@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "bench/matrix/run.h"
-#include "bench/matrix/scenario.h"
+#include "fault_matrix/run.h"
+#include "fault_matrix/scenario.h"
 
 namespace matrix {
 

@@ -1,4 +1,4 @@
-#include "bench/matrix/run.h"
+#include "fault_matrix/run.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/matrix/bounds.h"
+#include "fault_matrix/bounds.h"
 #include "platform/sim/sim_port.h"
 #include "sim/card.h"
 #include "sim/memory/state_file.h"

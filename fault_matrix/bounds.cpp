@@ -3,11 +3,11 @@
 // taken to use its whole wait and every retry the tool allows. These are
 // worst cases of the tool's design, far longer than any run the matrix
 // sees; a run beyond them has left the design.
-#include "bench/matrix/bounds.h"
+#include "fault_matrix/bounds.h"
 
 #include <algorithm>
 
-#include "bench/matrix/scenario.h"
+#include "fault_matrix/scenario.h"
 
 namespace matrix {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <sys/types.h>
 
-#include "bench/matrix/memories.h"
-#include "bench/matrix/scenario.h"
+#include "fault_matrix/memories.h"
+#include "fault_matrix/scenario.h"
 
 namespace matrix {
 

@@ -1,4 +1,4 @@
-#include "bench/matrix/judge.h"
+#include "fault_matrix/judge.h"
 
 #include <bit>
 #include <cstdio>

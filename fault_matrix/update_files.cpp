@@ -1,4 +1,4 @@
-#include "bench/matrix/update_files.h"
+#include "fault_matrix/update_files.h"
 
 #include <algorithm>
 #include <string>

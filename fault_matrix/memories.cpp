@@ -1,4 +1,4 @@
-#include "bench/matrix/memories.h"
+#include "fault_matrix/memories.h"
 
 #include <algorithm>
 

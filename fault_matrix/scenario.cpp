@@ -1,12 +1,12 @@
-#include "bench/matrix/scenario.h"
+#include "fault_matrix/scenario.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "bench/matrix/bounds.h"
-#include "bench/matrix/dice.h"
-#include "bench/matrix/faults.h"
-#include "bench/matrix/update_files.h"
+#include "fault_matrix/bounds.h"
+#include "fault_matrix/dice.h"
+#include "fault_matrix/faults.h"
+#include "fault_matrix/update_files.h"
 #include "sim/samples/firmware_image.h"
 #include "sim/samples/sample_files.h"
 #include "sim/samples/xsvf_sample.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "bench/matrix/dice.h"
-#include "bench/matrix/scenario.h"
+#include "fault_matrix/dice.h"
+#include "fault_matrix/scenario.h"
 
 namespace matrix {
 

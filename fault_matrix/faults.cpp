@@ -1,4 +1,4 @@
-#include "bench/matrix/faults.h"
+#include "fault_matrix/faults.h"
 
 #include <cstdio>
 #include <set>

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "bench/matrix/memories.h"
+#include "fault_matrix/memories.h"
 #include "platform/win32.h"
 #include "sim/card_options.h"
 

@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "bench/matrix/dice.h"
-#include "bench/matrix/judge.h"
-#include "bench/matrix/run.h"
-#include "bench/matrix/scenario.h"
+#include "fault_matrix/dice.h"
+#include "fault_matrix/judge.h"
+#include "fault_matrix/run.h"
+#include "fault_matrix/scenario.h"
 
 namespace {
 
@@ -257,7 +257,7 @@ int matrixRun(const Options& options) {
                 hasty.size());
     for (const std::string& line : hasty) std::printf("  %s\n", line.c_str());
     if (!toReplay.empty()) {
-        std::printf("\nRuns to replay with bench/fault-matrix --replay SEED:\n");
+        std::printf("\nRuns to replay with fault_matrix/fault-matrix --replay SEED:\n");
         for (const std::string& line : toReplay) std::printf("  %s\n", line.c_str());
     }
     std::printf(
