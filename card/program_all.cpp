@@ -137,6 +137,7 @@ void ProgramALL(int device1Present, int device5Present, int fpgaPresent, int edi
 
     DWORD begin = GetTickCount();
     if (edid) ProgramEDID("EDID.bin");  // its failure does not end the sequence
+    bool edidFailed = exitStatus != kExitDone;
 
     if (!setDownloadTimeouts()) {
         printf("Failed to set timeout : error %ld\n", static_cast<long>(GetLastError()));
@@ -152,6 +153,8 @@ void ProgramALL(int device1Present, int device5Present, int fpgaPresent, int edi
     if (fpga) ProgramFPGA("fpga.xsvf");  // its failure does not end the sequence
     printTime(begin, 1);
 
-    // A step that failed on its way fails the run.
+    // A step that failed on its way fails the run; the EDID's risk stands
+    // even when the steps after it ended well.
     if (exitStatus != kExitDone) exitStatus = kExitFailed;
+    if (edidFailed && recoveryAdvice()[0] == '\0') noteInterruptRisk("the EDID memory may be partly written");
 }

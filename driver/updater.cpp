@@ -215,6 +215,7 @@ int runUpdater(int argc, char* argv[]) {
     }
 
     if (lport != INVALID_HANDLE_VALUE) CloseHandle(lport);
+    if (exitStatus != kExitDone && recoveryAdvice()[0] != '\0') printf("\n%s\n", recoveryAdvice());
     printf("\nExit updater\n");
     return exitStatus;
 }

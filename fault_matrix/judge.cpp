@@ -77,23 +77,15 @@ bool interruptedAtBound(const RunResult& run, std::string& before) {
     return true;
 }
 
-// The card's failure verdict on an FPGA transfer ("~" and not "S") ends it
-// without a word, as the tool's description wants; the exit status tells
-// it. After the transfer's start only progress lines follow, then ALL's
-// total time, then the run's end.
-bool endsOnFpgaVerdict(const std::string& console) {
-    const std::string start = "\n->Programming FPGA...\n";
-    std::size_t at = console.rfind(start);
-    if (at == std::string::npos) return false;
-    std::size_t from = at + start.size();
-    while (console.compare(from, 8, "\rJob at ") == 0) {
-        std::size_t percent = console.find('%', from);
-        if (percent == std::string::npos) return false;
-        from = percent + 1;
-    }
-    const std::string totalTime = "\nTotal Time : ";
-    if (console.compare(from, totalTime.size(), totalTime) == 0) from = console.find('\n', from + 1) + 1;
-    return from != 0 && console.compare(from, std::string::npos, "\nExit updater\n") == 0;
+// A failed run that leaves the card at risk ends with the advice of what to
+// run again ("device 5 may be partly written: run VIPER Device5.bin
+// again."), just before the run's end.
+bool endsWithAdvice(const std::string& console) {
+    const std::string end = " again.\n\nExit updater\n";
+    std::size_t line = console.rfind('\n', console.size() - end.size());
+    bool ends = console.size() > end.size() && console.compare(console.size() - end.size(), end.size(), end) == 0;
+    return ends && line != std::string::npos &&
+           console.find(": run ", line) < console.size() - end.size();
 }
 
 // Identification of a card that never gives its model: attempt after
@@ -257,7 +249,7 @@ Judgement judge(const Scenario& s, const RunResult& run) {
         return j;
     }
     if (((run.status == 1 || run.status == 2) && showsFailure(run.console)) ||
-        (run.status == 1 && endsOnFpgaVerdict(run.console))) {
+        (run.status == 1 && endsWithAdvice(run.console))) {
         j.verdict = Verdict::kReportedFailure;
         return j;
     }

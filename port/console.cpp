@@ -73,11 +73,13 @@ namespace {
 
 constexpr char kNothingAtRisk[] = "Interrupted.";
 char rerunCommand[384] = "";
+char advice[544] = "";
 
 }  // namespace
 
 void watchForInterrupt() {
     rerunCommand[0] = '\0';
+    advice[0] = '\0';
     setInterruptLine(kNothingAtRisk);
     watchInterrupts();
 }
@@ -96,9 +98,15 @@ void noteInterruptRisk(const char* format, ...) {
     va_start(arguments, format);
     std::vsnprintf(risk, sizeof risk, format, arguments);
     va_end(arguments);
+    std::snprintf(advice, sizeof advice, "%s: run %s again.", risk, rerunCommand);
     char line[560];
-    std::snprintf(line, sizeof line, "Interrupted: %s: run %s again.", risk, rerunCommand);
+    std::snprintf(line, sizeof line, "Interrupted: %s", advice);
     setInterruptLine(line);
 }
 
-void clearInterruptRisk() { setInterruptLine(kNothingAtRisk); }
+void clearInterruptRisk() {
+    advice[0] = '\0';
+    setInterruptLine(kNothingAtRisk);
+}
+
+const char* recoveryAdvice() { return advice; }

@@ -69,3 +69,9 @@ void noteInterruptRisk(const char* format, ...)
 
 // Nothing is at risk any more: an interrupt prints "Interrupted.".
 void clearInterruptRisk();
+
+// A run that failed while the card was at risk ends with the same advice,
+// "<risk>: run <command> again." (device 5 may be partly written: run VIPER
+// Device5.bin again.), on a line of its own before the run's last line;
+// empty while nothing is at risk.
+const char* recoveryAdvice();

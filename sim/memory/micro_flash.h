@@ -19,6 +19,13 @@ public:
 
     void erase();
 
+    // Whether the flash holds a firmware the microcontroller starts at
+    // power-on: not once it was erased (by the boot program, or as its state
+    // file was left) until its reset vector (the first four bytes) is
+    // programmed again. A flash never written holds what the card was made
+    // with (`madeWithOne`).
+    bool holdsFirmware(bool madeWithOne) const;
+
     // Programs `count` bytes at `address`: each becomes its old value AND
     // the new one. False (nothing written) when they do not all fit.
     bool program(std::uint32_t address, const std::uint8_t* data, std::size_t count);
@@ -28,6 +35,7 @@ private:
     void store();
 
     std::vector<std::uint8_t> content_;  // empty while erased
+    bool written_ = false;               // erased, programmed or restored since the card was made
 };
 
 }  // namespace sim

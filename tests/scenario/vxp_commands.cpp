@@ -81,7 +81,11 @@ TEST(VxpOnCard, ABlockRefusedSevenTimesEndsTheCommand) {
             verify ? "NACK received. Retry ... \n0x0639 0x0000 0xf9c7 \n" : "ISP Mode Status Request ...\n";
         EXPECT_EQ(count(run.console, refusal), 7u);
         EXPECT_EQ(count(run.console, "Setting ISP Mode...\n"), 7u);
-        EXPECT_TRUE(endsWith(run.console, (verify ? "ISP Mode Status Request ...\n" : "") + kKeyPrompt + kExit));
+        const std::string end = verify ? "ISP Mode Status Request ...\n" + kKeyPrompt
+                                       : kKeyPrompt + advice("device " + std::to_string(device) +
+                                                                 " may be partly written",
+                                                             "VIPER " + image);
+        EXPECT_TRUE(endsWith(run.console, end + kExit)) << run.console.substr(run.console.size() - 200);
         EXPECT_FALSE(contains(run.sent, "=MA\r"));
     }
 }
@@ -307,6 +311,7 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
         std::vector<std::string> args;
         std::vector<std::string> answers;  // to each command ending in "\r", in turn
         std::string ending;
+        std::string advice = "";  // the last line but the exit's, while the card is at risk
         bool noisy = false;
     } cases[] = {
         {"a read answered with another code, seven times", {"COM1", "VERIFY", "Device1.bin"}, wrongReads,
@@ -314,11 +319,13 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
         {"another device selected", {"COM1", "VERIFY", "Device1.bin"}, {ack502, packet(0x733, {0x0205})},
          "File Size : 64 bytes\nSetting ISP Mode...\nDevice not setted !\n"},
         {"the erase: another device selected", {"COM1", "VIPER", "Device5.bin"}, otherDevice,
-         "Setting ISP Mode...\nErasing device...\nDevice not setted !\n\nTime : 0 minutes 20 seconds\n"},
+         "Setting ISP Mode...\nErasing device...\nDevice not setted !\n\nTime : 0 minutes 20 seconds\n",
+         advice("device 5 may be partly written", "VIPER Device5.bin")},
         {"the reset refused", {"COM1", "VIPER", "Device1.bin"}, {"=M*", "=M~"},
-         "Soft Reset...\nInvalid command from micro ...\n\n=MR\r\n\nTime : 0 minutes 0 seconds\n"},
+         "Soft Reset...\nInvalid command from micro ...\n\n=MR\r\n\nTime : 0 minutes 0 seconds\n",
+         advice("the video processor may be left stopped for programming", "VIPER Device1.bin")},
         {"a line that never falls silent", {"COM1", "VERIFY", "Device1.bin"}, {},
-         "File Size : 64 bytes\nThe line never falls silent. Verify not started.\n", true},
+         "File Size : 64 bytes\nThe line never falls silent. Verify not started.\n", "", true},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -331,7 +338,7 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
         for (const std::string& answer : c.answers) peer.onWrite("\r", answer, ScriptedPeer::kMs);
         if (c.noisy) peer.sendAt(0, std::string(12000, 'x'), ScriptedPeer::kMs);
         CardRun run = runOnCard(peer, c.args);
-        EXPECT_TRUE(endsWith(run.console, c.ending + kKeyPrompt + kExit)) << run.console;
+        EXPECT_TRUE(endsWith(run.console, c.ending + kKeyPrompt + c.advice + kExit)) << run.console;
         EXPECT_EQ(run.status, 1);
     }
 }

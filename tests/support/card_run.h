@@ -32,6 +32,11 @@ inline const std::string kAsking = "\nNow communicating with the card to obtain 
 inline const std::string kExit = "\nExit updater\n";
 inline const std::string kKeyPrompt = "Press a key to continue ... ";
 
+// The line a failed run ends with, before kExit, while the card is at risk.
+inline std::string advice(const std::string& risk, const std::string& rerun) {
+    return "\n" + risk + ": run " + rerun + " again.\n";
+}
+
 // The card's timing violations, one a line: the pauses the tool did not give it.
 inline std::string violationsOf(const sim::Card& card) {
     std::string lines;
