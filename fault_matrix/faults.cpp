@@ -16,7 +16,7 @@ const std::vector<std::string> kBootSteps = {"match",        "start",   "length-
                                              "write-kernel", "frame",   "image-status"};
 
 std::vector<std::string> faultKinds(const Reach& reach) {
-    std::vector<std::string> kinds = {"noise", "drop", "corrupt", "late", "silent", "vanish"};
+    std::vector<std::string> kinds = {"noise", "drop", "corrupt", "late", "silent", "vanish", "restart", "unplug"};
     if (reach.isp) kinds.push_back("nack");
     if (reach.boot) {
         kinds.insert(kinds.end(), {"boot silent", "boot late", "boot wrong", "boot no-ack", "boot chatter",
@@ -55,6 +55,17 @@ std::string inject(const std::string& kind, const Reach& reach, Dice& dice, sim:
     if (kind == "vanish") {
         card.vanishAfter = dice.between(1, reach.bytesSent);
         return "vanish after " + std::to_string(card.vanishAfter) + " bytes";
+    }
+    // Bytes cross the line both ways: about as many come back as go out.
+    if (kind == "restart") {
+        card.restartAfter = dice.between(1, 2 * reach.bytesSent);
+        return "restart after " + std::to_string(card.restartAfter) + " bytes";
+    }
+    if (kind == "unplug") {
+        card.unplugAfter = dice.between(1, 2 * reach.bytesSent);
+        card.goneForMs = dice.pick(std::vector<std::uint64_t>{0, 500, 3000, 12000});
+        return "unplug after " + std::to_string(card.unplugAfter) + " bytes for " +
+               (card.goneForMs == 0 ? std::string("good") : std::to_string(card.goneForMs) + " ms");
     }
     if (kind == "failed erase") {
         setBootFault(card, "wrong@erase");

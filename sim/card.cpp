@@ -27,8 +27,12 @@ struct Card::Impl final : ReplySink {
         return wire.cardSends(bytes, ready, microcontroller->listeningBaud());
     }
 
+    // Once the card has restarted it is out of step with the host, which
+    // cannot know: what it loses then is no pause the host failed to give.
     void lost(Nanos at, std::string_view doing) override {
-        if (violations.size() < choices::kViolationsKept) violations.push_back({at, std::string(doing)});
+        if (!restarted && violations.size() < choices::kViolationsKept) {
+            violations.push_back({at, std::string(doing)});
+        }
     }
 
     // The card's own time for the host's `now`. The card's time never runs
@@ -63,6 +67,7 @@ struct Card::Impl final : ReplySink {
 
     // The card loses power at `at` and starts again: its memories stay.
     void powerCycle(Nanos at) {
+        restarted = true;
         wire.dropUnsent(at);
         microcontroller = std::make_unique<Microcontroller>(options, memory, *this, at);
     }
@@ -100,6 +105,7 @@ struct Card::Impl final : ReplySink {
     CardMemory memory;
     std::unique_ptr<Microcontroller> microcontroller;
     std::uint64_t bytesCrossed = 0;
+    bool restarted = false;
     bool plugged = true;
     std::uint64_t plugging = 1;  // the connection the card is on, counted from 1
     Nanos backAt = 0;

@@ -97,7 +97,9 @@ constexpr std::size_t kViolationsKept = 1024;
 //            The microcontroller then runs its firmware (or the old
 //            firmware the card was made with) if its flash holds one, its
 //            boot program if the boot program erased it and its reset
-//            vector was not written again since (sim/memory/micro_flash.h);
+//            vector was not written again since (sim/memory/micro_flash.h).
+//            Out of step with the host from then on, the card counts no
+//            byte it loses as a timing violation;
 //   unplugAfter N, goneForMs T: once N bytes have crossed the line the
 //            card is unplugged, as a USB adapter pulled out: the host's port
 //            fails from then on (reads and writes fail, a new open finds no
