@@ -121,6 +121,27 @@ TEST_F(Micro, EveryWayIntoTheBootProgramWritesTheImage) {
     }
 }
 
+// A byte damaged on the line changes a frame's sum: the card refuses the
+// frame rather than write it, so a run either writes the whole image or
+// fails; never does a damaged frame end in the flash with status 0.
+TEST_F(Micro, AFrameDamagedOnTheLineIsRefusedNeverWritten) {
+    int refusedFrames = 0;
+    for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        sim::Card card{cardOptions("SDITOHDMI", [&](auto& o) {
+            o.bootMode = true;
+            o.corrupt = 4e-5;
+            o.seed = seed;
+        })};
+        CardRun run = micro(card);
+        if (run.status == 0) {
+            EXPECT_TRUE(card.microFlash() == flashOf(sim::sampleFirmwareData()));
+        }
+        refusedFrames += static_cast<int>(count(run.output, "\nACK NOT received  :( "));
+    }
+    EXPECT_GT(refusedFrames, 0) << "no frame was damaged: the seeds no longer reach the frames";
+}
+
 // Each frame of 128 data bytes is acknowledged by the card, and no more are sent.
 TEST_F(Micro, ImagePlacementFollowsTheOrderOfTheData) {
     const std::string others = "S00600004844521B\r\nS1130000285F245F2212226A000424290008237C2A\r\n"

@@ -326,6 +326,8 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
          advice("the video processor may be left stopped for programming", "VIPER Device1.bin")},
         {"a line that never falls silent", {"COM1", "VERIFY", "Device1.bin"}, {},
          "File Size : 64 bytes\nThe line never falls silent. Verify not started.\n", "", true},
+        {"a line that never falls silent: VIPER gives it five seconds", {"COM1", "VIPER", "Device5.bin"}, {},
+         "The line never falls silent. Download not started.\n\nTime : 0 minutes 5 seconds\n", "", true},
     };
     // clang-format on
     for (const auto& c : cases) {
