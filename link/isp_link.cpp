@@ -163,7 +163,6 @@ int ReadISPResponse(unsigned char* tempMsg) {
     while (!complete && !error && stored < kFullPacket) {
         lnumbytes = 0;
         if (!ReadFile(lport, readBuf, kReadChunk, &lnumbytes, nullptr)) error = true;
-        if (tickPassed(deadline)) error = true;
         DWORD count = lnumbytes < kReadChunk ? lnumbytes : kReadChunk;
 
         for (DWORD i = 0; i < count && !complete && stored < kFullPacket; ++i) {
@@ -194,6 +193,11 @@ int ReadISPResponse(unsigned char* tempMsg) {
                 break;
             }
         }
+        // A packet completed in this read counts, even when the wait ended
+        // meanwhile: a host that looked late (a busy PC) must not throw away
+        // the answer the card gave in time, since the command is never sent
+        // again within one exchange.
+        if (!complete && tickPassed(deadline)) error = true;
     }
     return error ? 0 : stored;
 }
