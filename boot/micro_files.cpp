@@ -56,10 +56,12 @@ unsigned byteAt(const Token& token, std::size_t i) {
     return static_cast<unsigned>(hexDigit(token.text[2 + 2 * i]) * 16 + hexDigit(token.text[3 + 2 * i]));
 }
 
-// A record's bytes, from its count to its checksum, add up to 0xFF.
+// A record's bytes, from its count to its checksum, add up to 0xFF. The
+// record is well formed (formFault): its count matches its length, which
+// bounds the bytes read.
 bool checksumRight(const Token& token) {
     unsigned sum = 0;
-    for (std::size_t i = 0; i <= byteAt(token, 0); ++i) sum += byteAt(token, i);
+    for (std::size_t i = 0; i < (token.length - 2) / 2; ++i) sum += byteAt(token, i);
     return (sum & 0xFF) == 0xFF;
 }
 
