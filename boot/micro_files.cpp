@@ -4,6 +4,7 @@
 // kernels; and the kernels' loading for the programmer.
 #include "boot/micro_files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -57,10 +58,12 @@ unsigned byteAt(const Token& token, std::size_t i) {
     return static_cast<unsigned>(hexDigit(token.text[2 + 2 * i]) * 16 + hexDigit(token.text[3 + 2 * i]));
 }
 
-// A record's bytes, from its count to its checksum, add up to 0xFF.
+// A record's bytes, from its count to its checksum, add up to 0xFF. The
+// count was checked against the record's length, which the text holds.
 bool checksumRight(const Token& token) {
     unsigned sum = 0;
-    for (std::size_t i = 0; i <= byteAt(token, 0); ++i) sum += byteAt(token, i);
+    std::size_t last = std::min<std::size_t>(byteAt(token, 0), (kLongestRecord - 4) / 2);
+    for (std::size_t i = 0; i <= last; ++i) sum += byteAt(token, i);
     return (sum & 0xFF) == 0xFF;
 }
 
