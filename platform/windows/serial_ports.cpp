@@ -13,6 +13,7 @@ namespace {
 
 constexpr DWORD kMostNames = 1 << 20;  // the whole list of the system's device names
 constexpr DWORD kLongestName = 256;
+constexpr int kMostComNumber = 256;
 
 // The number of a name COMn, or 0 for any other name.
 long comNumber(const std::string& name) {
@@ -48,21 +49,42 @@ void addFromDeviceMap(std::vector<SerialPort>& ports) {
     RegCloseKey(map);
 }
 
+// COMn with the device the system resolves it to, unless listed already.
+void addResolved(std::vector<SerialPort>& ports, const std::string& name) {
+    if (listed(ports, name)) return;
+    char target[kLongestName * 4] = "";
+    if (QueryDosDeviceA(name.c_str(), target, sizeof target) != 0) ports.push_back({name, target});
+}
+
+// COMn that opens although the system names no device for it: Wine maps a
+// comN link of its prefix so. Opened without access, nothing sent, and
+// closed at once; on Windows a name that resolves to no device opens none.
+void addOpened(std::vector<SerialPort>& ports, const std::string& name) {
+    if (listed(ports, name)) return;
+    HANDLE port = CreateFileA(("\\\\.\\" + name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (port == INVALID_HANDLE_VALUE) return;
+    CloseHandle(port);
+    ports.push_back({name, "opens; the system names no device for it"});
+}
+
+// The COM names among the system's device names; then those the system
+// resolves when asked by name, which not every system enumerates; then
+// those that open all the same.
 void addFromDosDevices(std::vector<SerialPort>& ports) {
     std::vector<char> names(65536);
     DWORD stored;
     while ((stored = QueryDosDeviceA(nullptr, names.data(), static_cast<DWORD>(names.size()))) == 0) {
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || names.size() >= kMostNames) return;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || names.size() >= kMostNames) break;
         names.resize(names.size() * 2);
     }
     const char* end = names.data() + std::min<std::size_t>(stored, names.size() - 1);
     names.back() = '\0';
     for (const char* name = names.data(); name < end && *name != '\0'; name += std::strlen(name) + 1) {
-        if (comNumber(name) == 0 || listed(ports, name)) continue;
-        char target[kLongestName * 4] = "";
-        if (QueryDosDeviceA(name, target, sizeof target) == 0) continue;
-        ports.push_back({name, target});
+        if (comNumber(name) != 0) addResolved(ports, name);
     }
+    for (int number = 1; number <= kMostComNumber; ++number) addResolved(ports, "COM" + std::to_string(number));
+    for (int number = 1; number <= kMostComNumber; ++number) addOpened(ports, "COM" + std::to_string(number));
 }
 
 }  // namespace
