@@ -34,7 +34,7 @@ void printHelp() {
            "\n"
            "  --ports              list the serial ports of this machine, with what is\n"
            "                       known of each (the adapter's maker, product and serial\n"
-           "                       number); no port is opened\n"
+           "                       number); nothing is sent to any port\n"
            "  --check [DIR]        check the update files in DIR (the current directory)\n"
            "                       as the commands would before sending them, one line a\n"
            "                       file: what it is for, and ok or why it would be refused;\n"

@@ -1,5 +1,5 @@
 // updater --ports: the serial ports the machine has, one a line, with what
-// is known of each. No port is opened.
+// is known of each. Nothing is sent to any port.
 #pragma once
 
 // Prints the list; `root` is where posix reads /sys and /dev from (a test's

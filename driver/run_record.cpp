@@ -1,7 +1,6 @@
 #include "driver/run_record.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <nlohmann/json.hpp>
 #include <string>
