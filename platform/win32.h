@@ -204,4 +204,3 @@ int win32Printf(const char* format, ...)
 // space around it: what follows the last line end or carriage return, or the
 // line before (at most 255 characters; empty before anything was printed).
 const char* lastConsoleLine();
-
