@@ -3,9 +3,9 @@
 // hashes are compared with sha256sum's, the card with the model's identity.
 #include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
-#include <regex>
 
 #include "tests/support/card_run.h"
 
@@ -24,6 +24,17 @@ std::string sha256sum(const std::string& name) {
         ::pclose(pipe);
     }
     return digest;
+}
+
+// A time in UTC to the second, as 2024-05-02T09:14:03Z.
+bool utcTime(const Json& time) {
+    const std::string form = "dddd-dd-ddTdd:dd:ddZ";
+    const std::string text = time.is_string() ? time.get<std::string>() : "";
+    if (text.size() != form.size()) return false;
+    for (std::size_t i = 0; i < form.size(); ++i) {
+        if (form[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != form[i]) return false;
+    }
+    return true;
 }
 
 std::vector<Json> logLines(const std::string& path) {
@@ -90,8 +101,7 @@ TEST(RunRecord, EachRunAppendsOneLineOfWhatWentOntoWhichCard) {
         EXPECT_EQ(line["command"], c.args[1]);
         EXPECT_EQ(line["file"], c.args.size() > 2 ? Json(c.args[2]) : Json(nullptr));
         EXPECT_EQ(line["status"], c.status);
-        const std::regex utc("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ");
-        EXPECT_TRUE(std::regex_match(line["started"].get<std::string>(), utc)) << line["started"];
+        EXPECT_TRUE(utcTime(line["started"])) << line["started"];
         EXPECT_LE(line["started"].get<std::string>(), line["ended"].get<std::string>());
         if (c.bootMode) {
             EXPECT_TRUE(line["card"].is_null()) << line["card"];
