@@ -79,8 +79,8 @@ double modeledSeconds(std::vector<std::string> args, const std::string& command,
 }
 
 void report(const char* what, double modeled, double bound) {
-    std::printf("%s: modeled %.4f s, bound %.4f s, %.2f%% above\n", what, modeled, bound,
-                100.0 * (modeled - bound) / bound);
+    printf("%s: modeled %.4f s, bound %.4f s, %.2f%% above\n", what, modeled, bound,
+           100.0 * (modeled - bound) / bound);
 }
 
 }  // namespace
@@ -99,7 +99,7 @@ int main(int argc, char* argv[]) {
     double edid = bench::edidBound(sim::readFile("EDID.bin").size());
     double gamma = bench::gammaBound();
     if (mode == "bounds") {
-        std::printf("fpga %.6f\nedid %.6f\ngamma %.6f\n", fpga, edid, gamma);
+        printf("fpga %.6f\nedid %.6f\ngamma %.6f\n", fpga, edid, gamma);
         return 0;
     }
     report("fpga", modeledSeconds({"FPGA", "fpga.xsvf"}, "#FPGA 1\r", "SDITOHDMI"), fpga);

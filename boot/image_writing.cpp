@@ -6,6 +6,7 @@
 #include "boot/srecord_readers.h"
 #include "port/console.h"
 #include "port/port.h"
+#include "port/files_sent.h"
 
 namespace {
 
@@ -111,6 +112,7 @@ bool writeImage(unsigned char* ReadBuf) {
     printf("\n->WRITING .MOT FILE  TO FLASH MEMORY...\n");
     FILE* fd = fopen("appMain.mot", "rb");
     if (fd == nullptr) return stepFailed("/nFile load error\n");
+    noteFileSent("appMain.mot");
     rewind(fd);
     bool written = writeVectorArea(fd, ReadBuf) && checkImageStatus(ReadBuf) && writeMainArea(fd, ReadBuf);
     fclose(fd);

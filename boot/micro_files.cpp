@@ -10,6 +10,7 @@
 
 #include "boot/commands.h"
 #include "boot/srecord_readers.h"
+#include "port/files_sent.h"
 
 namespace {
 
@@ -136,21 +137,17 @@ const char* dataFault(const Token& token, ImageCount& image, char* why, std::siz
     return nullptr;
 }
 
-bool refuse(unsigned long line, const char* why) {
-    printf("Bad appMain.mot file. Exit.\n");
-    printf("Line %lu: %s.\n", line, why);
-    return false;
+constexpr char kBadFirmware[] = "Bad appMain.mot file. Exit.\n";
+
+bool refuseAt(Refusal& out, unsigned long line, const char* why) {
+    return refuseFile(out, "%sLine %lu: %s.\n", kBadFirmware, line, why);
 }
 
 }  // namespace
 
-bool appMainFileValid(const char* name) {
+bool appMainFileAcceptable(const char* name, Refusal& out) {
     FILE* file = fopen(name, "rb");
-    if (file == nullptr) {
-        printf("Bad appMain.mot file. Exit.\n");
-        printf("The file cannot be read.\n");
-        return false;
-    }
+    if (file == nullptr) return refuseFile(out, "%sThe file cannot be read.\n", kBadFirmware);
     unsigned long line = 1;
     Token token{};
     token.line = 1;
@@ -164,9 +161,17 @@ bool appMainFileValid(const char* name) {
         if (fault == nullptr && token.text[1] == '3') fault = dataFault(token, image, why, sizeof why);
     }
     fclose(file);
-    if (fault != nullptr) return refuse(token.line, fault);
-    if (!image.ended) return refuse(token.line, "no end-of-image record (an S3 record at address FFFFxxxx)");
+    if (fault != nullptr) return refuseAt(out, token.line, fault);
+    if (!image.ended)
+        return refuseAt(out, token.line, "no end-of-image record (an S3 record at address FFFFxxxx)");
     return true;
+}
+
+bool appMainFileValid(const char* name) {
+    Refusal why;
+    if (appMainFileAcceptable(name, why)) return true;
+    printRefusal(why);
+    return false;
 }
 
 // ---- The boot kernels ---------------------------------------------------------
@@ -177,24 +182,30 @@ const char* const kWriteKernelFile = "Genw7144.cde";
 
 namespace {
 
-bool refuseKernel(const char* name, const char* why) {
-    printf("Bad kernel file %s. Exit.\n", name);
-    printf("%s\n", why);
-    return false;
+bool refuseKernel(Refusal& out, const char* name, const char* why) {
+    return refuseFile(out, "Bad kernel file %s. Exit.\n%s\n", name, why);
 }
 
 bool kernelUsable(const char* name) {
-    FILE* file = fopen(name, "rb");
-    if (file == nullptr) return refuseKernel(name, "The file cannot be read.");
-    long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
-    fclose(file);
-    if (size < 0) return refuseKernel(name, "The file cannot be read.");
-    if (size == 0) return refuseKernel(name, "The file is empty.");
-    if (size > static_cast<long>(kKernelArea)) return refuseKernel(name, "The file is longer than 4000 bytes.");
-    return true;
+    Refusal why;
+    if (kernelFileAcceptable(name, why)) return true;
+    printRefusal(why);
+    return false;
 }
 
 }  // namespace
+
+bool kernelFileAcceptable(const char* name, Refusal& out) {
+    FILE* file = fopen(name, "rb");
+    if (file == nullptr) return refuseKernel(out, name, "The file cannot be read.");
+    long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
+    fclose(file);
+    if (size < 0) return refuseKernel(out, name, "The file cannot be read.");
+    if (size == 0) return refuseKernel(out, name, "The file is empty.");
+    if (size > static_cast<long>(kKernelArea))
+        return refuseKernel(out, name, "The file is longer than 4000 bytes.");
+    return true;
+}
 
 bool kernelFilesUsable() {
     return kernelUsable(kMicroKernelFile) && kernelUsable(kMainKernelFile) && kernelUsable(kWriteKernelFile);
@@ -209,6 +220,7 @@ long loadKernel(const char* name, unsigned char* into) {
     rewind(file);
     std::size_t count = fread(into, 1, kKernelArea, file);
     fclose(file);
+    noteFileSent(name);
     return static_cast<long>(count);
 }
 
@@ -221,16 +233,21 @@ constexpr DWORD kBadFirmwareSizes[6] = {570422, 570974, 510718, 510526, 511446, 
 
 }  // namespace
 
+bool firmwareSizeKnownBad(DWORD size) {
+    for (DWORD badSize : kBadFirmwareSizes) {
+        if (size == badSize) return true;
+    }
+    return false;
+}
+
 bool microFilesAcceptable() {
     HANDLE file = CreateFileA("appMain.mot", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD size = GetFileSize(file, nullptr);
     CloseHandle(file);
-    for (DWORD badSize : kBadFirmwareSizes) {
-        if (size == badSize) {
-            printf("Bad appMain.mot file. Exit.\n");
-            return false;
-        }
+    if (firmwareSizeKnownBad(size)) {
+        printf("%s", kBadFirmware);
+        return false;
     }
     return appMainFileValid("appMain.mot") && kernelFilesUsable();
 }

@@ -3,6 +3,8 @@
 // for the update files and updates every part of the card it has one for.
 #pragma once
 
+#include "port/refusal.h"
+
 void ProgramFPGA(const char* fileName);
 void ProgramEDID(const char* fileName);
 void ProgramGamma(const char* fileName);
@@ -12,6 +14,12 @@ void Remote(const char* fileName);
 // EDID only on a card with an EDID memory, `DVITOSDI` 1), then runs
 // ProgramALL with what was found, or says there is nothing to update.
 void programAllFound(int DVITOSDI);
+
+// ALL's checks of its EDID and FPGA files, made before anything is sent:
+// the EDID image holds 128 or 256 bytes, the FPGA file opens, reads to its
+// end and holds something. False with the reason in `why` otherwise.
+bool edidFileAcceptable(const char* name, Refusal& why);
+bool fpgaFileAcceptable(const char* name, Refusal& why);
 
 // ALL's steps, each run when its flag is set: the EDID, flash device 5,
 // flash device 1, the FPGA, under one total time.

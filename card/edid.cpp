@@ -5,6 +5,7 @@
 #include "card/commands.h"
 #include "port/console.h"
 #include "port/port.h"
+#include "port/files_sent.h"
 
 namespace {
 
@@ -63,6 +64,7 @@ void ProgramEDID(const char* fileName) {
     printf("\n->Program EDID with  %d bytes...\n", static_cast<int>(maxadress));
 
     const char* command = maxadress == kBlock ? "#EDID 1\r" : "#EDID 2\r";
+    noteFileSent(fileName);
     noteInterruptRisk("the EDID memory may be partly written");
     lnumbytes = 0;
     lrc = WriteFile(lport, command, 8, &lnumbytes, nullptr);

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "card/commands.h"
-#include "card/xsvf_waits.h"
+#include "card/xsvf_stream.h"
 #include "port/console.h"
 #include "port/port.h"
+#include "port/files_sent.h"
 
 namespace {
 
@@ -224,6 +225,7 @@ void ProgramFPGA(const char* fileName) {
     fpga.longestWaitMs = longestXsvfWaitMs(fpga.file);
 
     _sleep(kBeforeCommandMs);
+    noteFileSent(fileName);
     noteInterruptRisk("the FPGA may be partly configured");
     lnumbytes = 0;
     lrc = WriteFile(lport, "#FPGA 1\r", 8, &lnumbytes, nullptr);

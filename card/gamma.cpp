@@ -7,6 +7,7 @@
 #include "card/gamma_table.h"
 #include "port/console.h"
 #include "port/port.h"
+#include "port/files_sent.h"
 
 namespace {
 
@@ -70,10 +71,15 @@ void ProgramGamma(const char* fileName) {
 
     printf("\n->Analysing Gamma File...");
     unsigned short table[kGammaValues];
-    if (!readGammaTable(file, table)) return failureEnd(file, kExitRefused);
+    Refusal why;
+    if (!readGammaTable(file, table, why)) {
+        printRefusal(why);
+        return failureEnd(file, kExitRefused);
+    }
     printf("OK");
     printf("\n->Sending Gamma Data...");
 
+    noteFileSent(fileName);
     noteInterruptRisk("the gamma table may be partly written");
     lnumbytes = 0;
     lrc = WriteFile(lport, "#GAMMA 3 0\r", 11, &lnumbytes, nullptr);

@@ -24,36 +24,38 @@ bool downloadAcceptable(const char* name, int device) {
     return false;
 }
 
-bool edidAcceptable(const char* name) {
+}  // namespace
+
+bool edidFileAcceptable(const char* name, Refusal& why) {
     std::FILE* file = std::fopen(name, "rb");
-    if (file == nullptr) {
-        printf("Unable to open file : %s\n", name);
-        return false;
-    }
+    if (file == nullptr) return refuseFile(why, "Unable to open file : %s\n", name);
     unsigned char image[2 * kEdidBlock + 1];
     std::size_t size = std::fread(image, 1, sizeof image, file);
     std::fclose(file);
     if (size == kEdidBlock || size == 2 * kEdidBlock) return true;
-    printf("\nError only file of 128 or 256 bytes can be read\n");
-    return false;
+    return refuseFile(why, "\nError only file of 128 or 256 bytes can be read\n");
 }
 
-// The FPGA file is served as the card asks for it: it must open and read
-// to its end, and hold something.
-bool fpgaAcceptable(const char* name) {
+bool fpgaFileAcceptable(const char* name, Refusal& why) {
     std::FILE* file = std::fopen(name, "rb");
-    if (file == nullptr) {
-        printf("Unable to open file : %s\n", name);
-        return false;
-    }
+    if (file == nullptr) return refuseFile(why, "Unable to open file : %s\n", name);
     unsigned char chunk[4096];
     std::size_t total = 0;
     std::size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) total += got;
     bool readable = std::ferror(file) == 0 && total > 0;
     std::fclose(file);
-    if (!readable) printf("Unable to read file : %s\n", name);
-    return readable;
+    return readable || refuseFile(why, "Unable to read file : %s\n", name);
+}
+
+namespace {
+
+// Runs `check` on the file `name`, printing why it is refused.
+bool printedCheck(bool (*check)(const char*, Refusal&), const char* name) {
+    Refusal why;
+    if (check(name, why)) return true;
+    printRefusal(why);
+    return false;
 }
 
 // Every file of the steps to run judged before anything goes to the card:
@@ -61,7 +63,7 @@ bool fpgaAcceptable(const char* name) {
 // FPGA file's readability. Prints why each refused file is refused.
 bool updateFilesAcceptable(bool device1, bool device5, bool fpga, bool edid) {
     bool acceptable = true;
-    if (edid) acceptable = edidAcceptable("EDID.bin") && acceptable;
+    if (edid) acceptable = printedCheck(edidFileAcceptable, "EDID.bin") && acceptable;
     if (device5) {
         acceptable = downloadAcceptable(driverFor(5), 0) && acceptable;
         acceptable = downloadAcceptable("Device5.bin", 5) && acceptable;
@@ -70,7 +72,7 @@ bool updateFilesAcceptable(bool device1, bool device5, bool fpga, bool edid) {
         acceptable = downloadAcceptable(driverFor(1), 0) && acceptable;
         acceptable = downloadAcceptable("Device1.bin", 1) && acceptable;
     }
-    if (fpga) acceptable = fpgaAcceptable("fpga.xsvf") && acceptable;
+    if (fpga) acceptable = printedCheck(fpgaFileAcceptable, "fpga.xsvf") && acceptable;
     return acceptable;
 }
 

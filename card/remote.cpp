@@ -11,6 +11,7 @@
 #include "card/commands.h"
 #include "port/console.h"
 #include "port/port.h"
+#include "port/files_sent.h"
 
 namespace {
 
@@ -107,6 +108,7 @@ void Remote(const char* fileName) {
         return;
     }
     printf("\n->Remote Function...Now executing the function in the remote.txt file...\n");
+    noteFileSent(fileName);
     noteInterruptRisk("only part of the script may have been sent");
 
     Counters counters;

@@ -64,21 +64,9 @@ bool endsWith(const char* name, const char* extension) {
     return nameLength >= extensionLength && std::strcmp(name + nameLength - extensionLength, extension) == 0;
 }
 
-// The name of a flash device image: "Device", the device digit, ".bin".
 bool deviceFileNameOk(const char* name, unsigned short& device) {
-    if (std::strncmp(name, "Device", 6) != 0) {
-        return refuse("Bad device file. (Device 1 or 5 only)\n");
-    }
-    switch (name[6]) {
-    case '1': device = 1; break;
-    case '5': device = 5; break;
-    case '7': device = 7; break;
-    default: return refuse("Bad device file. (Device 1,5  or 7 only)\n");
-    }
-    if (std::strncmp(name + 7, ".bin", 4) != 0) {
-        return refuse("Bad device file. (Device 1, 5 or 7 only)\n");
-    }
-    return true;
+    Refusal why;
+    return deviceFileNameAcceptable(name, device, why) || refuse(why.text);
 }
 
 bool fileNameOk(Command update, const char* name, unsigned short& device) {
@@ -96,6 +84,22 @@ bool fileNameOk(Command update, const char* name, unsigned short& device) {
 bool fileExists(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
+
+bool deviceFileNameAcceptable(const char* name, unsigned short& device, Refusal& why) {
+    if (std::strncmp(name, "Device", 6) != 0) {
+        return refuseFile(why, "Bad device file. (Device 1 or 5 only)\n");
+    }
+    switch (name[6]) {
+    case '1': device = 1; break;
+    case '5': device = 5; break;
+    case '7': device = 7; break;
+    default: return refuseFile(why, "Bad device file. (Device 1,5  or 7 only)\n");
+    }
+    if (std::strncmp(name + 7, ".bin", 4) != 0) {
+        return refuseFile(why, "Bad device file. (Device 1, 5 or 7 only)\n");
+    }
+    return true;
+}
 
 void dispatchCommand(int argc, char* argv[], const char* command, int DVITOSDI) {
     if (!commandLineComplete(argc, command)) {

@@ -1,8 +1,11 @@
 // The program's entry: the options that need no card (--help, -h and /? print
-// the help, --version the version and the platform) end with status 0
-// without opening a port; anything else is one run of the tool.
+// the help, --version the version and the platform, --ports the serial
+// ports, --check the update files) end without opening a port; anything
+// else is one run of the tool.
 #include <cstring>
 
+#include "driver/file_check.h"
+#include "driver/port_listing.h"
 #include "driver/updater.h"
 #include "driver/version.h"
 #include "platform/win32.h"
@@ -27,9 +30,16 @@ void printHelp() {
            "port.\n"
            "\n"
            "Usage: updater PORT COMMAND [FILE]\n"
-           "   or: updater --help | -h | /?\n"
-           "   or: updater --version\n"
+           "   or: updater --ports | --check [DIR] | --help | -h | /? | --version\n"
            "\n"
+           "  --ports              list the serial ports of this machine, with what is\n"
+           "                       known of each (the adapter's maker, product and serial\n"
+           "                       number); nothing is sent to any port\n"
+           "  --check [DIR]        check the update files in DIR (the current directory)\n"
+           "                       as the commands would before sending them, one line a\n"
+           "                       file: what it is for, and ok or why it would be refused;\n"
+           "                       then the files ALL and MICRO look for that are missing.\n"
+           "                       Exit status 0, or 2 when a file would be refused\n"
            "  --help, -h, /?       print this text\n"
            "  --version            print the version and the platform\n"
            "\n",
@@ -64,11 +74,40 @@ void printHelp() {
            "  2    the command line or an update file was refused before anything was\n"
            "       written to the card\n");
     printf("%s", kInterruptStatus);
+    printf("\n"
+           "Environment:\n"
+           "  UPDATER_LOG          a file to which each run appends one line of JSON: when\n"
+           "                       it started and ended, the port, the command and file,\n"
+           "                       each update file sent with its size and SHA-256, the\n"
+           "                       card (model, firmware version, variant), the exit\n"
+           "                       status and, on failure, the last line shown\n");
 }
 
-// When `argument` (the first one) asks for help or the version, prints it and
-// returns true.
-bool answerHelpOrVersion(const char* argument) {
+// When the arguments ask for something that needs no card, answers it and
+// returns true with the exit status in `status`. --ports takes a root of
+// its own for /sys and /dev (--root DIR, for tests; not in the help).
+bool answerWithoutCard(int argc, char* argv[], int& status) {
+    const char* argument = argv[1];
+    status = 0;
+    if (std::strcmp(argument, "--ports") == 0) {
+        bool rooted = argc == 4 && std::strcmp(argv[2], "--root") == 0;
+        if (argc != 2 && !rooted) {
+            printf("Usage: updater --ports\n");
+            status = 2;
+            return true;
+        }
+        status = listPorts(rooted ? argv[3] : nullptr);
+        return true;
+    }
+    if (std::strcmp(argument, "--check") == 0) {
+        if (argc > 3) {
+            printf("Usage: updater --check [DIR]\n");
+            status = 2;
+            return true;
+        }
+        status = checkUpdateFiles(argc == 3 ? argv[2] : nullptr);
+        return true;
+    }
     if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0 ||
         std::strcmp(argument, "/?") == 0) {
         printHelp();
@@ -84,6 +123,7 @@ bool answerHelpOrVersion(const char* argument) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc >= 2 && answerHelpOrVersion(argv[1])) return 0;
+    int status = 0;
+    if (argc >= 2 && answerWithoutCard(argc, argv, status)) return status;
     return runUpdater(argc, argv);
 }

@@ -6,6 +6,7 @@
 #include "boot/commands.h"
 #include "driver/dispatch.h"
 #include "driver/identification.h"
+#include "driver/run_record.h"
 #include "driver/version.h"
 #include "port/console.h"
 #include "port/port.h"
@@ -180,6 +181,7 @@ void runWithOpenPort(int argc, char* argv[], const char* command) {
     }
 
     int DVITOSDI = devicenumber == 1 || devicenumber == 4;
+    recordCard(devicenumber);
     printBanner(devicenumber);
     dispatchCommand(argc, argv, command, DVITOSDI);
 }
@@ -190,6 +192,7 @@ int runUpdater(int argc, char* argv[]) {
     exitStatus = kExitDone;
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     if (argc < 2) return kExitRefused;
+    startRunRecord(argc, argv);
     watchForInterrupt();
 
     char argvU[kWordArea];
@@ -215,7 +218,9 @@ int runUpdater(int argc, char* argv[]) {
     }
 
     if (lport != INVALID_HANDLE_VALUE) CloseHandle(lport);
+    noteLastLine();
     if (exitStatus != kExitDone && recoveryAdvice()[0] != '\0') printf("\n%s\n", recoveryAdvice());
     printf("\nExit updater\n");
+    finishRunRecord(exitStatus);
     return exitStatus;
 }

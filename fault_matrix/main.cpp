@@ -159,17 +159,17 @@ int replay(const Options& options) {
     Options one = options;
     one.jobs = 1;
     runAll({options.replaySeed}, one, base, [&](const Outcome& o, const std::string& dir) {
-        std::printf("%s\n", o.scenario.describe().c_str());
-        std::printf("bound %.1f s simulated; ran %.3f s simulated, %.3f s real; exit status %d\n",
-                    static_cast<double>(o.scenario.boundMs) / 1000.0, o.result.simulatedSeconds,
-                    o.result.realSeconds, o.result.status);
+        printf("%s\n", o.scenario.describe().c_str());
+        printf("bound %.1f s simulated; ran %.3f s simulated, %.3f s real; exit status %d\n",
+               static_cast<double>(o.scenario.boundMs) / 1000.0, o.result.simulatedSeconds, o.result.realSeconds,
+               o.result.status);
         if (!o.result.timingViolations.empty()) {
-            std::printf("----- bytes lost to pauses not given -----\n%s", o.result.timingViolations.c_str());
+            printf("----- bytes lost to pauses not given -----\n%s", o.result.timingViolations.c_str());
         }
-        std::printf("----- console -----\n%s\n----- end of console -----\n", o.result.console.c_str());
-        std::printf("verdict: %s%s%s%s\n", matrix::verdictName(o.judgement.verdict),
-                    o.judgement.operatorStop ? " (stopped by the operator at the bound)" : "",
-                    o.judgement.why.empty() ? "" : ": ", o.judgement.why.c_str());
+        printf("----- console -----\n%s\n----- end of console -----\n", o.result.console.c_str());
+        printf("verdict: %s%s%s%s\n", matrix::verdictName(o.judgement.verdict),
+               o.judgement.operatorStop ? " (stopped by the operator at the bound)" : "",
+               o.judgement.why.empty() ? "" : ": ", o.judgement.why.c_str());
         Verdict v = o.judgement.verdict;
         if (v != Verdict::kTrueSuccess && v != Verdict::kReportedFailure) exitCode = 1;
         if (options.keep.empty()) matrix::removeRunDir(dir);
@@ -192,15 +192,15 @@ struct Tally {
 };
 
 void printTable(const char* heading, const std::vector<std::string>& order, std::map<std::string, Tally>& rows) {
-    std::printf("\n%-24s %6s %8s %8s %8s %8s %6s %8s %8s\n", heading, "runs", "true-ok", "reported", "(oper.)",
-                "false-ok", "hang", "collat.", "wrong-n");
+    printf("\n%-24s %6s %8s %8s %8s %8s %6s %8s %8s\n", heading, "runs", "true-ok", "reported", "(oper.)",
+           "false-ok", "hang", "collat.", "wrong-n");
     for (const std::string& name : order) {
         const Tally& t = rows[name];
-        std::printf("%-24s %6llu %8llu %8llu %8llu %8llu %6llu %8llu %8llu\n", name.c_str(),
-                    static_cast<unsigned long long>(t.runs), static_cast<unsigned long long>(t.of[0]),
-                    static_cast<unsigned long long>(t.of[1]), static_cast<unsigned long long>(t.operatorStops),
-                    static_cast<unsigned long long>(t.of[2]), static_cast<unsigned long long>(t.of[3]),
-                    static_cast<unsigned long long>(t.of[4]), static_cast<unsigned long long>(t.of[5]));
+        printf("%-24s %6llu %8llu %8llu %8llu %8llu %6llu %8llu %8llu\n", name.c_str(),
+               static_cast<unsigned long long>(t.runs), static_cast<unsigned long long>(t.of[0]),
+               static_cast<unsigned long long>(t.of[1]), static_cast<unsigned long long>(t.operatorStops),
+               static_cast<unsigned long long>(t.of[2]), static_cast<unsigned long long>(t.of[3]),
+               static_cast<unsigned long long>(t.of[4]), static_cast<unsigned long long>(t.of[5]));
     }
 }
 
@@ -230,9 +230,9 @@ int matrixRun(const Options& options) {
                                (o.judgement.why.empty() ? "" : " (" + o.judgement.why + ")"));
         }
         if (options.each) {
-            std::printf("%-16s %7.3f s real %9.1f s sim  %s%s  %s\n", matrix::verdictName(v), o.result.realSeconds,
-                        o.result.simulatedSeconds, o.judgement.operatorStop ? "(operator) " : "",
-                        o.scenario.describe().c_str(), o.judgement.why.c_str());
+            printf("%-16s %7.3f s real %9.1f s sim  %s%s  %s\n", matrix::verdictName(v), o.result.realSeconds,
+                   o.result.simulatedSeconds, o.judgement.operatorStop ? "(operator) " : "",
+                   o.scenario.describe().c_str(), o.judgement.why.c_str());
         }
         longestReal = std::max(longestReal, o.result.realSeconds);
         longestSimulated = std::max(longestSimulated, o.result.simulatedSeconds);
@@ -243,37 +243,34 @@ int matrixRun(const Options& options) {
     matrix::removeRunDir(base);
     double seconds = secondsSince(start);
 
-    std::printf("Fault matrix: %llu runs from seed %llu, %u at a time\n",
-                static_cast<unsigned long long>(options.runs), static_cast<unsigned long long>(options.seed),
-                options.jobs);
+    printf("Fault matrix: %llu runs from seed %llu, %u at a time\n", static_cast<unsigned long long>(options.runs),
+           static_cast<unsigned long long>(options.seed), options.jobs);
     printTable("command", matrix::commandNames(), byCommand);
     std::sort(faultOrder.begin(), faultOrder.end());
     printTable("fault (a run may have two)", faultOrder, byFault);
-    std::printf("\n(oper.): of the reported failures, runs stopped at their bound by an interrupt while the tool\n"
-                "waited for the operator in one of its two endless loops: %llu\n",
-                static_cast<unsigned long long>(total.operatorStops));
-    std::printf("\nRuns in which the card lost a byte that came while it was busy (a pause not given, or the\n"
-                "card put out of step by a fault of the line): %zu\n",
-                hasty.size());
-    for (const std::string& line : hasty) std::printf("  %s\n", line.c_str());
+    printf("\n(oper.): of the reported failures, runs stopped at their bound by an interrupt while the tool\n"
+           "waited for the operator in one of its two endless loops: %llu\n",
+           static_cast<unsigned long long>(total.operatorStops));
+    printf("\nRuns in which the card lost a byte that came while it was busy (a pause not given, or the\n"
+           "card put out of step by a fault of the line): %zu\n",
+           hasty.size());
+    for (const std::string& line : hasty) printf("  %s\n", line.c_str());
     if (!toReplay.empty()) {
-        std::printf("\nRuns to replay with fault_matrix/fault-matrix --replay SEED:\n");
-        for (const std::string& line : toReplay) std::printf("  %s\n", line.c_str());
+        printf("\nRuns to replay with fault_matrix/fault-matrix --replay SEED:\n");
+        for (const std::string& line : toReplay) printf("  %s\n", line.c_str());
     }
-    std::printf(
-        "\nTime: %.1f s for %llu runs (%.1f ms a run); the longest run took %.2f s real, the longest %.1f s "
-        "simulated\n",
-        seconds, static_cast<unsigned long long>(options.runs),
-        1000.0 * seconds / static_cast<double>(options.runs), longestReal, longestSimulated);
+    printf("\nTime: %.1f s for %llu runs (%.1f ms a run); the longest run took %.2f s real, the longest %.1f s "
+           "simulated\n",
+           seconds, static_cast<unsigned long long>(options.runs),
+           1000.0 * seconds / static_cast<double>(options.runs), longestReal, longestSimulated);
     std::uint64_t unexplained = total.of[static_cast<int>(Verdict::kUnexplained)];
-    if (unexplained > 0) std::printf("unexplained: %llu\n", static_cast<unsigned long long>(unexplained));
-    std::printf(
-        "runs %llu: true success %llu, reported failure %llu, false success %llu, hang %llu, collateral %llu, "
-        "wrong count %llu\n",
-        static_cast<unsigned long long>(total.runs), static_cast<unsigned long long>(total.of[0]),
-        static_cast<unsigned long long>(total.of[1]), static_cast<unsigned long long>(total.of[2]),
-        static_cast<unsigned long long>(total.of[3]), static_cast<unsigned long long>(total.of[4]),
-        static_cast<unsigned long long>(total.of[5]));
+    if (unexplained > 0) printf("unexplained: %llu\n", static_cast<unsigned long long>(unexplained));
+    printf("runs %llu: true success %llu, reported failure %llu, false success %llu, hang %llu, collateral %llu, "
+           "wrong count %llu\n",
+           static_cast<unsigned long long>(total.runs), static_cast<unsigned long long>(total.of[0]),
+           static_cast<unsigned long long>(total.of[1]), static_cast<unsigned long long>(total.of[2]),
+           static_cast<unsigned long long>(total.of[3]), static_cast<unsigned long long>(total.of[4]),
+           static_cast<unsigned long long>(total.of[5]));
     bool clean = total.of[2] == 0 && total.of[3] == 0 && total.of[4] == 0 && total.of[5] == 0 && unexplained == 0;
     return clean ? 0 : 1;
 }

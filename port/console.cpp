@@ -59,13 +59,15 @@ void printTime(DWORD begin, int all) {
     }
 }
 
+// The prompts are shown past printf: the last line the console showed, for
+// the run's record, stays the one that says why the run stopped.
 void pressKeyToContinue() {
-    printf("Press a key to continue ... ");
+    std::fputs("Press a key to continue ... ", stdout);
     _getch();
 }
 
 void pressAnyKeyToContinue() {
-    printf("\nPress any key to continue\n");
+    std::fputs("\nPress any key to continue\n", stdout);
     _getch();
 }
 

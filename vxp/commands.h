@@ -3,6 +3,8 @@
 // update file's check, one device's whole sequence).
 #pragma once
 
+#include "port/refusal.h"
+
 // VIPER: the driver download, then the image into `device`, then the end of the run.
 void ProgramViper(int device, const char* fileName);
 
@@ -19,9 +21,12 @@ const char* driverFor(int device);
 // How an update file stands before anything is sent to the card.
 enum class UpdateFileCheck { kAcceptable, kNotOpened, kRefused };
 
-// Reads `name` as a file to write to `device` (0 for a driver) and judges its size.
-// Prints why a file is refused (too large, too small, unreadable); a file
-// that cannot be opened is left to the download, which reports it.
+// Reads `name` as a file to write to `device` (0 for a driver) and judges its
+// size; `why` tells why a file is refused (too large, too small, unreadable).
+// A file that cannot be opened is left to the download, which reports it.
+UpdateFileCheck judgeUpdateFile(const char* name, int device, Refusal& why);
+
+// The same, printing why a file is refused.
 UpdateFileCheck checkUpdateFile(const char* name, int device);
 
 // How one device's sequence ended.

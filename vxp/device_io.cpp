@@ -17,32 +17,27 @@ constexpr unsigned char kErasedFlash = 0xFF;
 
 bool needsHeader(int device) { return device == 5 || device == 7; }
 
-// Prints why a file of `size` bytes cannot be used for `device` (0: a
-// driver), and says whether it is refused. An empty image would leave a
-// device erased and report success; a device image written to 5 or 7 holds
-// at least its header.
-bool sizeRefused(const char* name, unsigned long size, int device, bool written) {
+// False, with the reason, when a file of `size` bytes cannot be used for
+// `device` (0: a driver). An empty image would leave a device erased and
+// report success; a device image written to 5 or 7 holds at least its header.
+bool sizeAcceptable(const char* name, unsigned long size, int device, bool written, Refusal& why) {
     if (size > kImageMaxSize) {
-        printf("File %s is too large (2097152 bytes at most).\n", name);
-        return true;
+        return refuseFile(why, "File %s is too large (2097152 bytes at most).\n", name);
     }
     if (device != 0 && size == 0) {
-        printf("File %s is empty.\n", name);
-        return true;
+        return refuseFile(why, "File %s is empty.\n", name);
     }
     if (written && needsHeader(device) && size < kImageHeaderSize) {
-        printf("File %s is too small for device %d : %lu bytes (256 at least).\n", name, device, size);
-        return true;
+        return refuseFile(why, "File %s is too small for device %d : %lu bytes (256 at least).\n", name, device,
+                          size);
     }
-    return false;
+    return true;
 }
 
 // A file that opened but could not be read to its end (a directory, an I/O
 // error) has no size that can be trusted: it is refused rather than sent cut.
-bool readRefused(const char* name, std::FILE* file) {
-    if (!std::ferror(file)) return false;
-    printf("Unable to read file : %s\n", name);
-    return true;
+bool readAcceptable(const char* name, std::FILE* file, Refusal& why) {
+    return !std::ferror(file) || refuseFile(why, "Unable to read file : %s\n", name);
 }
 
 // The file's size, counted by reading it up to one byte more than an image
@@ -62,13 +57,20 @@ std::size_t sizeUpToLimit(std::FILE* file) {
 
 }  // namespace
 
-UpdateFileCheck checkUpdateFile(const char* name, int device) {
+UpdateFileCheck judgeUpdateFile(const char* name, int device, Refusal& why) {
     std::FILE* file = std::fopen(name, "rb");
     if (file == nullptr) return UpdateFileCheck::kNotOpened;
     std::size_t size = sizeUpToLimit(file);
-    bool refused = readRefused(name, file) || sizeRefused(name, size, device, true);
+    bool acceptable = readAcceptable(name, file, why) && sizeAcceptable(name, size, device, true, why);
     std::fclose(file);
-    return refused ? UpdateFileCheck::kRefused : UpdateFileCheck::kAcceptable;
+    return acceptable ? UpdateFileCheck::kAcceptable : UpdateFileCheck::kRefused;
+}
+
+UpdateFileCheck checkUpdateFile(const char* name, int device) {
+    Refusal why;
+    UpdateFileCheck check = judgeUpdateFile(name, device, why);
+    if (check == UpdateFileCheck::kRefused) printRefusal(why);
+    return check;
 }
 
 ExitStatus openImage(const char* filename, int device, ImageArea& image, bool written) {
@@ -86,7 +88,9 @@ ExitStatus openImage(const char* filename, int device, ImageArea& image, bool wr
 
     // One byte more than an image may have tells a file that would be cut.
     std::size_t count = std::fread(image.bytes, 1, kImageMaxSize + 1, image.file);
-    if (readRefused(filename, image.file) || sizeRefused(filename, count, device, written)) {
+    Refusal why;
+    if (!readAcceptable(filename, image.file, why) || !sizeAcceptable(filename, count, device, written, why)) {
+        printRefusal(why);
         closeImage(image);
         return kExitRefused;
     }

@@ -13,6 +13,7 @@
 #include "port/port.h"
 #include "vxp/commands.h"
 #include "vxp/device_io.h"
+#include "port/files_sent.h"
 
 namespace {
 
@@ -187,6 +188,7 @@ int loadFile(const char* filename, int device) {
     bool done = drainPort(kDrainChunk, GetTickCount() + kDrainLimitMs);
     if (done) {
         begin = GetTickCount();
+        noteFileSent(filename);
         done = device == 0 ? loadDriver(image) : writeImage(image, device);
     } else {
         printf("The line never falls silent. Download not started.\n");

@@ -54,6 +54,7 @@ struct State {
     std::optional<sim::Nanos> interruptAt;
     void (*interruptHandler)() = nullptr;
     bool watchingInterrupts = false;
+    void (*recordEnd)(int status) = nullptr;  // the run's record, at an interrupted end
 
     std::string written;
     DCB appliedDcb = defaultDcb();

@@ -1,4 +1,4 @@
-#include "card/xsvf_waits.h"
+#include "card/xsvf_stream.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -83,38 +83,61 @@ bool waits(XsvfReading& reading, std::uint32_t us) {
     return true;
 }
 
+// Where one instruction leaves the reading.
+enum class Read { kNext, kComplete, kCut, kNotFollowed, kUnknown };
+
+Read next(bool whole) { return whole ? Read::kNext : Read::kCut; }
+
 // Reads the arguments of the instruction `opcode` and notes the wait it
-// makes. False where the reading ends: at XCOMPLETE, at an opcode not
-// followed here, at the file's end.
-bool readInstruction(XsvfReading& r, int opcode) {
+// makes.
+Read readInstruction(XsvfReading& r, int opcode) {
     std::uint32_t value;
     switch (opcode) {
     case kXtdoMask:
     case kXsdrB:
-    case kXsdrC: return skip(r.file, r.dataBytes);
+    case kXsdrC: return next(skip(r.file, r.dataBytes));
     case kXsdr:
-    case kXsdrE: return skip(r.file, r.dataBytes) && waits(r, r.runTestUs);
+    case kXsdrE: return next(skip(r.file, r.dataBytes) && waits(r, r.runTestUs));
     case kXsetSdrMasks:
     case kXsdrTdoB:
-    case kXsdrTdoC: return skip(r.file, 2 * r.dataBytes);
+    case kXsdrTdoC: return next(skip(r.file, 2 * r.dataBytes));
     case kXsdrTdo:
-    case kXsdrTdoE: return skip(r.file, 2 * r.dataBytes) && waits(r, r.runTestUs);
-    case kXsir: return skipInstructionBits(r.file, 1) && waits(r, r.runTestUs);
-    case kXsir2: return skipInstructionBits(r.file, 2) && waits(r, r.runTestUs);
-    case kXruntest: return readValue(r.file, 4, r.runTestUs);
+    case kXsdrTdoE: return next(skip(r.file, 2 * r.dataBytes) && waits(r, r.runTestUs));
+    case kXsir: return next(skipInstructionBits(r.file, 1) && waits(r, r.runTestUs));
+    case kXsir2: return next(skipInstructionBits(r.file, 2) && waits(r, r.runTestUs));
+    case kXruntest: return next(readValue(r.file, 4, r.runTestUs));
     case kXsdrSize:
-        if (!readValue(r.file, 4, value)) return false;
+        if (!readValue(r.file, 4, value)) return Read::kCut;
         r.dataBytes = (static_cast<std::uint64_t>(value) + 7) / 8;
-        return true;
+        return Read::kNext;
     case kXrepeat:
     case kXstate:
     case kXendIr:
-    case kXendDr: return skip(r.file, 1);
-    case kXcomment: return skipText(r.file);
-    case kXwait: return skip(r.file, 2) && readValue(r.file, 4, value) && waits(r, value);
-    case kXcomplete: return false;  // the card plays nothing after it
-    case kXsdrInc: return false;    // its data's length is not followed here
-    default: return false;          // not an instruction
+    case kXendDr: return next(skip(r.file, 1));
+    case kXcomment: return next(skipText(r.file));
+    case kXwait: return next(skip(r.file, 2) && readValue(r.file, 4, value) && waits(r, value));
+    case kXcomplete: return Read::kComplete;   // the card plays nothing after it
+    case kXsdrInc: return Read::kNotFollowed;  // its data's length is not followed here
+    default: return Read::kUnknown;            // not an instruction
+    }
+}
+
+// Reads instructions from the file's start until one ends the reading:
+// how it ended, the last instruction's opcode and its offset.
+struct StreamEnd {
+    Read how;
+    int opcode;
+    long at;
+};
+
+StreamEnd readStream(XsvfReading& reading) {
+    std::rewind(reading.file);
+    for (;;) {
+        long at = std::ftell(reading.file);
+        int opcode = std::fgetc(reading.file);
+        if (opcode == EOF) return {Read::kCut, EOF, at};
+        Read how = readInstruction(reading, opcode);
+        if (how != Read::kNext) return {how, opcode, at};
     }
 }
 
@@ -122,10 +145,28 @@ bool readInstruction(XsvfReading& r, int opcode) {
 
 DWORD longestXsvfWaitMs(std::FILE* file) {
     XsvfReading reading{file};
-    std::rewind(file);
-    int opcode;
-    while ((opcode = std::fgetc(file)) != EOF && readInstruction(reading, opcode)) {
-    }
+    readStream(reading);
     std::rewind(file);  // clears a read error too: the transfer reads on its own
     return static_cast<DWORD>((static_cast<std::uint64_t>(reading.longestUs) + 999) / 1000);
+}
+
+bool xsvfReadsToComplete(std::FILE* file, Refusal& why) {
+    XsvfReading reading{file};
+    StreamEnd end = readStream(reading);
+    bool failed = std::ferror(file) != 0;
+    std::rewind(file);
+    if (failed) return refuseFile(why, "the file cannot be read to its end");
+    switch (end.how) {
+    case Read::kComplete: return true;
+    case Read::kNotFollowed:
+        return refuseFile(why, "XSDRINC at byte %ld: its data cannot be followed to XCOMPLETE", end.at);
+    case Read::kUnknown:
+        return refuseFile(why, "byte %ld, 0x%02X, is not an XSVF instruction", end.at,
+                          static_cast<unsigned>(end.opcode));
+    case Read::kCut:
+    case Read::kNext: break;
+    }
+    if (end.opcode == EOF) return refuseFile(why, "the file ends at byte %ld without XCOMPLETE", end.at);
+    return refuseFile(why, "the file ends inside the instruction 0x%02X at byte %ld",
+                      static_cast<unsigned>(end.opcode), end.at);
 }
