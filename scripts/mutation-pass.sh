@@ -165,17 +165,25 @@ cmake --build "$build" -j"$jobs" >/dev/null 2>&1 || true
 
 # The table keeps, under each mutation the pass ran, the test that killed
 # it (the first to fail): a map from each fault to a test that catches it.
-# A mutation that survived or was not built loses its line.
+# A mutation that survived or was not built loses its line; one the pass did
+# not run keeps its own. Blocks are matched by file and find text, so the
+# table may have changed while the pass ran.
 record_killers() {
-    local number=0 line out=()
+    local file="" find="" line key out=()
+    local -A verdicts=()
+    for i in "${!files[@]}"; do
+        [ -n "${ran[$i]:-}" ] && verdicts["${files[$i]}"$'\t'"${finds[$i]}"]=${killers[$i]:-}
+    done
     while IFS= read -r line || [ -n "$line" ]; do
+        key="$file"$'\t'"$find"
         case $line in
-            'killed-by: '*) continue ;;
-            'file: '*) number=$((number + 1)) ;;
+            'killed-by: '*) [ -n "${verdicts[$key]+ran}" ] && continue ;;
+            'file: '*) file=${line#file: } ;;
+            'find: '*) find=${line#find: } ;;
         esac
         out+=("$line")
-        if [[ $line == 'why: '* ]] && [ -n "${ran[$((number - 1))]:-}" ] && [ -n "${killers[$((number - 1))]:-}" ]; then
-            out+=("killed-by: ${killers[$((number - 1))]}")
+        if [[ $line == 'why: '* ]] && [ -n "${verdicts[$key]:-}" ]; then
+            out+=("killed-by: ${verdicts[$key]}")
         fi
     done <"$table"
     printf '%s\n' "${out[@]}" >"$table"
