@@ -2,7 +2,6 @@
 // model: the console, the card's flash devices and the exit status, on
 // clean cards, cards holding old content and cards that refuse packets;
 // then, against a scripted peer, the answers the model never gives.
-#include "sim/vxp/isp_packet.h"
 #include "tests/support/card_run.h"
 #include "tests/support/scripted_peer.h"
 
@@ -283,10 +282,6 @@ TEST(StatusOnCard, UnknownStatusValuesAllFlagsSetAndACardGoneQuiet) {
 // Answers of the video processor and the microcontroller the card model
 // never gives, each to the packet or micro command numbered (from 1) after
 // the identification: the command ends with its text and status.
-std::string packet(std::uint16_t code, const sim::isp::Words& args) {
-    return sim::isp::wireForm(sim::isp::makePacket(code, args));
-}
-
 TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
     const std::string ack502 = packet(0x603, {0x0502}), selected1 = packet(0x733, {0x0201});
     std::vector<std::string> wrongReads{ack502, selected1};

@@ -14,6 +14,7 @@
 
 #include "platform/sim/sim_port.h"
 #include "sim/card.h"
+#include "sim/vxp/isp_packet.h"
 #include "sim/samples/sample_files.h"
 #include "tests/support/tool_run.h"
 #include "tests/support/work_dir.h"
@@ -95,6 +96,11 @@ inline sim::CardOptions keptCard(int device, const std::string& content,
 inline std::string sample(const std::string& name, std::size_t xsvfSize = sim::kDefaultXsvfSize) {
     std::vector<std::uint8_t> bytes = sim::sampleFile(name, xsvfSize);
     return {bytes.begin(), bytes.end()};
+}
+
+// An ISP packet as the card model's own coding puts it on the wire.
+inline std::string packet(std::uint16_t code, const sim::isp::Words& args) {
+    return sim::isp::wireForm(sim::isp::makePacket(code, args));
 }
 
 inline std::string text(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }

@@ -1,18 +1,10 @@
-// The card model refuses what a real card would not take: packets with
-// bytes the coding never sends, a wrong checksum or count, a call of a
-// driver with a gap, packets while an erase runs, EDID and gamma data with a
-// wrong sum or sent before the card could have asked for them; and it loses
-// what comes while it is busy, counting each loss. A tool that
-// sent any of these must fail against the model; the runs of the tool
-// cannot show that the model refuses them, so it is pinned here, byte by
-// byte on the line. And faults come out the same for the same seed.
-#include <gtest/gtest.h>
-
-#include "sim/card.h"
+// The card model refuses what a real card would not take, byte by byte on
+// the line: a tool that sent any of it must fail against the model, and the
+// runs of the tool cannot show that the model refuses it. What comes while
+// the card is busy is lost and counted; faults come out the same for a seed.
 #include "sim/card_choices.h"
 #include "sim/memory/flash_device.h"
-#include "sim/samples/sample_files.h"
-#include "sim/vxp/isp_packet.h"
+#include "tests/support/card_run.h"
 
 namespace {
 
@@ -20,9 +12,6 @@ using sim::isp::Words;
 namespace choices = sim::choices;
 constexpr sim::Nanos kMs = choices::kMillisecond;
 
-std::string packet(std::uint16_t code, const Words& args) {
-    return sim::isp::wireForm(sim::isp::makePacket(code, args));
-}
 std::string acknowledged(std::uint16_t code) { return packet(code + 0x101, {code}); }
 std::string refused(std::uint16_t code, std::uint16_t reason) {
     return packet(choices::kNackCode, {code, reason});
@@ -62,6 +51,18 @@ Steps edid(std::uint8_t sum) {
 Steps operator+(Steps a, const Steps& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
+}
+
+// Writes `sent` at `now`, then reads what the card sends within 100 ms.
+std::string exchange(sim::Card& card, const std::string& sent, sim::Nanos& now) {
+    card.hostWrite(reinterpret_cast<const std::uint8_t*>(sent.data()), sent.size(), now);
+    std::string answer;
+    std::uint8_t byte;
+    for (now += 100 * kMs; auto at = card.nextArrival(now);) {
+        if (card.hostRead(&byte, 1, *at) != 1) break;
+        answer.push_back(static_cast<char>(byte));
+    }
+    return answer;
 }
 
 std::string replaced(std::string wire, const std::string& escaped, const std::string& raw) {
@@ -124,14 +125,7 @@ TEST(CardModel, RefusesWhatARealCardWouldNotTake) {
         sim::Nanos now = 0;
         for (const Step& step : c.steps) {
             now += step.before;
-            card.hostWrite(reinterpret_cast<const std::uint8_t*>(step.sent.data()), step.sent.size(), now);
-            std::string answer;
-            std::uint8_t byte;
-            for (now += 100 * kMs; auto at = card.nextArrival(now);) {
-                if (card.hostRead(&byte, 1, *at) != 1) break;
-                answer.push_back(static_cast<char>(byte));
-            }
-            ASSERT_EQ(answer, step.answer) << "after sending " << step.sent.size() << " bytes";
+            ASSERT_EQ(exchange(card, step.sent, now), step.answer) << "after sending " << step.sent.size() << " bytes";
         }
         EXPECT_EQ(card.timingViolations().size(), c.violations);
     }
@@ -160,13 +154,7 @@ std::string converse(std::uint64_t seed) {
     std::string heard;
     sim::Nanos now = 0;
     const std::string talk = std::string(1, '\0') + "#DEVERSION\r#DEVTYPE\r=MA\r" + packet(0x633, {0});
-    for (int round = 0; round < 20; ++round) {
-        card.hostWrite(reinterpret_cast<const std::uint8_t*>(talk.data()), talk.size(), now);
-        std::uint8_t byte;
-        for (now += 100 * kMs; auto at = card.nextArrival(now);) {
-            if (card.hostRead(&byte, 1, *at) == 1) heard.push_back(static_cast<char>(byte));
-        }
-    }
+    for (int round = 0; round < 20; ++round) heard += exchange(card, talk, now);
     return heard + "|" + card.received();
 }
 

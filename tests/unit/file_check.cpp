@@ -1,41 +1,28 @@
 // updater --check: every update file of a folder judged as the commands
 // would judge it before sending it, one line a file, without a card.
-#include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "driver/file_check.h"
+#include "tests/support/card_run.h"
 #include "tests/support/console_capture.h"
-#include "tests/support/work_dir.h"
 
 namespace {
 
-struct Checked {
-    std::string lines;
-    int status;
-};
-
-Checked check(const std::string& dir) {
+// What the check printed, and its exit status.
+ToolRun check(const std::string& dir) {
     ConsoleCapture capture;
     int status = checkUpdateFiles(dir.c_str());
     return {capture.text(), status};
 }
 
-std::string sample(const std::string& name) {
-    std::vector<std::uint8_t> bytes = sim::sampleFile(name);
-    return {bytes.begin(), bytes.end()};
-}
-
 TEST(FileCheck, TheSamplesAreAllAccepted) {
     WorkDir dir;
     dir.writeSamples(4096);
-    Checked checked = check(dir.path());
+    ToolRun checked = check(dir.path());
     EXPECT_EQ(checked.status, 0);
     for (const std::string& name : sim::sampleFileNames()) {
-        EXPECT_NE(("\n" + checked.lines).find("\n" + name + " "), std::string::npos) << name;
+        EXPECT_NE(("\n" + checked.output).find("\n" + name + " "), std::string::npos) << name;
     }
-    EXPECT_EQ(checked.lines.find("refused"), std::string::npos) << checked.lines;
-    EXPECT_EQ(checked.lines.find("not found"), std::string::npos) << checked.lines;
+    EXPECT_EQ(checked.output.find("refused"), std::string::npos) << checked.output;
+    EXPECT_EQ(checked.output.find("not found"), std::string::npos) << checked.output;
 }
 
 // One damaged file of each kind, each refused with the command's own words;
@@ -63,10 +50,10 @@ TEST(FileCheck, EachDamageIsNamedOnItsFilesLine) {
     for (const auto& [name, content] : files) dir.write(name, content);
     std::filesystem::create_directory(dir.path() + "/folder.bin");
 
-    Checked checked = check(dir.path());
+    ToolRun checked = check(dir.path());
     EXPECT_EQ(checked.status, 2);
     EXPECT_EQ(
-        checked.lines,
+        checked.output,
         "Device1.bin    flash device 1                           refused: File Device1.bin is empty.\n"
         "Device3.bin    a flash device image                     refused: Bad device file. (Device 1,5  or 7 "
         "only)\n"

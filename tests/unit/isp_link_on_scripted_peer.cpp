@@ -8,9 +8,8 @@
 #include "port/port.h"
 #include "link/isp_link.h"
 #include "platform/sim/sim_port.h"
-#include "sim/vxp/isp_packet.h"
+#include "tests/support/card_run.h"
 #include "tests/support/console_capture.h"
-#include "tests/support/tool_run.h"
 #include "tests/support/scripted_peer.h"
 
 namespace {
@@ -21,7 +20,6 @@ const std::string kStatusRequestWire("\x3D\x47\x5C\x30\x2A\x2A\xF8\x23\x0D");
 
 // The card's byte forms, from the card model's own coding.
 std::string encode(const Words& words) { return sim::isp::wireForm(words); }
-std::string packet(std::uint16_t code, const Words& args) { return encode(sim::isp::makePacket(code, args)); }
 
 const std::string kReply = packet(0x733, {5});
 using Sends = std::vector<std::pair<sim::Nanos, std::string>>;
