@@ -24,14 +24,14 @@ const std::string kUsage =
     "Error: Usage is\n  updater [COMXX] [FPGA/VIPER] Filename.xxx\ne.g. updater COM1 FPGA fpga.xsvf\n"
     "e.g. updater COM1 VIPER Device5.bin\ne.g. updater COM1 MICRO\n";
 const std::string kPause = "Press any key to continue . . . \n";
-const std::string kBadPort = "Must be COMXX\n" + kExit;
+const std::string kBadPort = "Must be COMXX\n";
 
 using Files = std::vector<std::pair<std::string, std::string>>;
 
 struct RunCase {
     std::vector<std::string> args;
-    std::string console;  // after the banner, or all of it when there is none
-    int status;
+    std::string console;  // after the banner (all of it when there is none), before the exit line
+    int status = 2;
     std::string model = "SDITOHDMI";
     Files files = {};
     int keyReads = 0;
@@ -42,118 +42,105 @@ struct RunCase {
 
 TEST(Run, FromTheCommandLineToTheCommand) {
     const std::string longest = std::string(250, 'a') + ".xsvf";
-    const std::string noUpdate = "fpga.xsvf : \tNO\nNo update available." + kExit;
-    auto atKey = [](const std::string& refusal) { return refusal + "\n" + kKeyPrompt + kExit; };
+    const std::string noUpdate = "fpga.xsvf : \tNO\nNo update available.";
+    auto atKey = [](const std::string& refusal) { return refusal + "\n" + kKeyPrompt; };
     auto unreadableFpga = [](const std::string& name) {
         return "Unable to read file : " + name +
-               "\nTaille du fichier : 0\n\n/**********************************/\n" + kExit;
+               "\nTaille du fichier : 0\n\n/**********************************/\n";
     };
     // clang-format off
     const RunCase cases[] = {
-        {.args = {}, .console = "", .status = 2},
-        {.args = {"LPT1", "STATUS"}, .console = kBadPort, .status = 2},
-        {.args = {"COM", "STATUS"}, .console = kBadPort, .status = 2},
-        {.args = {"COM1234", "STATUS"}, .console = kBadPort, .status = 2},
-        {.args = {"COM1\\..\\X", "STATUS"}, .console = kBadPort, .status = 2},
-        {.args = {"COMX", "STATUS"}, .console = kBadPort, .status = 2},
-        {.args = {"LPT1", std::string(150, 'X')}, .console = kBadPort, .status = 2},  // the port name comes first
+        {.args = {}, .console = ""},  // prints nothing, not even the exit line
+        {.args = {"LPT1", "STATUS"}, .console = kBadPort},
+        {.args = {"COM", "STATUS"}, .console = kBadPort},
+        {.args = {"COM1234", "STATUS"}, .console = kBadPort},
+        {.args = {"COM1\\..\\X", "STATUS"}, .console = kBadPort},
+        {.args = {"COMX", "STATUS"}, .console = kBadPort},
+        {.args = {"LPT1", std::string(150, 'X')}, .console = kBadPort},  // the port name comes first
         {.args = {"/dev/" + std::string(95, 'p'), "STATUS"},
-         .console = "Port name too long (99 characters at most)\n" + kExit, .status = 2},
-        {.args = {"COM1", std::string(100, 'X')},
-         .console = "Command word too long (99 characters at most)\n" + kExit, .status = 2},
-        {.args = {"COM9", "STATUS"},
-         .console = "Failed to open COM9 :  The COM port selected don't exist!\n" + kExit, .status = 1},
+         .console = "Port name too long (99 characters at most)\n"},
+        {.args = {"COM1", std::string(100, 'X')}, .console = "Command word too long (99 characters at most)\n"},
+        {.args = {"COM9", "STATUS"}, .console = "Failed to open COM9 :  The COM port selected don't exist!\n",
+         .status = 1},
         {.args = {"COM1", "STATUS"},
-         .console = "Failed to open COM1 :  The COM port selected is already open by an other program!\n" + kExit,
+         .console = "Failed to open COM1 :  The COM port selected is already open by an other program!\n",
          .status = 1, .prepare = [] { simport::failOpens(ERROR_ACCESS_DENIED, 1); }},
         {.args = {"COM1", "STATUS"},
          .console = "Failed to open COM1 :  No permission to open COM1: read and write access to it is needed "
-                    "(usually membership of its group, such as dialout)\n" + kExit,
+                    "(usually membership of its group, such as dialout)\n",
          .status = 1, .prepare = [] { simport::failOpens(ERROR_PRIVILEGE_NOT_HELD, 1); }},
-        {.args = {"COM1", "STATUS"}, .console = "Failed to open COM1 :  \n" + kExit, .status = 1,
+        {.args = {"COM1", "STATUS"}, .console = "Failed to open COM1 :  \n", .status = 1,
          .prepare = [] { simport::failOpens(ERROR_PATH_NOT_FOUND, 1); }},
         // Command selection: the usage ends with the example the card supports.
-        {.args = {"com3", "fpga"}, .console = kUsage + "e.g. updater COM1 ALL\n" + kExit, .status = 2,
+        {.args = {"com3", "fpga"}, .console = kUsage + "e.g. updater COM1 ALL\n",
          .prepare = [] { simport::addPort("COM3"); }},
-        {.args = {"COM1", "GAMMA"}, .console = kUsage + "e.g. updater COM1 EDID\n" + kExit, .status = 2,
-         .model = "HDMITOSDI"},
-        {.args = {"COM1", "EDID", "edid.bin"},
-         .console = "Must be FPGA, VIPER, MICRO, CMD, GAMMA or ALL\n" + kExit, .status = 2, .model = "SDITODVI"},
-        {.args = {"COM1", "FLASH", "x.bin"},
-         .console = "Must be FPGA, VIPER, MICRO, EDID, CMD , GAMMA or ALL\n" + kExit, .status = 2,
+        {.args = {"COM1", "GAMMA"}, .console = kUsage + "e.g. updater COM1 EDID\n", .model = "HDMITOSDI"},
+        {.args = {"COM1", "EDID", "edid.bin"}, .console = "Must be FPGA, VIPER, MICRO, CMD, GAMMA or ALL\n",
+         .model = "SDITODVI"},
+        {.args = {"COM1", "FLASH", "x.bin"}, .console = "Must be FPGA, VIPER, MICRO, EDID, CMD , GAMMA or ALL\n",
          .model = "DVITOSDI"},
         // The extension tests are exact and case-sensitive, and wait for no key.
-        {.args = {"COM1", "FPGA", "fpga.XSVF"}, .console = "Bad fpga file\n" + kExit, .status = 2},
-        {.args = {"COM1", "FPGA", "svf"}, .console = "Bad fpga file\n" + kExit, .status = 2},
-        {.args = {"COM1", "GAMMA", "Gamma.CSV"}, .console = "Bad GAMMA file\n" + kExit, .status = 2},
-        {.args = {"COM1", "REMOTE", "script.txt.bak"}, .console = "Bad REMOTE file\n" + kExit, .status = 2},
-        {.args = {"COM1", "EDID", "edid.hex"}, .console = "Bad EDID file\n" + kExit, .status = 2,
-         .model = "DVITOSDI"},
+        {.args = {"COM1", "FPGA", "fpga.XSVF"}, .console = "Bad fpga file\n"},
+        {.args = {"COM1", "FPGA", "svf"}, .console = "Bad fpga file\n"},
+        {.args = {"COM1", "GAMMA", "Gamma.CSV"}, .console = "Bad GAMMA file\n"},
+        {.args = {"COM1", "REMOTE", "script.txt.bak"}, .console = "Bad REMOTE file\n"},
+        {.args = {"COM1", "EDID", "edid.hex"}, .console = "Bad EDID file\n", .model = "DVITOSDI"},
         // A missing file waits for a key, except a device image.
-        {.args = {"COM1", "gamma", "table.csv"}, .console = "File table.csv doesn't exist.\n" + kPause + kExit,
-         .status = 2, .keyReads = 1},
-        {.args = {"COM1", "VERIFY", "Device5.bin"}, .console = "File Device5.bin doesn't exist.\n" + kExit,
-         .status = 2},
-        {.args = {"COM1", "VIPER", "Device7.bin.old"}, .console = "File Device7.bin.old doesn't exist.\n" + kExit,
-         .status = 2},
-        {.args = {"COM1", "FPGA", longest}, .console = "File " + longest + " doesn't exist.\n" + kPause + kExit,
-         .status = 2, .keyReads = 1},
-        {.args = {"COM1", "FPGA", "a" + longest},
-         .console = "File name too long (255 characters at most)\n" + kExit, .status = 2},
-        {.args = {"COM1", "VIPER", "device5.bin"}, .console = "Bad device file. (Device 1 or 5 only)\n" + kExit,
-         .status = 2},
-        {.args = {"COM1", "VIPER", "./Device5.bin"}, .console = "Bad device file. (Device 1 or 5 only)\n" + kExit,
-         .status = 2},
-        {.args = {"COM1", "VIPER", "Device3.bin"}, .console = "Bad device file. (Device 1,5  or 7 only)\n" + kExit,
-         .status = 2},
-        {.args = {"COM1", "VERIFY", "Device"}, .console = "Bad device file. (Device 1,5  or 7 only)\n" + kExit,
-         .status = 2},
-        {.args = {"COM1", "VERIFY", "Device5.hex"},
-         .console = "Bad device file. (Device 1, 5 or 7 only)\n" + kExit, .status = 2},
+        {.args = {"COM1", "gamma", "table.csv"}, .console = "File table.csv doesn't exist.\n" + kPause,
+         .keyReads = 1},
+        {.args = {"COM1", "VERIFY", "Device5.bin"}, .console = "File Device5.bin doesn't exist.\n"},
+        {.args = {"COM1", "VIPER", "Device7.bin.old"}, .console = "File Device7.bin.old doesn't exist.\n"},
+        {.args = {"COM1", "FPGA", longest}, .console = "File " + longest + " doesn't exist.\n" + kPause,
+         .keyReads = 1},
+        {.args = {"COM1", "FPGA", "a" + longest}, .console = "File name too long (255 characters at most)\n"},
+        {.args = {"COM1", "VIPER", "device5.bin"}, .console = "Bad device file. (Device 1 or 5 only)\n"},
+        {.args = {"COM1", "VIPER", "./Device5.bin"}, .console = "Bad device file. (Device 1 or 5 only)\n"},
+        {.args = {"COM1", "VIPER", "Device3.bin"}, .console = "Bad device file. (Device 1,5  or 7 only)\n"},
+        {.args = {"COM1", "VERIFY", "Device"}, .console = "Bad device file. (Device 1,5  or 7 only)\n"},
+        {.args = {"COM1", "VERIFY", "Device5.hex"}, .console = "Bad device file. (Device 1, 5 or 7 only)\n"},
         // Image, driver and FPGA files that cannot be used are refused before anything is sent.
         {.args = {"COM1", "VIPER", "Device7.bin"},
-         .console = atKey("File Device7.bin is too small for device 7 : 255 bytes (256 at least)."), .status = 2,
+         .console = atKey("File Device7.bin is too small for device 7 : 255 bytes (256 at least)."),
          .files = {{"Device7.bin", imageBytes(0xFF)}}, .keyReads = 1, .samples = true},
-        {.args = {"COM1", "VIPER", "Device1.bin"}, .console = atKey("File Device1.bin is empty."), .status = 2,
+        {.args = {"COM1", "VIPER", "Device1.bin"}, .console = atKey("File Device1.bin is empty."),
          .files = {{"Device1.bin", ""}}, .keyReads = 1, .samples = true},
-        {.args = {"COM1", "VERIFY", "Device1.bin"}, .console = atKey("File Device1.bin is empty."), .status = 2,
+        {.args = {"COM1", "VERIFY", "Device1.bin"}, .console = atKey("File Device1.bin is empty."),
          .files = {{"Device1.bin", ""}}, .keyReads = 1},
         {.args = {"COM1", "VIPER", "Device5.bin"},
-         .console = atKey("File FDriver.bin is too large (2097152 bytes at most)."), .status = 2,
+         .console = atKey("File FDriver.bin is too large (2097152 bytes at most)."),
          .files = {{"FDriver.bin", imageBytes(2097152 + 1)}}, .keyReads = 1, .samples = true},
         {.args = {"COM1", "VERIFY", "Device1.bin"},
-         .console = atKey("File Device1.bin is too large (2097152 bytes at most)."), .status = 2,
+         .console = atKey("File Device1.bin is too large (2097152 bytes at most)."),
          .files = {{"Device1.bin", imageBytes(2097152 + 10)}}, .keyReads = 1},
         {.args = {"COM1", "VIPER", "Device5.bin"},
-         .console = atKey("Loading ISP Driver...\nUnable to open file : FDriver.bin"), .status = 2, .keyReads = 1,
-         .prepare = [] { std::filesystem::remove("FDriver.bin"); }, .samples = true},
+         .console = atKey("Loading ISP Driver...\nUnable to open file : FDriver.bin"),
+         .keyReads = 1, .prepare = [] { std::filesystem::remove("FDriver.bin"); }, .samples = true},
         {.args = {"COM1", "VIPER", "Device1.bin"}, .console = atKey("Unable to read file : Device1.bin"),
-         .status = 2, .keyReads = 1,
+         .keyReads = 1,
          .prepare = [] {
              std::filesystem::remove("Device1.bin");
              std::filesystem::create_directory("Device1.bin");
          },
          .samples = true},
-        {.args = {"COM1", "FPGA", "folder.xsvf"}, .console = unreadableFpga("folder.xsvf"), .status = 2,
+        {.args = {"COM1", "FPGA", "folder.xsvf"}, .console = unreadableFpga("folder.xsvf"),
          .prepare = [] { std::filesystem::create_directory("folder.xsvf"); }},
-        {.args = {"COM1", "FPGA", "empty.xsvf"}, .console = unreadableFpga("empty.xsvf"), .status = 2,
+        {.args = {"COM1", "FPGA", "empty.xsvf"}, .console = unreadableFpga("empty.xsvf"),
          .files = {{"empty.xsvf", ""}}},
         // ALL looks for the files and their drivers, and for the EDID only on cards that have one.
         {.args = {"COM1", "ALL"},
          .console = "\nLooking for update files ... \n\nDevice1.bin : \tYES\nDevice5.bin : \tNO\n"
                     "SFDriver.bin : \tNO  (ERROR - You need a driver to update device1.)\n" + noUpdate,
-         .status = 2, .files = {{"Device1.bin", "image"}}},
+         .files = {{"Device1.bin", "image"}}},
         {.args = {"COM1", "ALL"},
          .console = "\nLooking for update files ... \n\nDevice1.bin : \tNO\nDevice5.bin : \tYES\n"
                     "FDriver.bin : \tNO  (ERROR - You need a driver to update device5.)\n" + noUpdate,
-         .status = 2, .model = "SDITODVI", .files = {{"Device5.bin", "image"}, {"EDID.bin", "edid"}}},
+         .model = "SDITODVI", .files = {{"Device5.bin", "image"}, {"EDID.bin", "edid"}}},
         // Old firmwares: MICRO hands over to the boot program (key 6), anything else is refused.
-        {.args = {"COM1", "MICRO"},
-         .console = kAsking + "\nYou are using an old firmware version...\nExit updater\n", .status = 1,
+        {.args = {"COM1", "MICRO"}, .console = kAsking + "\nYou are using an old firmware version...", .status = 1,
          .oldFirmware = true},
         {.args = {"COM1", "STATUS"},
          .console = kAsking + "\nYou are using an old firmware version...\nUnsupported feature...Update the "
-                              "firmware version" + kExit,
+                              "firmware version",
          .status = 1, .oldFirmware = true},
     };
     // clang-format on
@@ -168,7 +155,7 @@ TEST(Run, FromTheCommandLineToTheCommand) {
         for (const auto& [name, bytes] : c.files) dir.write(name, bytes);
         sim::Card card{cardOptions(c.model, [&](auto& o) { o.oldFirmware = c.oldFirmware; })};
         CardRun run = runOnCard(card, c.args, "", c.prepare);
-        EXPECT_EQ(run.console, c.console);
+        EXPECT_EQ(run.console, c.args.empty() ? "" : c.console + kExit);
         EXPECT_EQ(run.status, c.status);
         EXPECT_EQ(simport::keyReads(), c.keyReads);
         if (contains(run.output, kIdentified)) {
