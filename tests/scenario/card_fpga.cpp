@@ -1,7 +1,7 @@
-// FPGA against the simulated card: the card's XSVF player asks for the file
-// byte by byte and block by block; the card must end up holding the file,
-// the wire must carry it exactly once, and every way a transfer can end
-// must show on the console and in the exit status.
+// FPGA against the simulated card, whose XSVF player asks for the file byte
+// by byte and block by block: the card ends up holding the file, the wire
+// carries it once, and every way a transfer ends shows on the console and
+// in the exit status.
 #include "tests/support/card_run.h"
 #include "tests/support/scripted_peer.h"
 
@@ -18,6 +18,27 @@ double openingSeconds() {
     return runOnCard(card, {"COM1", "FPGA", "none.xsvf"}).seconds;
 }
 
+// FPGA with `file`: the wire carries the start of the file; the console ends with
+// `ending`, the report of the bytes served when `report`, and a failed run's advice;
+// the card keeps a file played to its end, and nothing of another.
+CardRun fpgaRun(sim::Card& card, const std::string& file, int status, const std::string& ending, bool report,
+                const std::function<void()>& prepare = {}) {
+    WorkDir dir;
+    dir.write("fpga.xsvf", file);
+    CardRun run = runOnCard(card, {"COM1", "FPGA", "fpga.xsvf"}, "", prepare);
+    EXPECT_EQ(run.status, status);
+    const std::size_t served = run.sent.size() - 8;
+    EXPECT_TRUE(run.sent == "#FPGA 1\r" + file.substr(0, served)) << served;
+    std::string closing = report ? "Taille du fichier : " + std::to_string(served) +
+                                       "\n\n/**********************************/\n"
+                                 : "";
+    if (status != 0) closing += advice("the FPGA may be partly configured", "FPGA fpga.xsvf");
+    EXPECT_TRUE(endsWith(run.console, ending + closing + kExit))
+        << run.console.substr(run.console.size() - std::min<std::size_t>(200, run.console.size()));
+    EXPECT_TRUE(text(card.content().fpgaFile()) == (status == 0 ? file : ""));
+    return run;
+}
+
 TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
     // Under 5000 bytes every pass prints; over 700000 bytes the size is
     // measured as 700000: a line at most each 140 bytes, and the progress stays at
@@ -25,16 +46,11 @@ TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
     for (auto [size, lines] :
          {std::pair{std::size_t{3000}, std::size_t{0}}, {std::size_t{720000}, std::size_t{1288}}}) {
         SCOPED_TRACE(size);
-        WorkDir dir;
         const std::string file = sample("fpga.xsvf", size);
-        dir.write("fpga.xsvf", file);
         sim::Card card{sim::CardOptions{}};
-        CardRun run = runOnCard(card, {"COM1", "FPGA", "fpga.xsvf"});
-        EXPECT_EQ(run.status, 0);
-        EXPECT_TRUE(run.sent == "#FPGA 1\r" + file) << run.sent.size();
-        EXPECT_TRUE(text(card.content().fpgaFile()) == file);
+        CardRun run = fpgaRun(card, file, 0, "\rJob at 100.00 %\nSuccess", false);
+        EXPECT_EQ(run.sent.size(), 8 + file.size());
         EXPECT_EQ(run.console.rfind("\n->Programming FPGA...\n\rJob at ", 0), 0u) << run.console.substr(0, 80);
-        EXPECT_TRUE(endsWith(run.console, "\rJob at 100.00 %\nSuccess" + kExit));
         EXPECT_FALSE(contains(run.console, "Taille"));
         if (lines != 0) {
             EXPECT_EQ(count(run.console, "\rJob at "), lines);
@@ -43,10 +59,8 @@ TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
         // Read calls that fail (after the identification's first 60) are tried
         // again after a 1 ms pause each, never in a busy loop; the transfer goes on.
         sim::Card again{sim::CardOptions{}};
-        CardRun failing = runOnCard(again, {"COM1", "FPGA", "fpga.xsvf"}, "",
-                                    [] { simport::failReads(ERROR_GEN_FAILURE, 60, 200); });
-        EXPECT_EQ(failing.status, 0) << failing.console;
-        EXPECT_TRUE(text(again.content().fpgaFile()) == file);
+        CardRun failing = fpgaRun(again, file, 0, "\rJob at 100.00 %\nSuccess", false,
+                                  [] { simport::failReads(ERROR_GEN_FAILURE, 60, 200); });
         EXPECT_NEAR(failing.seconds - run.seconds, 0.200, 0.001);
     }
 }
@@ -69,12 +83,8 @@ TEST(FpgaOnCard, RequestsOfEveryKindAreServedAfterTheirQuietWait) {
     // clang-format on
     const int requests = 24;
     const int requestBytes = 14 * 1 + 10 * 4;  // '*' and "$$" hi lo
-    WorkDir dir;
-    dir.write("kinds.xsvf", file);
     sim::Card card{sim::CardOptions{}};
-    CardRun run = runOnCard(card, {"COM1", "FPGA", "kinds.xsvf"});
-    EXPECT_EQ(run.status, 0) << run.console;
-    EXPECT_TRUE(text(card.content().fpgaFile()) == file);
+    CardRun run = fpgaRun(card, file, 0, "\rJob at 100.00 %\nSuccess", false);
 
     // The first request arrives within the pauses; "~S" ends the wire time.
     double wire = static_cast<double>(file.size() + requestBytes - 1 + 2) * kByteSeconds;
@@ -86,8 +96,6 @@ TEST(FpgaOnCard, RequestsOfEveryKindAreServedAfterTheirQuietWait) {
 
 TEST(FpgaOnCard, EveryEndOfATransfer) {
     const std::string small = sample("fpga.xsvf", 3000);
-    const std::string report = "Taille du fichier : ";
-    const std::string stars = "\n/**********************************/\n";
     // clang-format off
     const struct {
         const char* what;
@@ -121,18 +129,10 @@ TEST(FpgaOnCard, EveryEndOfATransfer) {
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        WorkDir dir;
-        dir.write("fpga.xsvf", c.file);
         sim::Card card{c.options};
-        CardRun run = runOnCard(card, {"COM1", "FPGA", "fpga.xsvf"});
-        EXPECT_EQ(run.status, c.status);
-        EXPECT_EQ(run.sent.substr(8), c.file.substr(0, c.served));
-        std::string closing = c.report ? report + std::to_string(c.served) + "\n" + stars : "";
-        if (c.status != 0) closing += advice("the FPGA may be partly configured", "FPGA fpga.xsvf");
-        EXPECT_TRUE(endsWith(run.console, c.ending + closing + kExit))
-            << run.console.substr(run.console.size() - std::min<std::size_t>(200, run.console.size()));
+        CardRun run = fpgaRun(card, c.file, c.status, c.ending, c.report);
+        EXPECT_EQ(run.sent.size(), 8 + c.served);
         EXPECT_EQ(contains(run.console, "\nerror : $E"), c.options.fpgaErrorEvery != 0);
-        EXPECT_EQ(card.content().fpgaFile().empty(), c.status != 0);
         EXPECT_NEAR(run.seconds, c.seconds, 0.0005);
     }
 }
@@ -194,20 +194,8 @@ TEST(FpgaOnCard, AFileMayMakeTheCardWaitLongerThanAMinute) {
     const double opening = openingSeconds();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        WorkDir dir;
-        dir.write("wait.xsvf", c.file);
         sim::Card card{cardOptions("SDITOHDMI", [&](auto& o) { o.vanishAfter = c.vanishAfter; })};
-        CardRun run = runOnCard(card, {"COM1", "FPGA", "wait.xsvf"});
-        EXPECT_EQ(run.status, c.status);
-        std::size_t served = run.sent.size() - 8;
-        EXPECT_TRUE(run.sent.substr(8) == c.file.substr(0, served)) << served;
-        std::string closing = c.report ? "Taille du fichier : " + std::to_string(served) +
-                                             "\n\n/**********************************/\n"
-                                       : "";
-        if (c.status != 0) closing += advice("the FPGA may be partly configured", "FPGA wait.xsvf");
-        EXPECT_TRUE(endsWith(run.console, c.ending + closing + kExit))
-            << run.console.substr(run.console.size() - 200);
-        EXPECT_TRUE(text(card.content().fpgaFile()) == (c.status == 0 ? c.file : ""));
+        CardRun run = fpgaRun(card, c.file, c.status, c.ending, c.report);
         double transfer = run.seconds - opening;
         EXPECT_GT(transfer, c.seconds);
         EXPECT_LT(transfer, c.seconds + 10);
