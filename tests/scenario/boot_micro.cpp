@@ -75,8 +75,7 @@ CardRun micro(sim::Card& card) {
 
 class Micro : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), ""); }
-    WorkDir dir;
+    WorkDir dir{256};
 };
 
 TEST_F(Micro, EveryWayIntoTheBootProgramWritesTheImage) {

@@ -61,8 +61,7 @@ TEST(Restarts, TheRunFailsSaysWhatToRunAgainAndTheMemoriesKeepWhatWasWritten) {
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        WorkDir dir;
-        dir.writeSamples(20000);
+        WorkDir dir{20000};
         sim::Card card{cardOptions("SDITOHDMI", c.card)};
         flag = 0;
         CardRun run = runOnCard(card, c.args);
@@ -88,8 +87,7 @@ TEST(Restarts, TheRunFailsSaysWhatToRunAgainAndTheMemoriesKeepWhatWasWritten) {
 // its end. Pulled out for good in the middle of the image: the run fails
 // within the link's own limits.
 TEST(Unplugged, FoundAgainWhenBackAndAFailureWithinTheLinksLimitsWhenGone) {
-    WorkDir dir;
-    dir.writeSamples(256);
+    WorkDir dir{256};
     const std::string image = sample("Device5.bin");
     sim::Card back{cardOptions("SDITOHDMI", [](auto& o) {
         o.unplugAfter = 10;

@@ -20,8 +20,7 @@ struct Case {
 };
 
 TEST(Interrupt, EndsTheRunWithWhatMayBePartlyWrittenAndHowToRecover) {
-    WorkDir dir;
-    ASSERT_EQ(sim::writeSampleFiles(dir.path()), "");
+    WorkDir dir{sim::kDefaultXsvfSize};
     // clang-format off
     const Case cases[] = {
         {.what = "identification", .args = {"COM1", "VIPER", "Device5.bin"}, .at = kSecond / 5 + kSecond / 1000,

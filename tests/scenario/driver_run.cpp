@@ -192,8 +192,7 @@ TEST(Run, IdentificationAndBannerOfTheCard) {
 
 // Replies and probe answers the card model never gives.
 TEST(Run, OddRepliesToTheProbeAndTheIdentification) {
-    WorkDir dir;
-    ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+    WorkDir dir{256};
     // clang-format off
     const struct {
         const char* what;

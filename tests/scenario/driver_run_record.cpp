@@ -55,8 +55,7 @@ struct Case {
 };
 
 TEST(RunRecord, EachRunAppendsOneLineOfWhatWentOntoWhichCard) {
-    WorkDir dir;
-    dir.writeSamples(4096);
+    WorkDir dir{4096};
     dir.write("short.bin", std::string(100, '\x01'));
     dir.write("short.csv", "1,2,3\n");
     const std::string log = dir.path() + "/runs.log";
@@ -125,8 +124,7 @@ TEST(RunRecord, EachRunAppendsOneLineOfWhatWentOntoWhichCard) {
 
 // A log that cannot be written changes nothing of the run but its warning.
 TEST(RunRecord, AnAppendThatFailsLeavesTheRunAsItWas) {
-    WorkDir dir;
-    dir.writeSamples(4096);
+    WorkDir dir{4096};
     for (const char* log : {"", "/nonexistent-folder/runs.log"}) {
         SCOPED_TRACE(log);
         ASSERT_EQ(::setenv("UPDATER_LOG", log, 1), 0);

@@ -42,8 +42,7 @@ TEST(LineTime, PausesInWhichTheCardIsIdleAreKept) {
     // clang-format on
     for (const auto& pause : pauses) {
         SCOPED_TRACE(pause.what);
-        WorkDir dir;
-        ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+        WorkDir dir{256};
         dir.write("Genw7144.cde", writeKernel);
         sim::Card card{cardOptions("SDITOHDMI", pause.card)};
         flag = 0;
@@ -57,8 +56,7 @@ TEST(LineTime, PausesInWhichTheCardIsIdleAreKept) {
 // An old firmware is handed over to its boot program with "6", and the run
 // ends half a second later: the key has left the port before it closes.
 TEST(LineTime, TheRunEndsHalfASecondAfterTheKeyThatStartsTheBootProgram) {
-    WorkDir dir;
-    ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+    WorkDir dir{256};
     sim::Card card{cardOptions("SDITOHDMI", [](auto& o) { o.oldFirmware = true; })};
     CardRun run = runOnCard(card, {"COM1", "MICRO"});
     ASSERT_EQ(card.received().back(), '6');

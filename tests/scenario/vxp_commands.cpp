@@ -41,8 +41,7 @@ TEST(ViperOnCard, EveryDeviceEndsHoldingItsImage) {
     // clang-format on
     for (const ViperCase& c : cases) {
         SCOPED_TRACE(c.what);
-        WorkDir dir;
-        ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+        WorkDir dir{256};
         const std::string image = imageBytes(c.size, static_cast<std::uint32_t>(c.size));
         const std::string name = "Device" + std::to_string(c.device) + ".bin";
         dir.write(name, image);
@@ -65,8 +64,7 @@ TEST(ViperOnCard, EveryDeviceEndsHoldingItsImage) {
 // kind of device.
 TEST(VxpOnCard, ABlockRefusedSevenTimesEndsTheCommand) {
     for (int device : {1, 5, 0}) {
-        WorkDir dir;
-        ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+        WorkDir dir{256};
         const bool verify = device == 0;
         const std::uint16_t code = verify ? 0x639 : 0x501;
         const std::string image = verify ? "Device5.bin" : "Device" + std::to_string(device) + ".bin";
@@ -92,8 +90,7 @@ TEST(VxpOnCard, ABlockRefusedSevenTimesEndsTheCommand) {
 // 400 KiB: a line each time the block address passes the next multiple of
 // 409600 / 5000 = 81; the last block is at 409568, so 5057 lines, and the closing one.
 TEST(ViperOnCard, ALargeImagePrintsAboutFiveThousandProgressLines) {
-    WorkDir dir;
-    ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+    WorkDir dir{256};
     dir.write("Device1.bin", imageBytes(409600));
     sim::Card card{sim::CardOptions{}};
     CardRun run = runOnCard(card, {"COM1", "VIPER", "Device1.bin"});
@@ -110,8 +107,7 @@ TEST(ViperOnCard, ADriverFileGoesInWholeBlocksUpTo0x2000) {
     const std::string driver = sample("SFDriver.bin");
     ASSERT_EQ(driver.size(), 0x2000u);
     auto sentWith = [](const std::string& file) {
-        WorkDir dir;
-        dir.writeSamples(256);
+        WorkDir dir{256};
         dir.write("SFDriver.bin", file);
         dir.write("Device1.bin", imageBytes(100));
         sim::Card card{sim::CardOptions{}};
@@ -130,8 +126,7 @@ TEST(ViperOnCard, ADriverFileGoesInWholeBlocksUpTo0x2000) {
 // An image of an odd size: its last word holds one byte of the file, and
 // VERIFY compares only that byte of it.
 TEST(ViperOnCard, AnOddSizedImageIsWrittenAndVerifiedToItsLastByte) {
-    WorkDir dir;
-    dir.writeSamples(256);
+    WorkDir dir{256};
     const std::string image = imageBytes(101, 7);
     dir.write("Device1.bin", image);
     sim::Card card{sim::CardOptions{}};
@@ -327,8 +322,7 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        WorkDir dir;
-        ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
+        WorkDir dir{256};
         dir.write("Device1.bin", imageBytes(64));
         ScriptedPeer peer;
         answerOpening(peer);

@@ -1,6 +1,7 @@
 // A directory of its own under /tmp for one test, made the current
 // directory while it lives (the tool reads its update files there), and
-// removed with its content at the end; the sample update files on request.
+// removed with its content at the end; the sample update files on request
+// (or from the start, fpga.xsvf of `xsvfSize` bytes).
 #pragma once
 
 #include <filesystem>
@@ -24,6 +25,7 @@ public:
         std::filesystem::current_path(previous_, ignored);
         std::filesystem::remove_all(path_, ignored);
     }
+    explicit WorkDir(std::size_t xsvfSize) : WorkDir() { writeSamples(xsvfSize); }
     WorkDir(const WorkDir&) = delete;
     WorkDir& operator=(const WorkDir&) = delete;
 

@@ -14,8 +14,7 @@ ToolRun check(const std::string& dir) {
 }
 
 TEST(FileCheck, TheSamplesAreAllAccepted) {
-    WorkDir dir;
-    dir.writeSamples(4096);
+    WorkDir dir{4096};
     ToolRun checked = check(dir.path());
     EXPECT_EQ(checked.status, 0);
     for (const std::string& name : sim::sampleFileNames()) {
