@@ -1,8 +1,6 @@
-// MICRO as the operator runs it, against the card model on the simulated
-// clock: the ways into the boot program, where the image lands in the
-// microcontroller's flash, every failure end of the boot-mode programmer
-// reached through a fault of the card, and the file checks that refuse a
-// bad appMain.mot before anything is sent.
+// MICRO against the card model: the ways into the boot program, where the
+// image lands in the flash, every failure of the boot-mode programmer through
+// a fault of the card, and the checks that refuse a bad appMain.mot first.
 #include <filesystem>
 #include <optional>
 
@@ -53,9 +51,8 @@ std::string withWrongSum(std::string record) {
     return record;
 }
 
-// `data` in the shape a common toolchain writes it, linked at the card's
-// addresses: an S0 header with the module name, S3 records of 16 bytes, the
-// S5 count of the data records and the S7 start address; then the card's
+// `data` as a common toolchain writes it for the card's addresses (S0 with the
+// module name, S3 records of 16 bytes, the S5 count, S7), then the card's own
 // end-of-image record, which the toolchain knows nothing of.
 std::string toolchainFile(const std::vector<std::uint8_t>& data) {
     std::string text = sRecord('0', 0, 2, "appMain");
@@ -120,9 +117,8 @@ TEST_F(Micro, EveryWayIntoTheBootProgramWritesTheImage) {
     }
 }
 
-// A byte damaged on the line changes a frame's sum: the card refuses the
-// frame rather than write it, so a run either writes the whole image or
-// fails; never does a damaged frame end in the flash with status 0.
+// A byte damaged on the line changes a frame's sum: the card refuses the frame,
+// so a run writes the whole image or fails, never a damaged frame with status 0.
 TEST_F(Micro, AFrameDamagedOnTheLineIsRefusedNeverWritten) {
     int refusedFrames = 0;
     for (std::uint64_t seed = 1; seed <= 12; ++seed) {
@@ -241,9 +237,8 @@ TEST_F(Micro, EveryFailureOfTheProgrammerThroughAFaultOfTheCard) {
     }
 }
 
-// What the readers pass over without taking a byte from it does not stop a
-// file: records they skip, whatever their checksum, and anything after the
-// end-of-image record, which they never read.
+// What the readers pass over does not stop a file: records they skip, whatever
+// their checksum, and anything after the end-of-image record.
 TEST_F(Micro, FilesWithWhatTheReadersPassOverAreWritten) {
     const std::vector<std::uint8_t> data = bytes(1024 + 300, 7);
     const std::string file = sim::sRecordFile(data);  // S0, S3 records, the end-of-image record
@@ -266,7 +261,6 @@ TEST_F(Micro, FilesWithWhatTheReadersPassOverAreWritten) {
         {"a count record with a wrong checksum", records + withWrongSum(sRecord('5', dataRecords, 2)) + kEndOfImage},
         {"termination records with wrong checksums",
          records + withWrongSum(sRecord('7', 0, 4)) + withWrongSum(sRecord('9', 0, 2)) + kEndOfImage},
-        {"an end-of-file byte after the end-of-image record", file + "\x1A"},
         {"text after the end-of-image record",
          file + "built 7 Dec; s3 records follow in small letters:\r\ns30900001000deadbeefae\r\nS4 S3\x01\xFF\r\n" +
              std::string(300, 'S') + "\r\nS30900001000DEADBEEF00\r\n"},
