@@ -193,48 +193,35 @@ TEST(Run, IdentificationAndBannerOfTheCard) {
 // Replies and probe answers the card model never gives.
 TEST(Run, OddRepliesToTheProbeAndTheIdentification) {
     WorkDir dir{256};
+    const std::string v1 = "#DEVERSION 1 V1\r";
     // clang-format off
     const struct {
         const char* what;
-        std::function<void(ScriptedPeer&)> script;
+        std::string probeAnswer;  // to each probe byte ("": nothing)
+        std::vector<std::pair<std::string, std::string>> replies;  // to each identification, in turn
         std::vector<std::string> args;
         std::string start;  // of the output
         int status;
     } cases[] = {
-        {"not a version reply: the version is unknown",
-         [](ScriptedPeer& p) {
-             answerProbes(p);
-             answerIdentification(p, "#SOMETHING ELSE\r", "#DEVTYPE DVITOSDI\r");
-         },
-         {"COM1", "FPGA"}, kIdentified + banner("DVI TO SDI", "Unknown"), 2},
-        {"an unknown model is asked again until it is known",
-         [](ScriptedPeer& p) {
-             answerProbes(p);
-             answerIdentification(p, "#DEVERSION 1 V1\r", "#DEVTYPE NEWMODEL\r");
-             answerIdentification(p, "#DEVERSION 1 V1\r", "#DEVTYPE HDMITOSDI\r");
-         },
-         {"COM1", "FPGA"},
-         "\nNow communicating with the card to obtain version information...\nERROR CARD MODEL UNKNOWN" +
-             kIdentified + banner("HDMI TO SDI", "V1"),
-         2},
-        {"eleven bytes to the probe: a running firmware, even for MICRO",
-         [](ScriptedPeer& p) {
-             answerProbes(p, std::string(11, 'x'));
-             answerIdentification(p, "#DEVERSION 1 V1\r", "#DEVTYPE SDITOHDMI\r");
-         },
-         {"COM1", "MICRO"}, kIdentified, 1},
-        {"ten bytes under MICRO: the boot program must be restarted",
-         [](ScriptedPeer& p) { answerProbes(p, std::string(10, 'x')); }, {"COM1", "MICRO"},
+        {"not a version reply: the version is unknown", kProbeAnswer,
+         {{"#SOMETHING ELSE\r", "#DEVTYPE DVITOSDI\r"}}, {"COM1", "FPGA"},
+         kIdentified + banner("DVI TO SDI", "Unknown"), 2},
+        {"an unknown model is asked again until it is known", kProbeAnswer,
+         {{v1, "#DEVTYPE NEWMODEL\r"}, {v1, "#DEVTYPE HDMITOSDI\r"}}, {"COM1", "FPGA"},
+         kAsking + "\nERROR CARD MODEL UNKNOWN" + kIdentified + banner("HDMI TO SDI", "V1"), 2},
+        {"eleven bytes to the probe: a running firmware, even for MICRO", std::string(11, 'x'),
+         {{v1, "#DEVTYPE SDITOHDMI\r"}}, {"COM1", "MICRO"}, kIdentified, 1},
+        {"ten bytes under MICRO: the boot program must be restarted", std::string(10, 'x'), {}, {"COM1", "MICRO"},
          "\nThe BOOT program needs to be reboot  -> Please reboot the card and try again\nExit updater\n", 1},
-        {"nothing to the probe under another command: identification all the same",
-         [](ScriptedPeer& p) { answerIdentification(p, "#DEVERSION 1 V1\r", "#DEVTYPE SDITOHDMI\r"); },
-         {"COM1", "FPGA"}, kIdentified, 2},
+        {"nothing to the probe under another command: identification all the same", "",
+         {{v1, "#DEVTYPE SDITOHDMI\r"}}, {"COM1", "FPGA"}, kIdentified, 2},
     };
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ScriptedPeer peer;
-        c.script(peer);
+        answerProbes(peer, c.probeAnswer);
+        for (const auto& [version, model] : c.replies) answerIdentification(peer, version, model);
         flag = 0;
         CardRun run = runOnCard(peer, c.args);
         EXPECT_EQ(run.output.rfind(c.start, 0), 0u) << run.output.substr(0, 400);
