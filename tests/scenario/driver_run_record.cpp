@@ -3,6 +3,7 @@
 // hashes are compared with sha256sum's, the card with the model's identity.
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <fstream>
@@ -28,13 +29,10 @@ std::string sha256sum(const std::string& name) {
 
 // A time in UTC to the second, as 2024-05-02T09:14:03Z.
 bool utcTime(const Json& time) {
-    const std::string form = "dddd-dd-ddTdd:dd:ddZ";
-    const std::string text = time.is_string() ? time.get<std::string>() : "";
-    if (text.size() != form.size()) return false;
-    for (std::size_t i = 0; i < form.size(); ++i) {
-        if (form[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != form[i]) return false;
-    }
-    return true;
+    const std::string form = "dddd-dd-ddTdd:dd:ddZ", text = time.is_string() ? time.get<std::string>() : "";
+    return text.size() == form.size() && std::equal(form.begin(), form.end(), text.begin(), [](char f, char t) {
+               return f == 'd' ? std::isdigit(static_cast<unsigned char>(t)) != 0 : t == f;
+           });
 }
 
 std::vector<Json> logLines(const std::string& path) {
@@ -131,8 +129,7 @@ TEST(RunRecord, AnAppendThatFailsLeavesTheRunAsItWas) {
         sim::Card card{cardOptions("SDITOHDMI", [](auto&) {})};
         CardRun run = runOnCard(card, {"COM1", "VIPER", "Device7.bin"});
         EXPECT_EQ(run.status, 0);
-        EXPECT_TRUE(run.output.size() > kExit.size() &&
-                    run.output.compare(run.output.size() - kExit.size(), kExit.size(), kExit) == 0);
+        EXPECT_TRUE(endsWith(run.output, kExit)) << run.output;
     }
     EXPECT_FALSE(std::filesystem::exists("/nonexistent-folder"));
 }

@@ -1,8 +1,6 @@
-// What the fault matrix (fault_matrix/) found, each in the conditions
-// of the runs that showed it, against the card model. VERIFY on a faulty
-// line took damaged or late replies for good ones and counted wrongly; now
-// a finished total is exact, and a VERIFY that cannot read a block prints
-// no total and fails. STATUS ended with status 0 on a report built from a
+// What the fault matrix (fault_matrix/) found, in the conditions of the runs
+// that showed it: VERIFY on a faulty line took damaged or late replies for good
+// ones and counted wrongly; STATUS ended with status 0 on a report built from a
 // damaged reply, or from answers shifted by one that came too late.
 #include <cstring>
 
