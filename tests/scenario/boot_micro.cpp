@@ -1,7 +1,6 @@
 // MICRO against the card model: the ways into the boot program, where the
 // image lands in the flash, every failure of the boot-mode programmer through
 // a fault of the card, and the checks that refuse a bad appMain.mot first.
-#include <filesystem>
 #include <optional>
 
 #include "boot/commands.h"

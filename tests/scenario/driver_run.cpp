@@ -3,7 +3,6 @@
 // command selection with its file checks and the ALL discovery, each with
 // its console, its exit status and what reached the card.
 #include <cstring>
-#include <filesystem>
 
 #include "boot/commands.h"
 #include "sim/samples/firmware_image.h"

@@ -1,13 +1,10 @@
 // The ISP packet link against a scripted far end on the simulated port and
 // clock: the reply reader's framing and deadline, and every way an exchange
 // can end.
-#include <gtest/gtest.h>
-
 #include <array>
 
 #include "port/port.h"
 #include "link/isp_link.h"
-#include "platform/sim/sim_port.h"
 #include "tests/support/card_run.h"
 #include "tests/support/console_capture.h"
 #include "tests/support/scripted_peer.h"
