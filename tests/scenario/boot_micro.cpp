@@ -140,7 +140,6 @@ TEST_F(Micro, AFrameDamagedOnTheLineIsRefusedNeverWritten) {
 TEST_F(Micro, ImagePlacementFollowsTheOrderOfTheData) {
     const std::string others = "S00600004844521B\r\nS1130000285F245F2212226A000424290008237C2A\r\n"
                                "S215000000000102030405060708090A0B0C0D0E0F1062\r\nS5030003F9\r\n";
-    // clang-format off
     const struct {
         const char* what;
         std::vector<std::uint8_t> data;
@@ -156,7 +155,6 @@ TEST_F(Micro, ImagePlacementFollowsTheOrderOfTheData) {
         {"other record types skipped, records after the end never read", bytes(1024 + 128, 3), 16, others,
          "S30900001000DEADBEEFAE\r\nS70500000000FA\r\n", 8 + 1},
     };
-    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         dir.write("appMain.mot", c.before + sim::sRecordFile(c.data, c.perRecord) + c.after);
@@ -177,7 +175,6 @@ TEST_F(Micro, ImagePlacementFollowsTheOrderOfTheData) {
 TEST_F(Micro, EveryFailureOfTheProgrammerThroughAFaultOfTheCard) {
     using Kind = sim::BootFault::Kind;
     using Step = sim::BootStep;
-    // clang-format off
     const struct {
         Kind kind;
         Step step;
@@ -216,7 +213,6 @@ TEST_F(Micro, EveryFailureOfTheProgrammerThroughAFaultOfTheCard) {
         {Kind::kBadSum, Step::kImageStatus, "Error checking sum BINARY9c ....9b", 0},
         {Kind::kWrong, Step::kImageStatus, "\nError 4"},
     };
-    // clang-format on
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.text);
         sim::Card card{cardOptions("SDITOHDMI", [&](auto& o) {

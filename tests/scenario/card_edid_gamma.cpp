@@ -119,7 +119,6 @@ TEST(EdidAndGammaOnCard, ABadFileIsRefusedBeforeAnythingIsSent) {
 // the wire and 2 us each) and the sum.
 TEST(EdidAndGammaOnCard, FailuresOfTheCard) {
     const double byteTime = 10.0 / 115200;
-    // clang-format off
     const struct {
         const char* command;
         std::string file;
@@ -138,7 +137,6 @@ TEST(EdidAndGammaOnCard, FailuresOfTheCard) {
         {"GAMMA", table(), [](auto& o) { o.contentWriteFails = true; },
          kAnalysing + "OK\n->Sending Gamma Data...Failed\n\n", 11 + 2 * 3072 + 1, 0.0},
     };
-    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.console);
         WorkDir dir;

@@ -29,9 +29,9 @@ CardRun fpgaRun(sim::Card& card, const std::string& file, int status, const std:
     EXPECT_EQ(run.status, status);
     const std::size_t served = run.sent.size() - 8;
     EXPECT_TRUE(run.sent == "#FPGA 1\r" + file.substr(0, served)) << served;
-    std::string closing = report ? "Taille du fichier : " + std::to_string(served) +
-                                       "\n\n/**********************************/\n"
-                                 : "";
+    std::string closing =
+        report ? "Taille du fichier : " + std::to_string(served) + "\n\n/**********************************/\n"
+               : "";
     if (status != 0) closing += advice("the FPGA may be partly configured", "FPGA fpga.xsvf");
     EXPECT_TRUE(endsWith(run.console, ending + closing + kExit))
         << run.console.substr(run.console.size() - std::min<std::size_t>(200, run.console.size()));

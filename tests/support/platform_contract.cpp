@@ -59,7 +59,6 @@ void checkPortContract(FarEnd& far) {
         std::string got;
         double endsAtMs;  // after the case began
     };
-    // clang-format off
     const struct {
         const char* what;
         COMMTIMEOUTS timeouts;
@@ -78,7 +77,6 @@ void checkPortContract(FarEnd& far) {
         {"no time-outs: a minute at most", {0, 0, 0, 0, 0}, {}, {{4, "", 60000}}},
         {"bytes untranslated", {0, 0, 200, 0, 0}, {{0, kControl}}, {{9, kControl, 0}}},
     };
-    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         if (far.slackMs() > 0 && c.reads.back().endsAtMs > 1000) continue;

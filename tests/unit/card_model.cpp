@@ -125,7 +125,8 @@ TEST(CardModel, RefusesWhatARealCardWouldNotTake) {
         sim::Nanos now = 0;
         for (const Step& step : c.steps) {
             now += step.before;
-            ASSERT_EQ(exchange(card, step.sent, now), step.answer) << "after sending " << step.sent.size() << " bytes";
+            ASSERT_EQ(exchange(card, step.sent, now), step.answer)
+                << "after sending " << step.sent.size() << " bytes";
         }
         EXPECT_EQ(card.timingViolations().size(), c.violations);
     }
