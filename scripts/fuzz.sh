@@ -115,7 +115,7 @@ campaign() {
     figures=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -n 1 | tr -dc '0-9 ' | awk '{ print $1 " | " $2 }')
     find "$corpus" -type f -regextype egrep ! -regex '.*/[0-9a-f]{40}' -exec cp {} "$merged" \;
     nice -n 19 "$build_dir/tests/fuzz/$target" -merge=1 -max_len="$max_len" "${common[@]}" \
-        "$merged" "$corpus" "$found" >"${log%.log}.merge.log" 2>&1
+        "$merged" "$corpus" "$found" >"${log%.log}.merge.log" 2>&1 || return 1
     find "$corpus" -type f -regextype egrep -regex '.*/[0-9a-f]{40}' -delete
     cp "$merged"/* "$corpus/"
     files=$(find "$corpus" -type f | wc -l)
@@ -124,7 +124,7 @@ campaign() {
 }
 
 if [ "$mode" != campaign ]; then
-    start=$SECONDS inputs=0
+    began=${EPOCHREALTIME/./} inputs=0
     for entry in "${targets[@]}"; do
         target=${entry%%:*}
         log="$build_dir/fuzz-logs/$target.replay.log"
@@ -135,7 +135,8 @@ if [ "$mode" != campaign ]; then
         fi
         inputs=$((inputs + $(grep -c '^Executed ' "$log")))
     done
-    echo "replay: $inputs corpus inputs in $((SECONDS - start)) s, no failure"
+    took=$(((${EPOCHREALTIME/./} - began) / 1000))
+    echo "replay: $inputs corpus inputs in $((took / 1000)).$(printf %03d $((took % 1000))) s, no failure"
     [ "$mode" = timed ] || exit 0
 elif [ ${#targets[@]} -gt 0 ]; then
     echo "| target | executions | cov | ft | last new cov | time | corpus files | corpus bytes |"
@@ -147,9 +148,9 @@ for entry in "${targets[@]}"; do
     target=${entry%%:*}
     log="$build_dir/fuzz-logs/$target.log"
     start=$SECONDS
-    if [ "$mode" = campaign ]; then
-        campaign "$target" "${entry##*:}" "$log" || { echo "$target: FAILED (log: $log)" && failed+=("$target"); }
-    elif fuzz "$target" "${entry##*:}" "$log"; then
+    if [ "$mode" = campaign ] && campaign "$target" "${entry##*:}" "$log"; then
+        continue
+    elif [ "$mode" = timed ] && fuzz "$target" "${entry##*:}" "$log"; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         coverage=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -n 1 || true)
         echo "$target: ${runs:-?} runs in $((SECONDS - start)) s, $coverage, no failure"
