@@ -22,13 +22,18 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-mode=timed
+mode=fuzz
 limit=(-max_total_time=20)
-case "${1:-}" in
-    --runs) limit=(-runs="$2") && shift 2 ;;
-    --replay | --campaign) mode=${1#--} && shift ;;
-    [0-9]*) limit=(-max_total_time="$1") && shift ;;
-esac
+if [ "${1:-}" = --runs ]; then
+    limit=(-runs="$2")
+    shift 2
+elif [ "${1:-}" = --replay ] || [ "${1:-}" = --campaign ]; then
+    mode=${1#--}
+    shift
+elif [[ "${1:-}" =~ ^[0-9]+$ ]]; then
+    limit=(-max_total_time="$1")
+    shift
+fi
 build_dir=${BUILD_DIR:-build-sanitize}
 # A campaign's bounds in seconds: it runs at least the first, at most the
 # second, and stops sooner when the last new coverage came in its first half.
@@ -137,7 +142,7 @@ if [ "$mode" != campaign ]; then
     done
     took=$(((${EPOCHREALTIME/./} - began) / 1000))
     echo "replay: $inputs corpus inputs in $((took / 1000)).$(printf %03d $((took % 1000))) s, no failure"
-    [ "$mode" = timed ] || exit 0
+    [ "$mode" = fuzz ] || exit 0
 elif [ ${#targets[@]} -gt 0 ]; then
     echo "| target | executions | cov | ft | last new cov | time | corpus files | corpus bytes |"
     echo "|---|---|---|---|---|---|---|---|"
@@ -150,7 +155,7 @@ for entry in "${targets[@]}"; do
     start=$SECONDS
     if [ "$mode" = campaign ] && campaign "$target" "${entry##*:}" "$log"; then
         continue
-    elif [ "$mode" = timed ] && fuzz "$target" "${entry##*:}" "$log"; then
+    elif [ "$mode" = fuzz ] && fuzz "$target" "${entry##*:}" "$log"; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         coverage=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$log" | tail -n 1 || true)
         echo "$target: ${runs:-?} runs in $((SECONDS - start)) s, $coverage, no failure"
