@@ -33,7 +33,15 @@ bool stillNamed(int fd, const std::string& path) {
 
 bool LinkClaim::lock(std::string& error) {
     for (int attempt = 0; attempt < kLockTries; ++attempt) {
-        int fd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        // In a directory others may write to (/tmp), a symbolic link planted
+        // at the lock's path would have the number written into any file this
+        // user may write: the lock is never opened through one.
+        int fd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0 && errno == ELOOP) {
+            error = lockPath_ +
+                    ": is a symbolic link, which cardsim does not follow: remove it or give another --link";
+            return false;
+        }
         if (fd < 0) {
             error = lockPath_ + ": " + std::strerror(errno);
             return false;
