@@ -46,6 +46,14 @@ bool LinkClaim::lock(std::string& error) {
             error = lockPath_ + ": " + std::strerror(errno);
             return false;
         }
+        // A hard link planted there is another file under a second name.
+        struct stat info {};
+        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1) {
+            ::close(fd);
+            error = lockPath_ + ": is not a file of its own (another name links to it), which cardsim does not "
+                                "write: remove it or give another --link";
+            return false;
+        }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             std::string owner = readAll(fd);
             ::close(fd);

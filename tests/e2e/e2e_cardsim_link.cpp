@@ -6,7 +6,6 @@
 
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -51,12 +50,12 @@ TEST(EndToEnd, CardsimLinksAndSamples) {
 }
 
 // In a directory others write to, a symbolic link planted at PATH.lock,
-// to a file or to where one would be made: cardsim refuses before it
-// writes through it or makes its own link.
-TEST(EndToEnd, CardsimRefusesALockFileThatIsASymbolicLink) {
-    TestDir test;
-    const std::string& dir = test.path;
-    std::ofstream(dir + "/victim") << "not cardsim's\n";
+// to a file or to where one would be made, or a hard link to a file:
+// cardsim refuses before it writes through it or makes its own link.
+TEST(EndToEnd, CardsimRefusesALockFileThatIsALink) {
+    WorkDir test;
+    const std::string& dir = test.path();
+    test.write("victim", "not cardsim's\n");
     ASSERT_EQ(symlink((dir + "/victim").c_str(), (dir + "/card.lock").c_str()), 0);
     ASSERT_EQ(symlink((dir + "/made").c_str(), (dir + "/other.lock").c_str()), 0);
     auto errorsToOutput = [] { return dup2(STDOUT_FILENO, STDERR_FILENO) >= 0; };
@@ -69,7 +68,13 @@ TEST(EndToEnd, CardsimRefusesALockFileThatIsASymbolicLink) {
                                   "another --link\n");
         EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir + "/" + name))) << name;
     }
-    EXPECT_EQ(readWholeFile(dir + "/victim"), "not cardsim's\n");
+    ASSERT_EQ(link((dir + "/victim").c_str(), (dir + "/hard.lock").c_str()), 0);
+    ProcessResult hard = runProgram(CARDSIM_BIN, dir, {"--link", dir + "/hard"}, "", errorsToOutput);
+    EXPECT_EQ(hard.status, 1);
+    EXPECT_EQ(hard.output, "cardsim: " + dir +
+                               "/hard.lock: is not a file of its own (another name links to it), which cardsim "
+                               "does not write: remove it or give another --link\n");
+    EXPECT_EQ(test.read("victim"), "not cardsim's\n");
     EXPECT_FALSE(std::filesystem::exists(dir + "/made"));
 }
 
