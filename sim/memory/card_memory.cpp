@@ -46,7 +46,7 @@ void CardMemory::save() const {
     for (std::size_t i = 0; i < kDeviceNumbers.size(); ++i) {
         writeFile(fileOf(stateDir_, kDeviceNumbers[i]), devices_[i].content());
     }
-    writeFile(stateFile::in(stateDir_, stateFile::kMicro), micro_.content());
+    writeFile(stateFile::in(stateDir_, stateFile::kMicro), micro_.savedContent());
 }
 
 }  // namespace sim

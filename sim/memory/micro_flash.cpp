@@ -15,6 +15,11 @@ const std::vector<std::uint8_t>& MicroFlash::content() const {
     return content_.empty() ? erased : content_;
 }
 
+const std::vector<std::uint8_t>& MicroFlash::savedContent() const {
+    static const std::vector<std::uint8_t> asMade;
+    return written_ ? content() : asMade;
+}
+
 void MicroFlash::restore(const std::vector<std::uint8_t>& content) {
     content_.clear();
     if (content.empty()) return;

@@ -14,6 +14,11 @@ public:
     // The whole flash from address 0.
     const std::vector<std::uint8_t>& content() const;
 
+    // What its state file keeps: the whole flash once it was written (an
+    // erased flash too), nothing while it holds what the card was made with,
+    // so that a card started again from the file starts as this one would.
+    const std::vector<std::uint8_t>& savedContent() const;
+
     // Takes `content` from address 0 on; beyond it the flash reads erased.
     void restore(const std::vector<std::uint8_t>& content);
 

@@ -1,6 +1,7 @@
 // cardsim as a newcomer meets it: sample files into a directory it makes,
 // a second card refused on the link of a running one, a stale link replaced,
-// and a byte sent while the card is busy shown lost in its trace.
+// a lock file planted as a symbolic link refused, and a byte sent while the
+// card is busy shown lost in its trace.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -46,6 +47,35 @@ TEST(EndToEnd, CardsimLinksAndSamples) {
     }
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir + "/card")));
     EXPECT_FALSE(std::filesystem::exists(dir + "/card.lock"));
+}
+
+// In a directory others write to, a symbolic link planted at PATH.lock,
+// to a file or to where one would be made, or a hard link to a file:
+// cardsim refuses before it writes through it or makes its own link.
+TEST(EndToEnd, CardsimRefusesALockFileThatIsALink) {
+    WorkDir test;
+    const std::string& dir = test.path();
+    test.write("victim", "not cardsim's\n");
+    ASSERT_EQ(symlink((dir + "/victim").c_str(), (dir + "/card.lock").c_str()), 0);
+    ASSERT_EQ(symlink((dir + "/made").c_str(), (dir + "/other.lock").c_str()), 0);
+    auto errorsToOutput = [] { return dup2(STDOUT_FILENO, STDERR_FILENO) >= 0; };
+
+    for (const std::string name : {"card", "other"}) {
+        ProcessResult run = runProgram(CARDSIM_BIN, dir, {"--link", dir + "/" + name}, "", errorsToOutput);
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_EQ(run.output, "cardsim: " + dir + "/" + name +
+                                  ".lock: is a symbolic link, which cardsim does not follow: remove it or give "
+                                  "another --link\n");
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir + "/" + name))) << name;
+    }
+    ASSERT_EQ(link((dir + "/victim").c_str(), (dir + "/hard.lock").c_str()), 0);
+    ProcessResult hard = runProgram(CARDSIM_BIN, dir, {"--link", dir + "/hard"}, "", errorsToOutput);
+    EXPECT_EQ(hard.status, 1);
+    EXPECT_EQ(hard.output, "cardsim: " + dir +
+                               "/hard.lock: is not a file of its own (another name links to it), which cardsim "
+                               "does not write: remove it or give another --link\n");
+    EXPECT_EQ(test.read("victim"), "not cardsim's\n");
+    EXPECT_FALSE(std::filesystem::exists(dir + "/made"));
 }
 
 // A host that sends EDID data at once after "#EDID 1", without the pause in

@@ -107,4 +107,34 @@ TEST(Unplugged, FoundAgainWhenBackAndAFailureWithinTheLinksLimitsWhenGone) {
     EXPECT_TRUE(partlyWritten(gone.flashDevice(5), image, 0x100));
 }
 
+// A card started again from its state files starts as the card that saved
+// them would: one whose microcontroller's flash was never written runs the
+// firmware it was made with; one whose flash the boot program erased (a
+// MICRO cut short) starts in its boot program, and the next MICRO writes it.
+TEST(StateFiles, ACardStartedAgainStartsAsTheOneThatSavedThem) {
+    WorkDir dir;
+    dir.writeSamples(256);
+    std::filesystem::create_directory("card-state");
+    auto kept = [](bool bootMode, std::uint64_t restartAfter) {
+        return cardOptions("SDITOHDMI", [=](auto& o) {
+            o.stateDir = "card-state";
+            o.bootMode = bootMode;
+            o.restartAfter = restartAfter;
+        });
+    };
+    sim::Card(kept(false, 0)).saveState();
+    ASSERT_EQ(dir.read("card-state/micro.bin"), "") << "saved as erased, the card would start in its boot program";
+    sim::Card asMade{kept(false, 0)};
+    EXPECT_TRUE(contains(runOnCard(asMade, {"COM1", "STATUS"}, "q").output, "END OF VXP STATUS"));
+
+    sim::Card cutShort{kept(true, 4000)};  // in the main kernel, the flash erased
+    EXPECT_EQ(runOnCard(cutShort, {"COM1", "MICRO"}).status, 1);
+    cutShort.saveState();
+    sim::Card erased{kept(false, 0)};
+    flag = 0;
+    CardRun again = runOnCard(erased, {"COM1", "MICRO"});
+    EXPECT_EQ(again.status, 0) << again.output;
+    EXPECT_TRUE(contains(again.output, "(BOOT MODE)"));
+}
+
 }  // namespace
