@@ -74,13 +74,19 @@ void Card::hostWrite(const std::uint8_t* data, std::size_t count, Nanos now) {
 }
 
 std::optional<Nanos> Card::nextArrival(Nanos until) {
+    Nanos next = 0;
+    if (nextArrivals(until, &next, 1) == 0) return std::nullopt;
+    return next;
+}
+
+std::size_t Card::nextArrivals(Nanos until, Nanos* out, std::size_t max) {
     Nanos horizon = until + impl_->offset;
     if (horizon < impl_->latest) horizon = impl_->cardTime(until);
     impl_->processUntil(horizon);
-    std::optional<Nanos> next = impl_->wire.nextDelivery(horizon);
-    if (!next) return std::nullopt;
+    std::size_t count = impl_->wire.deliveryTimes(horizon, out, max);
     // A byte that arrived before the host's clock started again is there at once.
-    return std::max(*next, impl_->latest) - impl_->offset;
+    for (std::size_t i = 0; i < count; ++i) out[i] = std::max(out[i], impl_->latest) - impl_->offset;
+    return count;
 }
 
 std::size_t Card::hostRead(std::uint8_t* out, std::size_t max, Nanos now) {
@@ -90,8 +96,6 @@ std::size_t Card::hostRead(std::uint8_t* out, std::size_t max, Nanos now) {
 }
 
 void Card::takeEverythingSent() { impl_->processUntil(std::numeric_limits<Nanos>::max()); }
-
-std::size_t Card::bytesOnTheirWay() const { return impl_->wire.pendingDeliveries(); }
 
 const std::vector<std::uint8_t>& Card::flashDevice(int device) const {
     static const std::vector<std::uint8_t> kNone;

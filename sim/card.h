@@ -34,9 +34,10 @@ public:
     // card handles bytes only as the host's time passes them.
     void takeEverythingSent();
 
-    // How many bytes the card has sent that have not reached the host yet,
-    // as far as the card has taken in what the host sent (nextArrival).
-    std::size_t bytesOnTheirWay() const;
+    // The times at which the next bytes from the card reach the host, as
+    // nextArrival gives the first: those that reach it by `until`, at most
+    // `max` of them, into `out`. Returns how many.
+    std::size_t nextArrivals(Nanos until, Nanos* out, std::size_t max);
 
     // Flash device 1, 5 or 7 from address 0 up to the highest byte ever
     // written (unwritten bytes 0xFF).

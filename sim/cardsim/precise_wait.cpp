@@ -39,14 +39,12 @@ void sharpenTiming() {
     ::setpriority(PRIO_PROCESS, 0, -10);
 }
 
-int waitUntil(pollfd* fds, nfds_t count, std::optional<sim::Nanos> deadline, sim::Nanos spinNs) {
+int waitUntil(pollfd* fds, nfds_t count, std::optional<sim::Nanos> deadline) {
     if (!deadline) return waitAtMost(fds, count, std::nullopt);
     for (;;) {
         sim::Nanos now = monotonicNow();
         if (now >= *deadline) return 0;
-        sim::Nanos left = *deadline - now;
-        bool spinning = left <= spinNs;
-        int ready = waitAtMost(fds, count, spinning ? sim::Nanos{0} : left - spinNs);
+        int ready = waitAtMost(fds, count, *deadline - now);
         if (ready != 0) return ready;
     }
 }

@@ -1,5 +1,5 @@
-// Waits on descriptors until a deadline to the nanosecond: a paced card lets
-// a byte leave when its time has come, not at the next millisecond.
+// Waits on descriptors until a deadline to the nanosecond: a paced card hands
+// bytes over when their time has come, not at the next millisecond.
 #pragma once
 
 #include <poll.h>
@@ -20,9 +20,7 @@ sim::Nanos monotonicNow();
 void sharpenTiming();
 
 // Waits until one of `fds` is ready or `deadline` (on monotonicNow's clock)
-// has come; without a deadline, until one is ready. Within `spinNs` of the
-// deadline it no longer sleeps but keeps looking, so that it returns at the
-// deadline itself. Returns as poll does.
-int waitUntil(pollfd* fds, nfds_t count, std::optional<sim::Nanos> deadline, sim::Nanos spinNs);
+// has come; without a deadline, until one is ready. Returns as poll does.
+int waitUntil(pollfd* fds, nfds_t count, std::optional<sim::Nanos> deadline);
 
 }  // namespace cardsim
