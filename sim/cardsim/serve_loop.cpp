@@ -1,5 +1,6 @@
 #include "sim/cardsim/serve_loop.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -120,6 +121,7 @@ void Server::receive() {
 }
 
 void Server::run(int stopFd) {
+    PreciseWait wait(stopFd, terminal_.master());
     for (;;) {
         sim::Nanos now = monotonicNow();
         followHostBaud(now);
@@ -128,16 +130,16 @@ void Server::run(int stopFd) {
         if (!quiet) deadline = handOver(now);
         bool waitingToWrite = outStart_ < outEnd_;
 
-        pollfd fds[2] = {{stopFd, POLLIN, 0}, {terminal_.master(), 0, 0}};
-        if (!quiet) fds[1].events = static_cast<short>(POLLIN | (waitingToWrite ? POLLOUT : 0));
+        wait.watchMaster(quiet ? 0 : static_cast<short>(POLLIN | (waitingToWrite ? POLLOUT : 0)));
         traceViolations();
-        int ready = waitUntil(fds, quiet ? 1 : 2, deadline);
-        if (ready < 0 && errno != EINTR) return;
-        if (ready <= 0) continue;
-        if (fds[0].revents != 0) return;
-        if ((fds[1].revents & POLLIN) != 0) {
+        PreciseWait::Ready ready;
+        int result = wait.waitUntil(deadline, ready);
+        if (result < 0 && errno != EINTR) return;
+        if (result <= 0) continue;
+        if (ready.stop) return;
+        if ((ready.master & POLLIN) != 0) {
             receive();
-        } else if ((fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        } else if ((ready.master & (POLLHUP | POLLERR)) != 0) {
             quietUntil_ = monotonicNow() + kErrorPause;
         }
     }
