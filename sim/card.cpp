@@ -39,6 +39,7 @@ struct Card::Impl final : ReplySink {
         if (time < latest) {
             offset += latest - time;
             time = latest;
+            restartedAt = latest;
         }
         latest = time;
         return time;
@@ -53,8 +54,9 @@ struct Card::Impl final : ReplySink {
 
     CardOptions options;
     FaultDice lateDice;
-    Nanos offset = 0;  // card time minus host time
-    Nanos latest = 0;  // the latest card time the host acted at
+    Nanos offset = 0;       // card time minus host time
+    Nanos latest = 0;       // the latest card time the host acted at
+    Nanos restartedAt = 0;  // the card time at which the host's clock last started again
     Wire wire;
     std::vector<TimingViolation> violations;
     CardMemory memory;
@@ -76,7 +78,8 @@ void Card::hostWrite(const std::uint8_t* data, std::size_t count, Nanos now) {
 std::optional<Nanos> Card::nextArrival(Nanos until) {
     Nanos next = 0;
     if (nextArrivals(until, &next, 1) == 0) return std::nullopt;
-    return next;
+    // A byte that arrived before the host last acted is there at once.
+    return std::max(next, impl_->latest - impl_->offset);
 }
 
 std::size_t Card::nextArrivals(Nanos until, Nanos* out, std::size_t max) {
@@ -84,8 +87,8 @@ std::size_t Card::nextArrivals(Nanos until, Nanos* out, std::size_t max) {
     if (horizon < impl_->latest) horizon = impl_->cardTime(until);
     impl_->processUntil(horizon);
     std::size_t count = impl_->wire.deliveryTimes(horizon, out, max);
-    // A byte that arrived before the host's clock started again is there at once.
-    for (std::size_t i = 0; i < count; ++i) out[i] = std::max(out[i], impl_->latest) - impl_->offset;
+    // A byte that arrived before the host's clock started again arrived as it started.
+    for (std::size_t i = 0; i < count; ++i) out[i] = std::max(out[i], impl_->restartedAt) - impl_->offset;
     return count;
 }
 

@@ -1,12 +1,15 @@
 // Which of the card's bytes the host's program gets together, and when:
 // a 40-byte reply at 115200 bit/s through a USB-serial adapter, a 16550
 // UART and byte by byte, and the edges where a byte joins a chunk or starts
-// the next one (a tick, four character times of quiet, a full FIFO).
+// the next one (a tick, four character times of quiet, a full FIFO). And the
+// times the chunks are made from: when the card's bytes came, even to a
+// host that takes them late.
 #include <gtest/gtest.h>
 
 #include <utility>
 #include <vector>
 
+#include "sim/card.h"
 #include "sim/line/host_delivery.h"
 
 namespace {
@@ -89,4 +92,21 @@ TEST(HostDelivery, TheEdgesOfAChunk) {
 
     // Bytes that arrive at the same moment (an unpaced card) go together.
     EXPECT_EQ(chunksOf(kEachByte, {7, 7, 7, 9}), (Chunks{{3, 7}, {1, 9}}));
+}
+
+TEST(HostDelivery, TheCardTellsWhenItsBytesCameToAHostThatTakesThemLate) {
+    sim::Card card(sim::CardOptions{});
+    const std::uint8_t probe = 0x00;
+    card.hostWrite(&probe, 1, 0);
+    Nanos came[32];
+    std::size_t answer = card.nextArrivals(100 * kMs, came, 32);
+    ASSERT_GT(answer, 8u);
+    // The first byte taken when the eighth has come: the rest came when they came.
+    std::uint8_t first;
+    ASSERT_EQ(card.hostRead(&first, 1, came[7]), 1u);
+    Nanos rest[32];
+    ASSERT_EQ(card.nextArrivals(100 * kMs, rest, 32), answer - 1);
+    EXPECT_EQ(std::vector<Nanos>(rest, rest + answer - 1), std::vector<Nanos>(came + 1, came + answer));
+    // To the simulated platform, which reads at once what has come, they are there now.
+    EXPECT_EQ(card.nextArrival(100 * kMs), came[7]);
 }
