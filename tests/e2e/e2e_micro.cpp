@@ -58,14 +58,15 @@ TEST(EndToEnd, MicroWritesAnImageMadeByObjcopy) {
 }
 
 // A micro kernel whose two length bytes are equal (3855 bytes: 0x0F 0x0F),
-// on a card that keeps the line's time: the echo of the second length byte
-// comes two byte times after it is sent, and the echo of the first one,
-// still in the tool's buffer, must not be taken for it.
+// on a card that keeps the line's time and hands each byte over as it
+// comes: the echo of the second length byte comes two byte times after it
+// is sent, and the echo of the first one, still in the tool's buffer, must
+// not be taken for it.
 TEST(EndToEnd, MicroWithAKernelWhoseLengthBytesAreEqualOnAPacedCard) {
     TestDir samples(true);
     std::vector<std::uint8_t> kernel(0x0F0F);
     for (std::size_t i = 0; i < kernel.size(); ++i) kernel[i] = static_cast<std::uint8_t>(i * 13 + 5);
     std::ofstream(samples.path + "/uGen7144.cde", std::ios::binary)
         .write(reinterpret_cast<const char*>(kernel.data()), static_cast<std::streamsize>(kernel.size()));
-    programMicro(samples.path, {"--boot", "--pace"}, sim::sampleFirmwareData());
+    programMicro(samples.path, {"--boot", "--pace", "--delivery", "byte"}, sim::sampleFirmwareData());
 }
