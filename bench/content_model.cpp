@@ -9,15 +9,14 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "bench/content_bounds.h"
-#include "driver/updater.h"
 #include "platform/sim/sim_port.h"
 #include "sim/card.h"
+#include "sim/memory/state_file.h"
+#include "tests/support/tool_run.h"
 
 namespace {
 
@@ -56,11 +55,6 @@ private:
     bool afterTilde_ = false;
 };
 
-std::vector<std::uint8_t> fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Runs the tool with `args` against a paced card; the seconds from the
 // command to the verdict (0 when there was none).
 double modeledSeconds(std::vector<std::string> args, const std::string& command, const std::string& model) {
@@ -69,18 +63,13 @@ double modeledSeconds(std::vector<std::string> args, const std::string& command,
     sim::Card card(options);
     TimingPeer peer(card, command);
     simport::reset();
-    simport::attach(&peer);
-    simport::startClock(0x1000);
-    args.insert(args.begin(), {"updater", "COM1"});
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
+    args.insert(args.begin(), "COM1");
 
     std::fflush(stdout);
     int saved = dup(STDOUT_FILENO);
     int quiet = open("/dev/null", O_WRONLY);
     dup2(quiet, STDOUT_FILENO);
-    int status = runUpdater(static_cast<int>(args.size()), argv.data());
+    int status = runUpdaterOn(args, peer);
     std::fflush(stdout);
     dup2(saved, STDOUT_FILENO);
     close(quiet);
@@ -90,8 +79,8 @@ double modeledSeconds(std::vector<std::string> args, const std::string& command,
 }
 
 void report(const char* what, double modeled, double bound) {
-    std::printf("%s: modeled %.4f s, bound %.4f s, %.2f%% above\n", what, modeled, bound,
-                100.0 * (modeled - bound) / bound);
+    printf("%s: modeled %.4f s, bound %.4f s, %.2f%% above\n", what, modeled, bound,
+           100.0 * (modeled - bound) / bound);
 }
 
 }  // namespace
@@ -106,11 +95,11 @@ int main(int argc, char* argv[]) {
         std::perror(argv[2]);
         return 1;
     }
-    double fpga = bench::fpgaBound(fileBytes("fpga.xsvf"));
-    double edid = bench::edidBound(fileBytes("EDID.bin").size());
+    double fpga = bench::fpgaBound(sim::readFile("fpga.xsvf"));
+    double edid = bench::edidBound(sim::readFile("EDID.bin").size());
     double gamma = bench::gammaBound();
     if (mode == "bounds") {
-        std::printf("fpga %.6f\nedid %.6f\ngamma %.6f\n", fpga, edid, gamma);
+        printf("fpga %.6f\nedid %.6f\ngamma %.6f\n", fpga, edid, gamma);
         return 0;
     }
     report("fpga", modeledSeconds({"FPGA", "fpga.xsvf"}, "#FPGA 1\r", "SDITOHDMI"), fpga);

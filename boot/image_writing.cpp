@@ -1,10 +1,12 @@
-#include "boot/image_writing.h"
-
+// The last stage of boot-mode programming: appMain.mot written into the
+// microcontroller's flash through the write kernel.
 #include <vector>
 
-#include "boot/boot_link.h"
+#include "boot/boot_programmer.h"
 #include "boot/srecord_readers.h"
 #include "port/console.h"
+#include "port/port.h"
+#include "port/files_sent.h"
 
 namespace {
 
@@ -14,8 +16,7 @@ constexpr DWORD kMainAreaStart = 0x0800;
 constexpr DWORD kHeaderPauseMs = 5;
 constexpr DWORD kReadingLimitMs = 5000;
 constexpr DWORD kStatusWaitMs = 10000;
-constexpr DWORD kStatusPauseMs = 1000;
-constexpr unsigned char kStatusInquiry = 0x4F;
+constexpr DWORD kImageStatusPauseMs = 1000;
 constexpr unsigned char kImageStatus[4] = {0x5F, 0x02, 0x04, 0x00};
 // The bytes of the last frame beyond the image: what erased flash holds.
 constexpr unsigned char kFiller = 0xFF;
@@ -40,7 +41,7 @@ void addressBytes(DWORD adress, unsigned char* bytes) {
 }
 
 // The eight frames of the vector area, each header byte followed by 5 ms.
-bool writeVectorArea(HANDLE port, FILE* fd, unsigned char* ReadBuf) {
+bool writeVectorArea(FILE* fd, unsigned char* ReadBuf) {
     unsigned char Data[kBlockSize + 1];
     for (DWORD adress = 0; adress <= kVectorAreaEnd; adress += kBlockSize) {
         if (!readUntilSignal(fd, [&] { readline16(fd, Data); })) return false;
@@ -51,24 +52,24 @@ bool writeVectorArea(HANDLE port, FILE* fd, unsigned char* ReadBuf) {
         for (DWORD j = 0; j < kBlockSize; ++j) checksum = static_cast<unsigned char>(checksum + Data[j]);
 
         for (unsigned char byte : header) {
-            sendByte(port, byte);
+            writeByte(byte);
             _sleep(kHeaderPauseMs);
         }
         for (DWORD j = 0; j < kBlockSize; ++j) {
-            if (!sendByte(port, Data[j])) return stepFailed("\nError doesn't write18");
+            if (!writeByte(Data[j])) return stepFailed("\nError doesn't write18");
         }
-        if (!sendByte(port, static_cast<unsigned char>(-checksum))) return stepFailed("\nError doesn't write19");
-        if (!awaitByte(port, ReadBuf, kAck, kAckWaitMs)) return stepFailed("\nACK NOT received  :( ");
+        if (!writeByte(static_cast<unsigned char>(-checksum))) return stepFailed("\nError doesn't write19");
+        if (!awaitByte(ReadBuf, kAck, kAckWaitMs)) return stepFailed("\nACK NOT received  :( ");
     }
     return true;
 }
 
 // The write kernel's status after the vector area; a wrong sum is only
 // reported.
-bool checkImageStatus(HANDLE port, unsigned char* ReadBuf) {
-    _sleep(kStatusPauseMs);
-    if (!sendByte(port, kStatusInquiry)) return stepFailed("\nError doesn't write20");
-    if (!readAnswer(port, ReadBuf, kStatusWaitMs)) return stepFailed("\nTime Out 8");
+bool checkImageStatus(unsigned char* ReadBuf) {
+    _sleep(kImageStatusPauseMs);
+    if (!writeByte(kStatusInquiry)) return stepFailed("\nError doesn't write20");
+    if (!readAnswer(ReadBuf, kStatusWaitMs)) return stepFailed("\nTime Out 8");
     int expected = answerSumExpected(ReadBuf);
     if (ReadBuf[4] != expected) {
         printf("Error checking sum BINARY%02x ....%02x", ReadBuf[4], static_cast<unsigned>(expected));
@@ -81,7 +82,7 @@ bool checkImageStatus(HANDLE port, unsigned char* ReadBuf) {
 
 // Everything after the vector area, from 0x0800 upward without gaps, one
 // frame per 128 bytes, with a progress line after every byte.
-bool writeMainArea(HANDLE port, FILE* fd, unsigned char* ReadBuf) {
+bool writeMainArea(FILE* fd, unsigned char* ReadBuf) {
     std::vector<unsigned char> DataBlock(kImageArea, kFiller);
     DWORD BlockLength = 0;
     if (!readUntilSignal(fd, [&] { readblock(fd, DataBlock.data(), &BlockLength); })) return false;
@@ -90,30 +91,30 @@ bool writeMainArea(HANDLE port, FILE* fd, unsigned char* ReadBuf) {
     for (DWORD adress = kMainAreaStart; adress < BlockLength + kMainAreaStart; adress += kBlockSize) {
         unsigned char header[5] = {nByteWrite};
         addressBytes(adress, header + 1);
-        for (unsigned char byte : header) sendByte(port, byte);
+        for (unsigned char byte : header) writeByte(byte);
         unsigned char checksum = 0;
         for (DWORD j = 0; j < kBlockSize; ++j) {
-            if (!sendByte(port, DataBlock[i])) return stepFailed("\nError doesn't write21");
+            if (!writeByte(DataBlock[i])) return stepFailed("\nError doesn't write21");
             checksum = static_cast<unsigned char>(checksum + DataBlock[i]);
             ++i;
             printf(" %cJob at %0.2f %c", 13, static_cast<double>(i) / BlockLength * 100 - 0.05, '%');
         }
         for (unsigned char byte : header) checksum = static_cast<unsigned char>(checksum + byte);
-        if (!sendByte(port, static_cast<unsigned char>(-checksum))) return stepFailed("\nError doesn't write9");
-        if (!awaitByte(port, ReadBuf, kAck, kAckWaitMs)) return stepFailed("\nACK NOT received  :( ");
+        if (!writeByte(static_cast<unsigned char>(-checksum))) return stepFailed("\nError doesn't write9");
+        if (!awaitByte(ReadBuf, kAck, kAckWaitMs)) return stepFailed("\nACK NOT received  :( ");
     }
     return true;
 }
 
 }  // namespace
 
-bool writeImage(HANDLE port, unsigned char* ReadBuf) {
+bool writeImage(unsigned char* ReadBuf) {
     printf("\n->WRITING .MOT FILE  TO FLASH MEMORY...\n");
     FILE* fd = fopen("appMain.mot", "rb");
     if (fd == nullptr) return stepFailed("/nFile load error\n");
+    noteFileSent("appMain.mot");
     rewind(fd);
-    bool written =
-        writeVectorArea(port, fd, ReadBuf) && checkImageStatus(port, ReadBuf) && writeMainArea(port, fd, ReadBuf);
+    bool written = writeVectorArea(fd, ReadBuf) && checkImageStatus(ReadBuf) && writeMainArea(fd, ReadBuf);
     fclose(fd);
     if (!written) return false;
     printf("%cJob at 100 %c      ", 13, '%');

@@ -1,10 +1,11 @@
-#include "boot/program_micro.h"
-
+// MICRO on a card that runs its firmware: the firmware is asked to hand
+// the card over to its boot program, the port goes to 9600 bit/s, and the
+// boot-mode programmer takes over.
+#include <cstdio>
 #include <cstring>
 
-#include "boot/FDT.h"
+#include "boot/commands.h"
 #include "port/console.h"
-#include "port/exit_status.h"
 #include "port/port.h"
 
 namespace {

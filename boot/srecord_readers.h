@@ -2,12 +2,18 @@
 // whitespace-delimited token of the file; only S3 records carry data, taken
 // in file order (the record's address is not used, except that an S3 record
 // at FFFFxxxx marks the end of the image). Checksums are not looked at here:
-// the whole file is checked before a programming run (appmain_check.h).
+// the whole file is checked before a programming run (micro_files.h).
 #pragma once
 
 #include <cstdio>
 
 #include "platform/win32.h"
+
+// Converts the two characters at `str` into the byte at `value`. Only the
+// digits and the capitals A to F count; any other character (a small letter,
+// the terminating NUL) ends the conversion with the value built so far, so
+// "3a" gives 0x03 and nothing past a NUL is read.
+void strHexTolong(char* value, const char* str);
 
 constexpr DWORD kBlockSize = 128;     // a block of readline16; its buffer holds 129 bytes
 constexpr DWORD kImageArea = 262144;  // the image buffer of readblock

@@ -2,18 +2,17 @@
 // byte per acknowledgement, then the sum and the card's verdict.
 #include <cstdio>
 
-#include "card/content_port.h"
-#include "card/handlers.h"
+#include "card/commands.h"
 #include "port/console.h"
-#include "port/exit_status.h"
 #include "port/port.h"
-#include "port/interrupt_note.h"
+#include "port/files_sent.h"
 
 namespace {
 
 constexpr DWORD kWaitMs = 5000;  // for the line to fall silent, and for each answer
 constexpr DWORD kAfterCommandMs = 500;
 constexpr std::size_t kBlock = 128;
+constexpr DWORD kDrainChunk = 2048;
 
 void failureEnd(std::FILE* file, ExitStatus status) {
     if (file != nullptr) std::fclose(file);
@@ -54,7 +53,7 @@ void ProgramEDID(const char* fileName) {
     }
     std::rewind(file);
     DWORD time = GetTickCount();
-    if (!drainBefore(GetTickCount() + kWaitMs)) return failureEnd(file, kExitFailed);
+    if (!drainPort(kDrainChunk, GetTickCount() + kWaitMs)) return failureEnd(file, kExitFailed);
 
     unsigned char vecteur[300];
     std::size_t maxadress = std::fread(vecteur, 1, sizeof vecteur, file);
@@ -65,6 +64,7 @@ void ProgramEDID(const char* fileName) {
     printf("\n->Program EDID with  %d bytes...\n", static_cast<int>(maxadress));
 
     const char* command = maxadress == kBlock ? "#EDID 1\r" : "#EDID 2\r";
+    noteFileSent(fileName);
     noteInterruptRisk("the EDID memory may be partly written");
     lnumbytes = 0;
     lrc = WriteFile(lport, command, 8, &lnumbytes, nullptr);
@@ -77,4 +77,14 @@ void ProgramEDID(const char* fileName) {
     printTime(time, 1);
     printf("\n");
     std::fclose(file);
+}
+
+void printVerdict(unsigned char verdict) {
+    if (verdict == 'E') {
+        printf("Failed\n");
+        exitStatus = kExitFailed;
+        return;
+    }
+    clearInterruptRisk();
+    printf("Success\n");
 }

@@ -3,17 +3,16 @@
 // each acknowledged, then the sum and the card's verdict.
 #include <cstdio>
 
-#include "card/content_port.h"
+#include "card/commands.h"
 #include "card/gamma_table.h"
-#include "card/handlers.h"
 #include "port/console.h"
-#include "port/exit_status.h"
 #include "port/port.h"
-#include "port/interrupt_note.h"
+#include "port/files_sent.h"
 
 namespace {
 
 constexpr DWORD kDrainLimitMs = 5000;
+constexpr DWORD kDrainChunk = 2048;
 constexpr DWORD kAfterCommandMs = 100;
 constexpr DWORD kValueWaitMs = 60000;
 constexpr DWORD kVerdictWaitMs = 5000;
@@ -68,20 +67,25 @@ void ProgramGamma(const char* fileName) {
     // One deadline for both drains: the line falls silent before the
     // table is read and again after the command.
     DWORD begin = GetTickCount() + kDrainLimitMs;
-    if (!drainBefore(begin)) return failureEnd(file, kExitFailed);
+    if (!drainPort(kDrainChunk, begin)) return failureEnd(file, kExitFailed);
 
     printf("\n->Analysing Gamma File...");
     unsigned short table[kGammaValues];
-    if (!readGammaTable(file, table)) return failureEnd(file, kExitRefused);
+    Refusal why;
+    if (!readGammaTable(file, table, why)) {
+        printRefusal(why);
+        return failureEnd(file, kExitRefused);
+    }
     printf("OK");
     printf("\n->Sending Gamma Data...");
 
+    noteFileSent(fileName);
     noteInterruptRisk("the gamma table may be partly written");
     lnumbytes = 0;
     lrc = WriteFile(lport, "#GAMMA 3 0\r", 11, &lnumbytes, nullptr);
     if (!lrc || lnumbytes != 11) return failureEnd(file, kExitFailed);
     _sleep(kAfterCommandMs);
-    if (!drainBefore(begin)) return failureEnd(file, kExitFailed);
+    if (!drainPort(kDrainChunk, begin)) return failureEnd(file, kExitFailed);
 
     unsigned char verdict = sendTable(table);
     if (verdict == 0) return failureEnd(file, kExitFailed);

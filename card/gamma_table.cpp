@@ -4,8 +4,6 @@
 #include <climits>
 #include <cstdlib>
 
-#include "platform/win32.h"
-
 namespace {
 constexpr int kLineArea = 256;  // each read takes at most 255 characters, line end included
 constexpr long kMostValue = 1023;
@@ -30,7 +28,7 @@ void parseGammaLine(const char* line, long values[3]) {
     }
 }
 
-bool readGammaTable(std::FILE* file, unsigned short (&table)[kGammaValues]) {
+bool readGammaTable(std::FILE* file, unsigned short (&table)[kGammaValues], Refusal& why) {
     for (unsigned short& value : table) value = 0;
     char vecteur[kLineArea] = {};
     int lines = 0;
@@ -40,8 +38,7 @@ bool readGammaTable(std::FILE* file, unsigned short (&table)[kGammaValues]) {
         parseGammaLine(vecteur, values);
         for (long value : values) {
             if (value < 0 || value > kMostValue) {
-                printf("\nError, the RGB value must be between 0 and 1023.");
-                return false;
+                return refuseFile(why, "\nError, the RGB value must be between 0 and 1023.");
             }
         }
         if (lines < kGammaLines) {
@@ -50,8 +47,8 @@ bool readGammaTable(std::FILE* file, unsigned short (&table)[kGammaValues]) {
         if (lines < INT_MAX) ++lines;
     }
     if (lines != kGammaLines) {
-        printf("Gamma File error -> The file contains %d lines (only 1024 lines are accepted)", lines);
-        return false;
+        return refuseFile(why, "Gamma File error -> The file contains %d lines (only 1024 lines are accepted)",
+                          lines);
     }
     return true;
 }

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "port/refusal.h"
+
 constexpr int kGammaLines = 1024;
 constexpr int kGammaValues = 3 * kGammaLines;
 
@@ -16,6 +18,6 @@ constexpr int kGammaValues = 3 * kGammaLines;
 void parseGammaLine(const char* line, long values[3]);
 
 // Reads the whole file into `table` (line 1's red, green, blue, then line
-// 2's...). Prints why the file is refused and returns false: a value
-// outside 0 to 1023, or a count of data lines other than 1024.
-bool readGammaTable(std::FILE* file, unsigned short (&table)[kGammaValues]);
+// 2's...). Returns false with the reason in `why` when the file is refused:
+// a value outside 0 to 1023, or a count of data lines other than 1024.
+bool readGammaTable(std::FILE* file, unsigned short (&table)[kGammaValues], Refusal& why);

@@ -8,11 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "card/content_port.h"
-#include "card/handlers.h"
-#include "port/exit_status.h"
+#include "card/commands.h"
+#include "port/console.h"
 #include "port/port.h"
-#include "port/interrupt_note.h"
+#include "port/files_sent.h"
 
 namespace {
 
@@ -109,6 +108,7 @@ void Remote(const char* fileName) {
         return;
     }
     printf("\n->Remote Function...Now executing the function in the remote.txt file...\n");
+    noteFileSent(fileName);
     noteInterruptRisk("only part of the script may have been sent");
 
     Counters counters;

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "boot/program_micro.h"
-#include "card/handlers.h"
+#include "boot/commands.h"
+#include "card/commands.h"
 #include "platform/win32.h"
-#include "port/exit_status.h"
+#include "port/console.h"
 #include "vxp/commands.h"
 
 namespace {
@@ -64,21 +64,9 @@ bool endsWith(const char* name, const char* extension) {
     return nameLength >= extensionLength && std::strcmp(name + nameLength - extensionLength, extension) == 0;
 }
 
-// The name of a flash device image: "Device", the device digit, ".bin".
 bool deviceFileNameOk(const char* name, unsigned short& device) {
-    if (std::strncmp(name, "Device", 6) != 0) {
-        return refuse("Bad device file. (Device 1 or 5 only)\n");
-    }
-    switch (name[6]) {
-    case '1': device = 1; break;
-    case '5': device = 5; break;
-    case '7': device = 7; break;
-    default: return refuse("Bad device file. (Device 1,5  or 7 only)\n");
-    }
-    if (std::strncmp(name + 7, ".bin", 4) != 0) {
-        return refuse("Bad device file. (Device 1, 5 or 7 only)\n");
-    }
-    return true;
+    Refusal why;
+    return deviceFileNameAcceptable(name, device, why) || refuse(why.text);
 }
 
 bool fileNameOk(Command update, const char* name, unsigned short& device) {
@@ -95,45 +83,23 @@ bool fileNameOk(Command update, const char* name, unsigned short& device) {
 
 bool fileExists(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
 
-// Prints whether one update file of the ALL command is there.
-bool present(const char* name) {
-    printf("%s : ", name);
-    bool there = fileExists(name);
-    printf(there ? "\tYES\n" : "\tNO\n");
-    return there;
-}
-
-// A device image is only usable with the driver that programs it.
-bool driverPresent(const char* driver, const char* missingLine) {
-    printf("%s : ", driver);
-    if (fileExists(driver)) {
-        printf("\tYES\n");
-        return true;
-    }
-    printf("%s", missingLine);
-    return false;
-}
-
-void discoverAndProgramAll(int DVITOSDI) {
-    printf("\nLooking for update files ... \n\n");
-    unsigned char device1Present = present("Device1.bin");
-    unsigned char device5Present = present("Device5.bin");
-    if (device1Present)
-        device1Present = driverPresent("SFDriver.bin", "\tNO  (ERROR - You need a driver to update device1.)\n");
-    if (device5Present)
-        device5Present = driverPresent("FDriver.bin", "\tNO  (ERROR - You need a driver to update device5.)\n");
-    unsigned char fpgaPresent = present("fpga.xsvf");
-    unsigned char edidPresent = DVITOSDI == 1 && present("EDID.bin");
-
-    if (!device1Present && !device5Present && !fpgaPresent && !edidPresent) {
-        printf("No update available.");
-        exitStatus = kExitRefused;
-        return;
-    }
-    ProgramALL(device1Present, device5Present, fpgaPresent, edidPresent);
-}
-
 }  // namespace
+
+bool deviceFileNameAcceptable(const char* name, unsigned short& device, Refusal& why) {
+    if (std::strncmp(name, "Device", 6) != 0) {
+        return refuseFile(why, "Bad device file. (Device 1 or 5 only)\n");
+    }
+    switch (name[6]) {
+    case '1': device = 1; break;
+    case '5': device = 5; break;
+    case '7': device = 7; break;
+    default: return refuseFile(why, "Bad device file. (Device 1,5  or 7 only)\n");
+    }
+    if (std::strncmp(name + 7, ".bin", 4) != 0) {
+        return refuseFile(why, "Bad device file. (Device 1, 5 or 7 only)\n");
+    }
+    return true;
+}
 
 void dispatchCommand(int argc, char* argv[], const char* command, int DVITOSDI) {
     if (!commandLineComplete(argc, command)) {
@@ -172,7 +138,7 @@ void dispatchCommand(int argc, char* argv[], const char* command, int DVITOSDI) 
     case kViper: ProgramViper(device, fileName); break;
     case kMicro: ProgramMicro(); break;
     case kEdid: ProgramEDID(fileName); break;
-    case kAll: discoverAndProgramAll(DVITOSDI); break;
+    case kAll: programAllFound(DVITOSDI); break;
     case kRemote: Remote(fileName); break;
     case kVerify: verify(fileName, device); break;
     case kStatus: vxpStatus(); break;

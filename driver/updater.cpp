@@ -3,22 +3,15 @@
 #include <cctype>
 #include <cstring>
 
-#include "boot/FDT.h"
-#include "boot/appmain_check.h"
-#include "boot/kernel_files.h"
-#include "port/console.h"
+#include "boot/commands.h"
 #include "driver/dispatch.h"
-#include "driver/help.h"
-#include "port/exit_status.h"
-#include "port/interrupt_note.h"
 #include "driver/identification.h"
+#include "driver/run_record.h"
 #include "driver/version.h"
+#include "port/console.h"
 #include "port/port.h"
 
 namespace {
-
-// Firmware files known to be bad for the card's microcontroller, by size.
-constexpr DWORD kBadFirmwareSizes[6] = {570422, 570974, 510718, 510526, 511446, 511070};
 
 constexpr std::size_t kWordArea = 100;  // argvU: a port name or command word and its NUL
 constexpr DWORD kBootRate = 9600;
@@ -62,23 +55,6 @@ bool takePortName(const char* argument, char* argvU) {
     return true;
 }
 
-// MICRO needs "appMain.mot"; some known-bad builds of it are refused by size,
-// and the whole file and the boot kernels are checked before anything is
-// sent, so that a run never stops halfway on a bad file.
-bool firmwareFileAcceptable() {
-    HANDLE file = CreateFileA("appMain.mot", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD size = GetFileSize(file, nullptr);
-    CloseHandle(file);
-    for (DWORD bad : kBadFirmwareSizes) {
-        if (size == bad) {
-            printf("Bad appMain.mot file. Exit.\n");
-            return false;
-        }
-    }
-    return appMainFileValid("appMain.mot") && kernelFilesUsable();
-}
-
 // Sends single 0x00 bytes and counts what the last read brought back: a
 // running firmware answers, a card in boot mode stays silent at 115200.
 DWORD probeCard() {
@@ -118,7 +94,7 @@ void runBootModePath() {
     printf("\nMICRO Mode OK...Now starting the FDT programm...\n");
     DWORD begin = GetTickCount();
     int check = FDT(lport, lDCB, ct, lfullportname);
-    if (check != 55) {
+    if (check != kFdtNoBootProgram) {
         printTime(begin, 0);
         return;
     }
@@ -169,7 +145,7 @@ void runWithOpenPort(int argc, char* argv[], const char* command) {
     }
 
     bool micro = std::strcmp(command, "MICRO") == 0;
-    if (micro && !firmwareFileAcceptable()) {
+    if (micro && !microFilesAcceptable()) {
         exitStatus = kExitRefused;
         return;
     }
@@ -205,6 +181,7 @@ void runWithOpenPort(int argc, char* argv[], const char* command) {
     }
 
     int DVITOSDI = devicenumber == 1 || devicenumber == 4;
+    recordCard(devicenumber);
     printBanner(devicenumber);
     dispatchCommand(argc, argv, command, DVITOSDI);
 }
@@ -215,7 +192,7 @@ int runUpdater(int argc, char* argv[]) {
     exitStatus = kExitDone;
     SetPriorityClass(GetCurrentProcess(), HIGH_PRIORITY_CLASS);
     if (argc < 2) return kExitRefused;
-    if (answerHelpOrVersion(argv[1])) return kExitDone;
+    startRunRecord(argc, argv);
     watchForInterrupt();
 
     char argvU[kWordArea];
@@ -241,6 +218,9 @@ int runUpdater(int argc, char* argv[]) {
     }
 
     if (lport != INVALID_HANDLE_VALUE) CloseHandle(lport);
+    noteLastLine();
+    if (exitStatus != kExitDone && recoveryAdvice()[0] != '\0') printf("\n%s\n", recoveryAdvice());
     printf("\nExit updater\n");
+    finishRunRecord(exitStatus);
     return exitStatus;
 }

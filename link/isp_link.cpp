@@ -1,13 +1,86 @@
-// One exchange with the video processor: the command packet out, the reply
-// packet back, judged as acknowledgement, refusal or time-out.
+// The ISP packet link to the video processor: the packet's checksum and its
+// byte coding on the wire, then one exchange per call, the command packet
+// out and the reply packet back, judged as acknowledgement, refusal or
+// time-out.
 #include "link/isp_link.h"
 
+#include <cstdio>
 #include <cstring>
 
+#include "link/isp_codes.h"
 #include "port/console.h"
 #include "port/port.h"
-#include "link/isp_header.h"
-#include "link/port_io.h"
+
+// ---- The packet: checksum, coding, printing -------------------------------
+
+namespace {
+constexpr unsigned char kEscape = '=';
+constexpr unsigned char kStart = 'G';
+constexpr unsigned char kEnd = 0x0D;
+constexpr unsigned char kOffset = 42;
+constexpr unsigned char kEscapeOffset = 64;
+
+// Bytes that may not appear in a packet's body once offset: NUL, tab, line
+// feed, carriage return and the escape itself.
+bool needsEscape(unsigned char e) { return e == 0x00 || e == 0x09 || e == 0x0A || e == kEnd || e == kEscape; }
+
+std::uint16_t sumOfWords(const std::uint16_t* msg) {
+    int words = ispPacketWords(msg[0]);
+    std::uint16_t sum = 0;
+    for (int i = 0; i < words - 1; ++i) sum = static_cast<std::uint16_t>(sum + msg[i]);
+    return sum;
+}
+
+}  // namespace
+
+void createChecksum(std::uint16_t* msg) {
+    msg[ispPacketWords(msg[0]) - 1] = static_cast<std::uint16_t>(-sumOfWords(msg));
+}
+
+char checksumOK(const std::uint16_t* msg) {
+    std::uint16_t expected = static_cast<std::uint16_t>(-sumOfWords(msg));
+    return msg[ispPacketWords(msg[0]) - 1] == expected ? 1 : 0;
+}
+
+int yEncode(unsigned char* encoded, const unsigned char* data, int length) {
+    int count = 0;
+    encoded[count++] = kEscape;
+    encoded[count++] = kStart;
+    for (int i = 0; i < length; ++i) {
+        unsigned char e = static_cast<unsigned char>(data[i] + kOffset);
+        if (needsEscape(e)) {
+            encoded[count++] = kEscape;
+            encoded[count++] = static_cast<unsigned char>(e + kEscapeOffset);
+        } else {
+            encoded[count++] = e;
+        }
+    }
+    encoded[count++] = kEnd;
+    encoded[count] = 0;
+    return count;
+}
+
+int yDecode(unsigned char* decoded, const unsigned char* data, int length) {
+    int count = 0;
+    for (int i = 0; i < length; ++i) {
+        unsigned char b = data[i];
+        if (b == kEscape) {
+            // An escape as the body's last byte has nothing to apply to.
+            if (++i == length) break;
+            b = static_cast<unsigned char>(data[i] - kEscapeOffset);
+        }
+        decoded[count++] = static_cast<unsigned char>(b - kOffset);
+    }
+    return count;
+}
+
+void printMsg(const std::uint16_t* msg) {
+    int words = ispPacketWords(msg[0]);
+    for (int i = 0; i < words; ++i) printf("0x%04x ", msg[i]);
+    printf("\n");
+}
+
+// ---- One exchange -----------------------------------------------------------
 
 namespace {
 
@@ -17,7 +90,6 @@ constexpr DWORD kReadChunk = 50;
 constexpr DWORD kReplyWaitMs = 3000;
 constexpr int kMaxTimeoutRetries = 10;  // waits after the first before giving up
 constexpr int kTimeoutsBeforeGivingUp = 4;
-constexpr std::uint16_t kNackCode = 2;
 constexpr std::uint16_t kGspiTimeoutMark = 0x1234;
 
 // Whether the reply the last exchange stored had the length its header
@@ -91,7 +163,6 @@ int ReadISPResponse(unsigned char* tempMsg) {
     while (!complete && !error && stored < kFullPacket) {
         lnumbytes = 0;
         if (!ReadFile(lport, readBuf, kReadChunk, &lnumbytes, nullptr)) error = true;
-        if (tickPassed(deadline)) error = true;
         DWORD count = lnumbytes < kReadChunk ? lnumbytes : kReadChunk;
 
         for (DWORD i = 0; i < count && !complete && stored < kFullPacket; ++i) {
@@ -122,6 +193,11 @@ int ReadISPResponse(unsigned char* tempMsg) {
                 break;
             }
         }
+        // A packet completed in this read counts, even when the wait ended
+        // meanwhile: a host that looked late (a busy PC) must not throw away
+        // the answer the card gave in time, since the command is never sent
+        // again within one exchange.
+        if (!complete && tickPassed(deadline)) error = true;
     }
     return error ? 0 : stored;
 }
@@ -152,7 +228,7 @@ int sendISPCmd(std::uint16_t* msg, std::uint16_t* response, unsigned long wait) 
     if (!sumRight) printf("Bad checksum\n");
     replyIntact = decoded == announced && sumRight;
 
-    bool refused = decoded < announced || ispCode(response[0]) == kNackCode || response[0] == msg[0];
+    bool refused = decoded < announced || ispCode(response[0]) == kIspNack || response[0] == msg[0];
     if (!refused) return 1;
     reportRefusal(msg, response, valRetry);
     return 0;

@@ -3,7 +3,6 @@
 
 #include "port/console.h"
 #include "port/port.h"
-#include "link/port_io.h"
 
 namespace {
 
@@ -66,7 +65,7 @@ int ReadMicroResponse() {
 int sendMicroCmd(const unsigned char* msg, std::uint16_t length) {
     // Whatever arrived before the command is not its answer. A line that
     // never falls silent ends the drain; the command goes out regardless.
-    drainPort(kDrainChunk, kDrainLimitMs);
+    drainPort(kDrainChunk, GetTickCount() + kDrainLimitMs);
     if (!writeAll(msg, length)) return 0;
 
     for (int retry = 0;; ++retry) {

@@ -181,3 +181,26 @@ void watchInterrupts();
 // The interrupt line, "Interrupted." until set; the platform keeps a copy of
 // at most 511 characters.
 void setInterruptLine(const char* line);
+
+// Called once when an interrupt ends the run at one of the tool's waits,
+// after the interrupt line is printed, with the exit status the run ends
+// with (for the run's record). Not called where the run is ended at once (a
+// second interrupt, no wait within the two seconds): only what is safe in a
+// signal handler runs there.
+void atInterruptEnd(void (*record)(int status));
+
+// The console runtime's formatted printing. The tool prints through the
+// platform, which shows the text as printf does and keeps the last line it
+// showed, for the run's record (a key prompt or PAUSE's text, printed
+// otherwise, is shown and not kept).
+int win32Printf(const char* format, ...)
+#ifdef __GNUC__
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+#define printf(...) win32Printf(__VA_ARGS__)
+
+// The last line printed that holds more than white space, without the white
+// space around it: what follows the last line end or carriage return, or the
+// line before (at most 255 characters; empty before anything was printed).
+const char* lastConsoleLine();

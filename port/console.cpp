@@ -1,10 +1,13 @@
 #include "port/console.h"
 
 #include <cctype>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "port/port.h"
+
+int exitStatus = kExitDone;
 
 void caseSensitive(const char* argv, char* data) {
     std::size_t i = 0;
@@ -55,3 +58,57 @@ void printTime(DWORD begin, int all) {
         printf("\nTotal Time : %d minutes %d seconds\n", minutes, rest);
     }
 }
+
+// The prompts are shown past printf: the last line the console showed, for
+// the run's record, stays the one that says why the run stopped.
+void pressKeyToContinue() {
+    std::fputs("Press a key to continue ... ", stdout);
+    _getch();
+}
+
+void pressAnyKeyToContinue() {
+    std::fputs("\nPress any key to continue\n", stdout);
+    _getch();
+}
+
+namespace {
+
+constexpr char kNothingAtRisk[] = "Interrupted.";
+char rerunCommand[384] = "";
+char advice[544] = "";
+
+}  // namespace
+
+void watchForInterrupt() {
+    rerunCommand[0] = '\0';
+    advice[0] = '\0';
+    setInterruptLine(kNothingAtRisk);
+    watchInterrupts();
+}
+
+void setRerunCommand(const char* command, const char* fileName) {
+    if (fileName != nullptr) {
+        std::snprintf(rerunCommand, sizeof rerunCommand, "%s %s", command, fileName);
+    } else {
+        std::snprintf(rerunCommand, sizeof rerunCommand, "%s", command);
+    }
+}
+
+void noteInterruptRisk(const char* format, ...) {
+    char risk[128];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(risk, sizeof risk, format, arguments);
+    va_end(arguments);
+    std::snprintf(advice, sizeof advice, "%s: run %s again.", risk, rerunCommand);
+    char line[560];
+    std::snprintf(line, sizeof line, "Interrupted: %s", advice);
+    setInterruptLine(line);
+}
+
+void clearInterruptRisk() {
+    advice[0] = '\0';
+    setInterruptLine(kNothingAtRisk);
+}
+
+const char* recoveryAdvice() { return advice; }

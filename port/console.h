@@ -1,7 +1,11 @@
-// Console services shared by the driver and the command handlers.
+// The operator's side of a run: the console utilities (upper-casing, the
+// reason a port cannot be opened, the time lines, the key prompts), the
+// process's exit status, and the line an interrupted run ends with.
 #pragma once
 
 #include "platform/win32.h"
+
+// ---- Console utilities ---------------------------------------------------
 
 // Writes the upper-case copy of `argv`, NUL included, into `data`.
 void caseSensitive(const char* argv, char* data);
@@ -16,6 +20,58 @@ void errorCheck(char* error);
 // the "Total Time" form otherwise.
 void printTime(DWORD begin, int all);
 
-// True once the tick count has passed `deadline`, by difference, so that the
-// counter's wrap neither ends a wait at once nor stretches it.
-inline bool tickPassed(DWORD deadline) { return static_cast<int>(GetTickCount() - deadline) > 0; }
+// Prints "Press a key to continue ... " and waits for one key, unechoed (the
+// failure end of the flash commands).
+void pressKeyToContinue();
+
+// Prints "\nPress any key to continue\n" and waits for one key, unechoed
+// (the failure end of EDID and GAMMA).
+void pressAnyKeyToContinue();
+
+// ---- Exit status ---------------------------------------------------------
+//
+// What the run did, for scripts and production lines. The console texts
+// stay as they are; only the status tells.
+enum ExitStatus : int {
+    kExitDone = 0,     // the command did what was asked
+    kExitFailed = 1,   // it ran and failed
+    kExitRefused = 2,  // the command line or a file was refused before anything was sent
+};
+
+// Set by whichever step decides the outcome; the run starts as done.
+extern int exitStatus;
+
+// ---- The interrupt line --------------------------------------------------
+//
+// What the operator is told when he interrupts the run (Ctrl-C, Ctrl-Break,
+// a signal, the console closed): "Interrupted." while the card holds nothing
+// half done, otherwise what may be partly written and how to recover, e.g.
+//   "Interrupted: device 5 may be partly written: run VIPER Device5.bin again."
+// A command records the risk when it starts changing the card and clears it
+// once the card is whole again; the platform prints the line and ends the
+// run (see watchInterrupts in platform/win32.h).
+
+// Starts watching for interrupts, with nothing at risk.
+void watchForInterrupt();
+
+// The command that repeats this run, for the recovery advice: the command
+// word and, when given, the file argument as typed ("VIPER Device5.bin").
+void setRerunCommand(const char* command, const char* fileName);
+
+// From now on an interrupt may leave `risk` behind, a printf-style phrase
+// such as "device %d may be partly written"; the line adds ": run <command>
+// again." Replaces the risk recorded before.
+void noteInterruptRisk(const char* format, ...)
+#ifdef __GNUC__
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// Nothing is at risk any more: an interrupt prints "Interrupted.".
+void clearInterruptRisk();
+
+// A run that failed while the card was at risk ends with the same advice,
+// "<risk>: run <command> again." (device 5 may be partly written: run VIPER
+// Device5.bin again.), on a line of its own before the run's last line;
+// empty while nothing is at risk.
+const char* recoveryAdvice();

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-packages.sh cmake make g++-mingw-w64-x86-64
+scripts/install-packages.sh cmake make g++-mingw-w64-x86-64 nlohmann-json3-dev
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j"$(nproc)"
 ls -l build-windows/updater.exe

@@ -47,6 +47,7 @@ read_table() {
             'put:') put="" ;;
             'why: '*) why=${line#why: } ;;
             'slow: '*) slow=${line#slow: } ;;
+            'killed-by: '*) ;;
             *) echo "$table: cannot read: $line" >&2; exit 2 ;;
         esac
     done <"$table"
@@ -124,6 +125,7 @@ for i in "${!files[@]}"; do
     number=$((i + 1))
     if [ -n "${ONLY:-}" ] && [[ " $ONLY " != *" $number "* ]]; then continue; fi
     total=$((total + 1))
+    ran[$i]=1
     path=$src/${files[$i]}
     original=$(content_of "$path"; printf x)
     original=${original%x}
@@ -152,12 +154,41 @@ for i in "${!files[@]}"; do
         echo "$number	$failed" >>"$matrix"
     fi
     printf '%s' "$original" >"$path"
+    killers[$i]=${verdict#killed by }
+    [ "${verdict#killed by }" == "$verdict" ] && killers[$i]=""
     line="$number. ${files[$i]}: ${whys[$i]} -- $verdict ($((SECONDS - start)) s)"
     echo "$line"
     echo "$line" >>"$results"
 done
 # The tree as it was, built again, so that the next pass starts from it.
 cmake --build "$build" -j"$jobs" >/dev/null 2>&1 || true
+
+# The table keeps, under each mutation the pass ran, the test that killed
+# it (the first to fail): a map from each fault to a test that catches it.
+# A mutation that survived or was not built loses its line; one the pass did
+# not run keeps its own. Blocks are matched by file and find text, so the
+# table may have changed while the pass ran.
+record_killers() {
+    local file="" find="" line key out=()
+    local -A verdicts=()
+    for i in "${!files[@]}"; do
+        [ -n "${ran[$i]:-}" ] && verdicts["${files[$i]}"$'\t'"${finds[$i]}"]=${killers[$i]:-}
+    done
+    while IFS= read -r line || [ -n "$line" ]; do
+        key="$file"$'\t'"$find"
+        case $line in
+            'killed-by: '*) [ -n "${verdicts[$key]+ran}" ] && continue ;;
+            'file: '*) file=${line#file: } ;;
+            'find: '*) find=${line#find: } ;;
+        esac
+        out+=("$line")
+        if [[ $line == 'why: '* ]] && [ -n "${verdicts[$key]:-}" ]; then
+            out+=("killed-by: ${verdicts[$key]}")
+        fi
+    done <"$table"
+    printf '%s\n' "${out[@]}" >"$table"
+}
+record_killers
 
 {
     echo

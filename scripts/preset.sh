@@ -4,9 +4,12 @@
 # $BUILD_DIR if set, else the preset's binaryDir).
 preset=${PRESET:-default}
 case $preset in
-    default) preset_packages=(cmake g++ make libgtest-dev); build_dir=build ;;
-    sanitize | fuzz) preset_packages=(cmake clang libclang-rt-14-dev make libgtest-dev); build_dir=build-sanitize ;;
-    mingw) preset_packages=(cmake make g++-mingw-w64-x86-64); build_dir=build-windows ;;
+    default) preset_packages=(cmake g++ make libgtest-dev nlohmann-json3-dev libssl-dev); build_dir=build ;;
+    sanitize | fuzz)
+        preset_packages=(cmake clang libclang-rt-14-dev make libgtest-dev nlohmann-json3-dev libssl-dev)
+        build_dir=build-sanitize
+        ;;
+    mingw) preset_packages=(cmake make g++-mingw-w64-x86-64 nlohmann-json3-dev); build_dir=build-windows ;;
     *) echo "Unknown preset $preset (default, sanitize, fuzz or mingw)" >&2; exit 2 ;;
 esac
 build_dir=${BUILD_DIR:-$build_dir}

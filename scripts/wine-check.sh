@@ -5,8 +5,10 @@
 # prefix (COM7 up, one per case), mapped to the other card's pty. Compared: the exit statuses (against the one
 # the case expects), the bytes each card received and sent (cardsim
 # --trace, time stamps and read chunking dropped), the cards' state files,
-# and the console text (Wine's CRLF made LF, time lines masked). Any
-# difference fails. Differences that are Wine's own are undone explicitly
+# the console text (Wine's CRLF made LF, time lines masked) and the runs'
+# records (UPDATER_LOG, times and port dropped: the hashes are CNG's on one
+# side and OpenSSL's on the other). Any difference fails. Last, a COM port
+# mapped to a card's pty must be among those updater.exe --ports lists. Differences that are Wine's own are undone explicitly
 # in wine_console below and listed in the README's Windows section.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,7 +36,7 @@ interrupt  |                                                   | --seed 11 | VIP
 EOF
 }
 
-scripts/install-packages.sh wine64
+scripts/install-packages.sh wine64 jq
 TARGETS="updater cardsim" scripts/setup.sh >/dev/null
 scripts/build-windows.sh >/dev/null
 source scripts/wine-prefix.sh
@@ -87,7 +89,8 @@ run_side() {
     local status=0 began_run
     began_run=$(date +%s)
     # shellcheck disable=SC2086
-    (cd "$dir" && printf '%b' "$keys" | "${limit[@]}" "${tool[@]}" $args >console 2>&1) || status=$?
+    (cd "$dir" && printf '%b' "$keys" | UPDATER_LOG=$dir/runs.log "${limit[@]}" "${tool[@]}" $args >console 2>&1) ||
+        status=$?
     echo "$status" >"$dir/status"
     echo "$(($(date +%s) - began_run))" >"$dir/seconds"
     kill "$card"
@@ -117,6 +120,11 @@ check_case() {
     diff -r "$n/state" "$w/state" >/dev/null || differ "the cards' state files differ"
     diff <(mask_times <"$n/console") <(wine_console "$w/console") >"$work/$name/console.diff" ||
         differ "the console texts differ: $work/$name/console.diff"
+    for side in native wine; do
+        [ "$(wc -l <"$work/$name/$side/runs.log" 2>/dev/null || echo 0)" = 1 ] || differ "$side: not one line of record"
+    done
+    record() { jq -c 'del(.started, .ended, .port)' "$1/runs.log" 2>&1; }
+    [ "$(record "$n")" = "$(record "$w")" ] || differ "the records differ: $(record "$n") / $(record "$w")"
     echo "wine-check: $name: native $(cat "$n/seconds") s, Wine $(cat "$w/seconds") s"
 }
 
@@ -133,6 +141,34 @@ while IFS='|' read -r name setup options args keys expect interrupt; do
     com=$((com + 1))
 done < <(cases)
 wait
+
+# updater.exe --ports lists a COM port that Wine maps to a card's pty.
+check_ports() {
+    local dir=$work/ports com=$1
+    mkdir -p "$dir"
+    : >"$dir/differences"
+    "$root/build/cardsim" --fast --link "$dir/card" >/dev/null 2>&1 &
+    local card=$!
+    for _ in $(seq 100); do [ -e "$dir/card" ] && break; sleep 0.05; done
+    ln -sfn "$(readlink "$dir/card")" "$WINEPREFIX/dosdevices/com$com"
+    local status=0
+    (cd "$dir" && "$wine" "$root/build-windows/updater.exe" --ports >console 2>&1) || status=$?
+    kill "$card"
+    wait "$card" || true
+    [ "$status" = 0 ] || echo "wine-check: ports: exit status $status" >>"$dir/differences"
+    grep -q "^COM$com " "$dir/console" ||
+        echo "wine-check: ports: COM$com is not listed: $(tr -d '\r' <"$dir/console" | tr '\n' '|')" >>"$dir/differences"
+    echo "wine-check: ports: $(grep "^COM$com " "$dir/console" | tr -d '\r')"
+}
+check_ports 7
+names+=(ports)
+
+# The records read back as a table by the log's reader.
+if table=$(scripts/updater-log "$work"/*/native/runs.log "$work"/*/wine/runs.log); then
+    echo "wine-check: the records read as a table: $(grep -c '^20' <<<"$table") runs"
+else
+    echo "wine-check: scripts/updater-log cannot read the records" >>"$work/ports/differences"
+fi
 
 failures=0
 for name in "${names[@]}"; do

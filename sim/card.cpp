@@ -17,18 +17,22 @@ struct Card::Impl final : ReplySink {
           lateDice(options.seed, FaultStream::kLate),
           wire(options),
           memory(options.stateDir),
-          microcontroller(options, memory, *this) {}
+          microcontroller(std::make_unique<Microcontroller>(options, memory, *this)) {}
 
     void reply(Nanos at, std::string_view bytes) override { replyAfter(at, choices::kProcessingDelay, bytes); }
 
     Nanos replyAfter(Nanos at, Nanos processing, std::string_view bytes) override {
         Nanos ready = options.paced ? at + processing : at;
         if (lateDice.roll(options.late)) ready += options.lateByMs * choices::kMillisecond;
-        return wire.cardSends(bytes, ready, microcontroller.listeningBaud());
+        return wire.cardSends(bytes, ready, microcontroller->listeningBaud());
     }
 
+    // Once the card has restarted it is out of step with the host, which
+    // cannot know: what it loses then is no pause the host failed to give.
     void lost(Nanos at, std::string_view doing) override {
-        if (violations.size() < choices::kViolationsKept) violations.push_back({at, std::string(doing)});
+        if (!restarted && violations.size() < choices::kViolationsKept) {
+            violations.push_back({at, std::string(doing)});
+        }
     }
 
     // The card's own time for the host's `now`. The card's time never runs
@@ -47,9 +51,50 @@ struct Card::Impl final : ReplySink {
 
     // The card handles every byte that reaches it by `until`, in order.
     void processUntil(Nanos until) {
-        while (auto arrival = wire.takeArrival(until, microcontroller.listeningBaud())) {
-            microcontroller.receive(arrival->byte, arrival->at);
+        plugBackIn(until);
+        while (auto arrival = wire.takeArrival(until, microcontroller->listeningBaud())) {
+            microcontroller->receive(arrival->byte, arrival->at);
+            crossed(arrival->at);
         }
+    }
+
+    // One more byte has crossed the line at `at`, either way: the restart
+    // and unplug faults count them.
+    void crossed(Nanos at) {
+        ++bytesCrossed;
+        if (bytesCrossed == options.restartAfter) powerCycle(at);
+        if (bytesCrossed == options.unplugAfter) unplug(at);
+    }
+
+    // The card loses power at `at` and starts again: its memories stay.
+    void powerCycle(Nanos at) {
+        restarted = true;
+        wire.dropUnsent(at);
+        microcontroller = std::make_unique<Microcontroller>(options, memory, *this, at);
+    }
+
+    void unplug(Nanos at) {
+        wire.unplug(at);
+        plugged = false;
+        backAt = options.goneForMs == 0 ? std::numeric_limits<Nanos>::max()
+                                        : at + options.goneForMs * choices::kMillisecond;
+    }
+
+    // Another card with the same memories, plugged in at `backAt`.
+    void plugBackIn(Nanos now) {
+        if (plugged || options.goneForMs == 0 || now < backAt) return;
+        plugged = true;
+        ++plugging;
+        wire.replug();
+        powerCycle(backAt);
+    }
+
+    // How many bytes may be handed to the host before the next fault.
+    std::size_t beforeFault(std::size_t max) const {
+        for (std::uint64_t limit : {options.restartAfter, options.unplugAfter}) {
+            if (limit > bytesCrossed) max = std::min<std::uint64_t>(max, limit - bytesCrossed);
+        }
+        return max;
     }
 
     CardOptions options;
@@ -60,7 +105,12 @@ struct Card::Impl final : ReplySink {
     Wire wire;
     std::vector<TimingViolation> violations;
     CardMemory memory;
-    Microcontroller microcontroller;
+    std::unique_ptr<Microcontroller> microcontroller;
+    std::uint64_t bytesCrossed = 0;
+    bool restarted = false;
+    bool plugged = true;
+    std::uint64_t plugging = 1;  // the connection the card is on, counted from 1
+    Nanos backAt = 0;
 };
 
 Card::Card(const CardOptions& options) : impl_(std::make_unique<Impl>(options)) {}
@@ -95,7 +145,14 @@ std::size_t Card::nextArrivals(Nanos until, Nanos* out, std::size_t max) {
 std::size_t Card::hostRead(std::uint8_t* out, std::size_t max, Nanos now) {
     Nanos time = impl_->cardTime(now);
     impl_->processUntil(time);
-    return impl_->wire.deliver(out, max, time);
+    std::size_t count = impl_->wire.deliver(out, impl_->beforeFault(max), time);
+    for (std::size_t i = 0; i < count; ++i) impl_->crossed(time);
+    return count;
+}
+
+std::uint64_t Card::connection(Nanos now) {
+    impl_->processUntil(impl_->cardTime(now));
+    return impl_->plugged ? impl_->plugging : 0;
 }
 
 void Card::takeEverythingSent() { impl_->processUntil(std::numeric_limits<Nanos>::max()); }

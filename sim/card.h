@@ -28,6 +28,7 @@ public:
     void hostWrite(const std::uint8_t* data, std::size_t count, Nanos now) override;
     std::optional<Nanos> nextArrival(Nanos until) override;
     std::size_t hostRead(std::uint8_t* out, std::size_t max, Nanos now) override;
+    std::uint64_t connection(Nanos now) override;
 
     // The card takes in every byte the host has sent, each at the time it
     // arrives, however late: for a harness at the end of a run, since the

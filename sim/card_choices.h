@@ -68,6 +68,11 @@ constexpr std::size_t kMaxPendingReplyBytes = 64 * 1024;
 //     before the next run.
 // The tests pin those by the times at which the card received the bytes.
 
+// How long a card takes to start at power-on (its supply settles, the
+// microcontroller leaves reset): bytes arriving meanwhile are lost, and are
+// not timing violations, since the host could not know.
+constexpr Nanos kPowerOnTime = 300 * kMillisecond;
+
 // The card keeps this many timing violations; a run with any fails anyway.
 constexpr std::size_t kViolationsKept = 1024;
 //
@@ -83,7 +88,24 @@ constexpr std::size_t kViolationsKept = 1024;
 //   late:    each reply leaves the card lateByMs later than it would;
 //   silent:  the card takes everything in and sends nothing;
 //   vanishAfter N: once the card has taken in N bytes it goes away: what
-//            it had not sent by then is lost, nothing more goes either way.
+//            it had not sent by then is lost, nothing more goes either way;
+//   restartAfter N: once N bytes have crossed the line (both ways, each
+//            counted as it arrives) the card loses power and starts again
+//            as at power-on: what it had not sent is lost, every transfer
+//            and every program's state is gone, every memory keeps exactly
+//            what was written into it. It takes no byte for kPowerOnTime.
+//            The microcontroller then runs its firmware (or the old
+//            firmware the card was made with) if its flash holds one, its
+//            boot program if the boot program erased it and its reset
+//            vector was not written again since (sim/memory/micro_flash.h).
+//            Out of step with the host from then on, the card counts no
+//            byte it loses as a timing violation;
+//   unplugAfter N, goneForMs T: once N bytes have crossed the line the
+//            card is unplugged, as a USB adapter pulled out: the host's port
+//            fails from then on (reads and writes fail, a new open finds no
+//            port); T ms later a card with the same memories is plugged in
+//            again, at power-on, and a port opened then reaches it. T 0: it
+//            never comes back.
 // With faultsSpareHostBytes, drop and corrupt harm only the card's bytes:
 // the FPGA's data and the remote commands reach the card without a sum, so
 // a byte damaged on its way in is taken as sent, and no host can tell.

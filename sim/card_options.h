@@ -49,6 +49,14 @@ struct CardOptions {
     double late = 0.0;              // per reply: it leaves lateBy late
     std::uint64_t lateByMs = 4000;  // beyond the tool's packet and text waits
     std::uint64_t vanishAfter = 0;  // the card goes away after receiving this many bytes (0: never)
+    // The card loses power once this many bytes have crossed the line, both
+    // ways counted, and starts again as at power-on (0: never).
+    std::uint64_t restartAfter = 0;
+    // The card is unplugged once this many bytes have crossed the line, both
+    // ways counted (0: never), and a card with the same memories is plugged
+    // in again goneForMs later (0: never).
+    std::uint64_t unplugAfter = 0;
+    std::uint64_t goneForMs = 0;
     std::uint64_t seed = 1;
     // The line's drops and corruptions spare the host's bytes: only what the
     // card sends is harmed (for transfers whose data the card cannot check).

@@ -4,14 +4,25 @@
 
 namespace sim {
 
-Microcontroller::Microcontroller(const CardOptions& options, CardMemory& memory, ReplySink& out)
+namespace {
+
+bool startsInBootMode(const CardOptions& options, const CardMemory& memory, bool restarted) {
+    if (options.bootMode && !restarted) return true;
+    return !memory.micro().holdsFirmware(!options.bootMode);
+}
+
+}  // namespace
+
+Microcontroller::Microcontroller(const CardOptions& options, CardMemory& memory, ReplySink& out,
+                                 std::optional<Nanos> restartedAt)
     : vxp_(options, memory, out),
       firmware_(options, memory, vxp_, out),
       oldFirmware_(options, out),
       boot_(options, memory, out),
-      program_(options.bootMode      ? Program::kBoot
-               : options.oldFirmware ? Program::kOldFirmware
-                                     : Program::kFirmware) {}
+      program_(startsInBootMode(options, memory, restartedAt.has_value()) ? Program::kBoot
+               : options.oldFirmware                                       ? Program::kOldFirmware
+                                                                           : Program::kFirmware),
+      runningFrom_(restartedAt ? *restartedAt + choices::kPowerOnTime : 0) {}
 
 void Microcontroller::startBootProgram(Nanos at) {
     program_ = Program::kBoot;
@@ -23,6 +34,7 @@ std::uint32_t Microcontroller::listeningBaud() const {
 }
 
 void Microcontroller::receive(std::uint8_t byte, Nanos at) {
+    if (at < runningFrom_) return;  // still starting
     switch (program_) {
     case Program::kFirmware:
         firmware_.receive(byte, at);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "sim/boot/boot_program.h"
 #include "sim/card_options.h"
@@ -17,7 +18,11 @@ namespace sim {
 
 class Microcontroller {
 public:
-    Microcontroller(const CardOptions& options, CardMemory& memory, ReplySink& out);
+    // `restartedAt`: the card starts at that time from power-on (it takes
+    // kPowerOnTime); without it, it has been running since before the host
+    // began.
+    Microcontroller(const CardOptions& options, CardMemory& memory, ReplySink& out,
+                    std::optional<Nanos> restartedAt = std::nullopt);
 
     std::uint32_t listeningBaud() const;
 
@@ -34,6 +39,7 @@ private:
     OldFirmware oldFirmware_;
     BootProgram boot_;
     Program program_;
+    Nanos runningFrom_;
 };
 
 }  // namespace sim

@@ -2,21 +2,17 @@
 
 #include <cstdint>
 
-#include "port/console.h"
-#include "link/isp_header.h"
+#include "link/isp_codes.h"
 #include "link/isp_link.h"
-#include "link/port_io.h"
-#include "vxp/download_progress.h"
-#include "vxp/image_file.h"
-#include "vxp/isp_commands.h"
+#include "port/console.h"
+#include "port/port.h"
+#include "vxp/device_io.h"
 
 namespace {
 
 constexpr DWORD kDrainChunk = 1024;
 constexpr DWORD kDrainLimitMs = 5000;
 constexpr DWORD kReadBlock = 32;
-constexpr std::uint16_t kReadRequest = 0x0639;
-constexpr unsigned kReadReplyCode = 0x73A;
 constexpr int kMostResyncs = 6;  // per block: it is read at most seven times
 
 bool deviceValid(int device) { return (device >= 1 && device <= 5) || device == 7; }
@@ -35,17 +31,13 @@ struct Comparison {
 // meanwhile. False ends the verify: the line does not fall silent, the
 // driver cannot be brought back, or the block has been tried too often.
 bool resynchronise(int device, const ImageArea& image, DWORD address, int retryValue) {
-    if (!drainPort(kDrainChunk, kDrainLimitMs)) {
+    if (!drainPort(kDrainChunk, GetTickCount() + kDrainLimitMs)) {
         printf("The line never falls silent. Verify stopped.\n");
         return false;
     }
     std::uint16_t request[3];
     std::uint16_t reply[18] = {};
-    if (!sendStatusRequest(request, reply)) {
-        printf("Unable to send cmd.\n");
-        return false;
-    }
-    printf("ISP Mode Status Request ...\n");
+    if (!askStatusAfterRefusal(request, reply)) return false;
     if (retryValue >= kMostResyncs) return false;
     printf("Setting ISP Mode...\n");
     return sendSetIspMode(kIspModeRead, device, address, image.size - address, 0) == 1;
@@ -56,10 +48,10 @@ bool resynchronise(int device, const ImageArea& image, DWORD address, int retryV
 // a damaged one is never compared.
 bool readBlock(int device, const ImageArea& image, DWORD address, std::uint16_t* reply) {
     for (int retryValue = 0;; ++retryValue) {
-        std::uint16_t request[3] = {kReadRequest, 0x0000, 0};
+        std::uint16_t request[3] = {ispHeader(kIspReadBlock, 1), 0x0000, 0};
         bool intact = sendISPCmd(request, reply, 0) == 1 && ispReplyIntact();
         unsigned code = ispCode(reply[0]);
-        if (intact && code == kReadReplyCode) return true;
+        if (intact && code == kIspReadReply) return true;
         if (intact) printf("\nBad Response - %04x ", code);
         if (!resynchronise(device, image, address, retryValue)) return false;
     }
@@ -118,7 +110,7 @@ int verify(const char* filename, int device) {
     ExitStatus opened = openImage(filename, device, image, false);
     if (opened != kExitDone) return failureEnd(image, opened);
 
-    if (!drainPort(kDrainChunk, kDrainLimitMs)) {
+    if (!drainPort(kDrainChunk, GetTickCount() + kDrainLimitMs)) {
         printf("The line never falls silent. Verify not started.\n");
         return failureEnd(image, kExitFailed);
     }

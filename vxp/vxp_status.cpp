@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <cstring>
 
-#include "port/exit_status.h"
-#include "link/isp_header.h"
+#include "link/isp_codes.h"
 #include "link/isp_link.h"
-#include "link/port_io.h"
 #include "platform/win32.h"
+#include "port/console.h"
+#include "port/port.h"
 
 namespace {
 
@@ -44,11 +44,11 @@ bool ask(std::uint16_t header, std::uint16_t first, std::uint16_t second, std::u
 // What is still on the line first (an answer that came too late for the
 // last pass) is drained.
 bool askAll(StatusReplies& replies) {
-    drainPort(kDrainChunk, kDrainLimitMs);
-    bool answered = ask(0x0633, 0x0000, 0x0000, replies.name, 6);
-    answered &= ask(0x062F, 0x0000, 0x0000, replies.status, 14);
-    answered &= ask(0x161A, 0x005E, 0x0B06, replies.osdCalibration, 3);
-    answered &= ask(0x161A, 0x007C, 0x0005, replies.videoCalibration, 3);
+    drainPort(kDrainChunk, GetTickCount() + kDrainLimitMs);
+    bool answered = ask(ispHeader(kIspDeviceName, 1), 0x0000, 0x0000, replies.name, 6);
+    answered &= ask(ispHeader(kIspVxpStatus, 1), 0x0000, 0x0000, replies.status, 14);
+    answered &= ask(ispHeader(kIspCalibration, 2), 0x005E, 0x0B06, replies.osdCalibration, 3);
+    answered &= ask(ispHeader(kIspCalibration, 2), 0x007C, 0x0005, replies.videoCalibration, 3);
     return answered;
 }
 

@@ -20,7 +20,7 @@ const char* interruptLine() { return line; }
 
 void printInterruptLine() {
     std::fflush(stdout);
-    std::printf("\n%s\n", line);
+    printf("\n%s\n", line);
     std::fflush(stdout);
 }
 

@@ -1,5 +1,5 @@
-// The calling thread's last error, in Win32 numbering, as GetLastError
-// reports it. A failing call sets it; a successful call leaves it alone.
+// Shared by the posix and sim platforms: the calling thread's last error, in
+// Win32 numbering, as GetLastError reports it. A failing call sets it; a successful call leaves it alone.
 #pragma once
 
 #include "platform/win32.h"

@@ -1,5 +1,5 @@
-// How long a port read waits, from its COMMTIMEOUTS and byte count, with the
-// Win32 meaning:
+// Shared by the posix and sim platforms: how long a port read waits, from
+// its COMMTIMEOUTS and byte count, with the Win32 meaning:
 //   MAXDWORD, 0, 0         returns at once with what has arrived;
 //   MAXDWORD, MAXDWORD, c  returns at once with what has arrived, or waits up
 //                          to c ms for a first byte and returns with it;

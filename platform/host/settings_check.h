@@ -1,5 +1,6 @@
-// The checks SetCommState and SetCommTimeouts make before applying a record;
-// a record that fails them is refused with last error 87.
+// Shared by the posix and sim platforms: the checks SetCommState and
+// SetCommTimeouts make before applying a record; a record that fails them is
+// refused with last error 87.
 #pragma once
 
 #include "platform/win32.h"

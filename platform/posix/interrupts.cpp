@@ -18,6 +18,8 @@ volatile sig_atomic_t pendingSignal = 0;
 int wakeRead = -1;
 int wakeWrite = -1;
 
+void (*recordEnd)(int status) = nullptr;
+
 volatile sig_atomic_t consoleSaved = 0;
 termios savedConsole{};
 
@@ -101,6 +103,8 @@ void watchInterrupts() {
     handle(SIGALRM, onGraceOver);
 }
 
+void atInterruptEnd(void (*record)(int status)) { recordEnd = record; }
+
 namespace posix {
 
 int interruptFd() { return wakeRead; }
@@ -110,6 +114,7 @@ void stopIfInterrupted() {
     if (signal == 0) return;
     host::printInterruptLine();
     restoreConsole();
+    if (recordEnd != nullptr) recordEnd(128 + signal);
     dieBy(signal);
 }
 

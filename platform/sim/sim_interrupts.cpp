@@ -15,6 +15,8 @@ constexpr int kInterruptedStatus = 130;
 
 void watchInterrupts() { simport::detail::state().watchingInterrupts = true; }
 
+void atInterruptEnd(void (*record)(int status)) { simport::detail::state().recordEnd = record; }
+
 namespace simport {
 
 void interruptAt(sim::Nanos at) { detail::state().interruptAt = at; }
@@ -24,7 +26,10 @@ void onInterrupt(void (*handler)()) { detail::state().interruptHandler = handler
 namespace detail {
 
 void interruptNow() {
-    if (state().watchingInterrupts) host::printInterruptLine();
+    if (state().watchingInterrupts) {
+        host::printInterruptLine();
+        if (state().recordEnd != nullptr) state().recordEnd(kInterruptedStatus);
+    }
     if (state().interruptHandler != nullptr) state().interruptHandler();
     ::_exit(kInterruptedStatus);
 }

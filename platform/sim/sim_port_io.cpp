@@ -72,7 +72,7 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED
     simport::detail::stopIfInterrupted();
     if (read != nullptr) *read = 0;
     simport::detail::SimPort* port = simport::detail::findPort(file);
-    if (port == nullptr) return FALSE;
+    if (port == nullptr || !simport::detail::stillConnected(*port)) return FALSE;
     if (injectedReadFailure()) return FALSE;
 
     auto* out = static_cast<std::uint8_t*>(data);
@@ -90,7 +90,8 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED
 BOOL WriteFile(HANDLE file, LPCVOID data, DWORD toWrite, LPDWORD written, LPOVERLAPPED) {
     simport::detail::stopIfInterrupted();
     if (written != nullptr) *written = 0;
-    if (simport::detail::findPort(file) == nullptr) return FALSE;
+    simport::detail::SimPort* port = simport::detail::findPort(file);
+    if (port == nullptr || !simport::detail::stillConnected(*port)) return FALSE;
     if (state().stalledWrites > 0) {
         --state().stalledWrites;
         return TRUE;

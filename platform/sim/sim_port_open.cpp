@@ -42,9 +42,16 @@ HANDLE host::openPort(const char* deviceName) {
         host::setLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
+    // A device unplugged is no port until it is plugged in again.
+    std::uint64_t connection = state().peer != nullptr ? state().peer->connection(state().now) : 1;
+    if (connection == 0) {
+        host::setLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
     auto open = std::make_unique<SimPort>();
     open->isPort = true;
     open->portName = name;
+    open->connection = connection;
     open->settings = simport::portDefaults();
     if (state().peer != nullptr) {
         state().peer->setHostBaud(open->settings.BaudRate);
@@ -55,6 +62,12 @@ HANDLE host::openPort(const char* deviceName) {
         }
     }
     return host::keepHandle(std::move(open));
+}
+
+bool simport::detail::stillConnected(const SimPort& port) {
+    if (state().peer == nullptr || state().peer->connection(state().now) == port.connection) return true;
+    host::setLastError(ERROR_GEN_FAILURE);
+    return false;
 }
 
 // A simulated port is its own device.

@@ -17,8 +17,13 @@ constexpr sim::Nanos kNanosPerMs = 1000000;
 
 // An open simulated port, connected to the peer.
 struct SimPort : host::OpenHandle {
-    std::string portName;  // upper case, without the "\\.\" prefix
+    std::string portName;         // upper case, without the "\\.\" prefix
+    std::uint64_t connection = 0;  // the peer's connection it was opened on
 };
+
+// False (last error 31, as for a device that was removed) when the peer the
+// port was opened on is no longer there.
+bool stillConnected(const SimPort& port);
 
 // The open port `handle` stands for, or nullptr (last error 6).
 inline SimPort* findPort(HANDLE handle) { return static_cast<SimPort*>(host::findPort(handle)); }
@@ -49,6 +54,7 @@ struct State {
     std::optional<sim::Nanos> interruptAt;
     void (*interruptHandler)() = nullptr;
     bool watchingInterrupts = false;
+    void (*recordEnd)(int status) = nullptr;  // the run's record, at an interrupted end
 
     std::string written;
     DCB appliedDcb = defaultDcb();

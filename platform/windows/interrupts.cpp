@@ -15,17 +15,20 @@ HANDLE wake = nullptr;  // set when an interrupt arrives
 HANDLE console = INVALID_HANDLE_VALUE;
 DWORD consoleMode = 0;
 bool haveConsoleMode = false;
+void (*recordEnd)(int status) = nullptr;
 
 // Prints the line and exits; whichever thread comes first does it, the other
-// waits for the process to end.
-[[noreturn]] void endRun() {
+// waits for the process to end. The run's record is written only from the
+// tool's own thread, which the handler's thread would otherwise race.
+[[noreturn]] void endRun(bool onToolThread) {
     if (InterlockedExchange(&ending, 1) != 0) {
         for (;;) Sleep(INFINITE);
     }
     std::fflush(stdout);
-    std::printf("\n%s\n", line);
+    printf("\n%s\n", line);
     std::fflush(stdout);
     if (haveConsoleMode) SetConsoleMode(console, consoleMode);
+    if (onToolThread && recordEnd != nullptr) recordEnd(kInterruptedStatus);
     ExitProcess(kInterruptedStatus);
 }
 
@@ -38,10 +41,10 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
     case CTRL_SHUTDOWN_EVENT: break;
     default: return FALSE;
     }
-    if (InterlockedExchange(&pending, 1) != 0) endRun();  // a second interrupt: no more waiting
+    if (InterlockedExchange(&pending, 1) != 0) endRun(false);  // a second interrupt: no more waiting
     SetEvent(wake);
     Sleep(kGraceMs);
-    endRun();
+    endRun(false);
 }
 
 }  // namespace
@@ -54,6 +57,8 @@ void watchInterrupts() {
     haveConsoleMode = GetConsoleMode(console, &consoleMode) != 0;
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
+
+void atInterruptEnd(void (*record)(int status)) { recordEnd = record; }
 
 void setInterruptLine(const char* text) {
     std::strncpy(line, text, sizeof line - 1);
@@ -68,16 +73,16 @@ void sleepOrStop(DWORD milliseconds) {
         Sleep(milliseconds);
         return;
     }
-    if (WaitForSingleObject(wake, milliseconds) == WAIT_OBJECT_0) endRun();
+    if (WaitForSingleObject(wake, milliseconds) == WAIT_OBJECT_0) endRun(true);
 }
 
 void stopIfInterrupted() {
-    if (pending != 0) endRun();
+    if (pending != 0) endRun(true);
 }
 
 void interruptNow() {
     InterlockedExchange(&pending, 1);
-    endRun();
+    endRun(true);
 }
 
 }  // namespace windows

@@ -33,9 +33,25 @@ bool stillNamed(int fd, const std::string& path) {
 
 bool LinkClaim::lock(std::string& error) {
     for (int attempt = 0; attempt < kLockTries; ++attempt) {
-        int fd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        // In a directory others may write to (/tmp), a symbolic link planted
+        // at the lock's path would have the number written into any file this
+        // user may write: the lock is never opened through one.
+        int fd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0 && errno == ELOOP) {
+            error = lockPath_ +
+                    ": is a symbolic link, which cardsim does not follow: remove it or give another --link";
+            return false;
+        }
         if (fd < 0) {
             error = lockPath_ + ": " + std::strerror(errno);
+            return false;
+        }
+        // A hard link planted there is another file under a second name.
+        struct stat info {};
+        if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1) {
+            ::close(fd);
+            error = lockPath_ + ": is not a file of its own (another name links to it), which cardsim does not "
+                                "write: remove it or give another --link";
             return false;
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

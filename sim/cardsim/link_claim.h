@@ -2,7 +2,8 @@
 // and PATH.lock, a file it holds locked for as long as it runs. A second
 // cardsim given the same PATH finds the lock taken and refuses, instead of
 // taking the link over and orphaning the first card; a link whose cardsim
-// was killed (its lock free) is replaced.
+// was killed (its lock free) is replaced. PATH.lock is never opened through
+// a symbolic link: one planted there is refused.
 #pragma once
 
 #include <string>

@@ -27,6 +27,12 @@ public:
 
     // Hands over up to `max` bytes that have reached the host by `now`.
     virtual std::size_t hostRead(std::uint8_t* out, std::size_t max, Nanos now) = 0;
+
+    // Which connection of the far end the host's port reaches at `now`: 0
+    // while nothing is plugged in, then a number that changes each time a
+    // device is plugged in again. A port opened on one connection fails once
+    // it is gone.
+    virtual std::uint64_t connection(Nanos) { return 1; }
 };
 
 }  // namespace sim

@@ -53,6 +53,7 @@ void Wire::setHostBaud(std::uint32_t baud) {
 
 void Wire::hostSends(const std::uint8_t* data, std::size_t count, Nanos now) {
     see(now);
+    if (unplugged_) return;
     Nanos time = byteTime(hostBaud_);
     for (std::size_t i = 0; i < count; ++i) {
         inFree_ = std::max(inFree_, now) + time;
@@ -64,7 +65,7 @@ std::optional<Wire::Arrival> Wire::takeArrival(Nanos until, std::uint32_t cardBa
     while (!incoming_.empty() && incoming_.front().at <= until) {
         InByte in = incoming_.front();
         incoming_.pop_front();
-        if (vanished_ || (!spareHostBytes_ && inDrop_.roll(drop_))) continue;
+        if (vanished_ || unplugged_ || (!spareHostBytes_ && inDrop_.roll(drop_))) continue;
         std::uint8_t byte = in.baud == cardBaud ? in.byte : choices::kGarbageByte;
         if (!spareHostBytes_ && inCorrupt_.roll(corrupt_)) byte = corrupted(byte, inCorrupt_);
         if (received_.size() < receivedLimit_) {
@@ -79,7 +80,24 @@ std::optional<Wire::Arrival> Wire::takeArrival(Nanos until, std::uint32_t cardBa
 
 void Wire::vanish(Nanos at) {
     vanished_ = true;
+    dropUnsent(at);
+}
+
+void Wire::dropUnsent(Nanos at) {
     while (!outgoing_.empty() && outgoing_.back().at > at) outgoing_.pop_back();
+    outFree_ = outgoing_.empty() ? at : std::max(at, outgoing_.back().at);
+}
+
+void Wire::unplug(Nanos at) {
+    unplugged_ = true;
+    dropUnsent(at);
+    while (!incoming_.empty() && incoming_.back().at > at) incoming_.pop_back();
+}
+
+void Wire::replug() {
+    unplugged_ = false;
+    incoming_.clear();
+    outgoing_.clear();
 }
 
 void Wire::queueOut(std::uint8_t byte, Nanos readyAt, std::uint32_t baud) {
@@ -89,7 +107,7 @@ void Wire::queueOut(std::uint8_t byte, Nanos readyAt, std::uint32_t baud) {
 }
 
 Nanos Wire::cardSends(std::string_view bytes, Nanos readyAt, std::uint32_t cardBaud) {
-    if (silent_ || vanished_) return std::max(outFree_, readyAt);
+    if (silent_ || vanished_ || unplugged_) return std::max(outFree_, readyAt);
     for (char c : bytes) {
         if (outNoise_.roll(noise_)) queueOut(outNoise_.byte(), readyAt, cardBaud);
         if (outDrop_.roll(drop_)) continue;

@@ -46,6 +46,15 @@ public:
     std::size_t deliveryTimes(Nanos until, Nanos* out, std::size_t max) const;
     std::size_t deliver(std::uint8_t* out, std::size_t max, Nanos now);
 
+    // The card loses what it had not sent by `at` (its power failed).
+    void dropUnsent(Nanos at);
+
+    // Unplugged at `at`: nothing more goes either way, and what was on its
+    // way is lost, until replug().
+    void unplug(Nanos at);
+    // Plugged in again: an empty line.
+    void replug();
+
     // What the card received, after the line's faults (the first
     // `receivedLimit` bytes of the options), and when each byte arrived.
     const std::string& received() const { return received_; }
@@ -71,6 +80,7 @@ private:
     // The card goes away at `at`: what it had not sent by then is lost, and
     // it takes in and sends nothing more.
     void vanish(Nanos at);
+    bool unplugged_ = false;
 
     bool paced_;
     bool silent_;

@@ -15,9 +15,7 @@ int indexOf(int device) {
     return -1;
 }
 
-std::string fileOf(const std::string& dir, int device) {
-    return dir + "/device" + std::to_string(device) + ".bin";
-}
+std::string fileOf(const std::string& dir, int device) { return stateFile::in(dir, stateFile::device(device)); }
 }  // namespace
 
 CardMemory::CardMemory(std::string stateDir)
@@ -29,7 +27,7 @@ CardMemory::CardMemory(std::string stateDir)
     for (std::size_t i = 0; i < kDeviceNumbers.size(); ++i) {
         devices_[i].restore(readFile(fileOf(stateDir_, kDeviceNumbers[i]), devices_[i].capacity()));
     }
-    micro_.restore(readFile(stateDir_ + "/micro.bin", choices::kMicroFlashSize));
+    micro_.restore(readFile(stateFile::in(stateDir_, stateFile::kMicro), choices::kMicroFlashSize));
 }
 
 FlashDevice* CardMemory::flash(int device) {
@@ -48,7 +46,7 @@ void CardMemory::save() const {
     for (std::size_t i = 0; i < kDeviceNumbers.size(); ++i) {
         writeFile(fileOf(stateDir_, kDeviceNumbers[i]), devices_[i].content());
     }
-    writeFile(stateDir_ + "/micro.bin", micro_.content());
+    writeFile(stateFile::in(stateDir_, stateFile::kMicro), micro_.savedContent());
 }
 
 }  // namespace sim

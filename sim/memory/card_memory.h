@@ -1,7 +1,9 @@
 // The card's memories that outlive a run: flash devices 1, 5 and 7 and the
 // microcontroller's flash, kept as files (device1.bin, device5.bin,
 // device7.bin, micro.bin) in a state directory when one is given, and the
-// memories of the content commands (content_memory.h).
+// memories of the content commands (content_memory.h). A memory never
+// written is kept as an empty file: the card it is loaded into starts as
+// made (micro.bin: with the firmware the card was made with).
 #pragma once
 
 #include <array>

@@ -36,13 +36,15 @@ std::vector<std::uint16_t> valuesOf(const std::vector<std::uint8_t>& bytes) {
 
 ContentMemory::ContentMemory(std::string stateDir) : stateDir_(std::move(stateDir)) {
     if (stateDir_.empty()) return;
-    std::vector<std::uint8_t> edid = readFile(stateDir_ + "/edid.bin", 2 * choices::kEdidBlockSize + 1);
+    std::vector<std::uint8_t> edid =
+        readFile(stateFile::in(stateDir_, stateFile::kEdid), 2 * choices::kEdidBlockSize + 1);
     if (edid.size() == choices::kEdidBlockSize || edid.size() == 2 * choices::kEdidBlockSize) {
         edid_ = std::move(edid);
     }
-    std::vector<std::uint8_t> gamma = readFile(stateDir_ + "/gamma.bin", 2 * choices::kGammaValues + 1);
+    std::vector<std::uint8_t> gamma =
+        readFile(stateFile::in(stateDir_, stateFile::kGamma), 2 * choices::kGammaValues + 1);
     if (gamma.size() == 2 * choices::kGammaValues) gamma_ = valuesOf(gamma);
-    fpgaFile_ = readFile(stateDir_ + "/fpga.xsvf", choices::kFpgaFileCapacity);
+    fpgaFile_ = readFile(stateFile::in(stateDir_, stateFile::kFpga), choices::kFpgaFileCapacity);
 }
 
 void ContentMemory::storeEdid(std::vector<std::uint8_t> image) {
@@ -64,7 +66,7 @@ void ContentMemory::logTextCommand(std::string_view command, std::string_view an
     std::string line = "#" + escaped(command) + "\t" + escaped(answer) + "\n";
     if (textLog_.size() + line.size() <= choices::kTextLogKept) textLog_ += line;
     if (stateDir_.empty()) return;
-    std::string path = stateDir_ + "/remote.log";
+    std::string path = stateFile::in(stateDir_, stateFile::kTextLog);
     std::FILE* log = std::fopen(path.c_str(), "ab");
     bool ok = log != nullptr && std::fwrite(line.data(), 1, line.size(), log) == line.size();
     if (log != nullptr) ok = std::fclose(log) == 0 && ok;
@@ -78,7 +80,7 @@ void ContentMemory::save() const {
 }
 
 void ContentMemory::saveEdid() const {
-    if (!stateDir_.empty() && !edid_.empty()) writeFile(stateDir_ + "/edid.bin", edid_);
+    if (!stateDir_.empty() && !edid_.empty()) writeFile(stateFile::in(stateDir_, stateFile::kEdid), edid_);
 }
 
 void ContentMemory::saveGamma() const {
@@ -88,11 +90,11 @@ void ContentMemory::saveGamma() const {
         bytes.push_back(static_cast<std::uint8_t>(value >> 8));
         bytes.push_back(static_cast<std::uint8_t>(value));
     }
-    writeFile(stateDir_ + "/gamma.bin", bytes);
+    writeFile(stateFile::in(stateDir_, stateFile::kGamma), bytes);
 }
 
 void ContentMemory::saveFpgaFile() const {
-    if (!stateDir_.empty() && !fpgaFile_.empty()) writeFile(stateDir_ + "/fpga.xsvf", fpgaFile_);
+    if (!stateDir_.empty() && !fpgaFile_.empty()) writeFile(stateFile::in(stateDir_, stateFile::kFpga), fpgaFile_);
 }
 
 }  // namespace sim

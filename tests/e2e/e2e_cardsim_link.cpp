@@ -1,6 +1,7 @@
 // cardsim as a newcomer meets it: sample files into a directory it makes,
 // a second card refused on the link of a running one, a stale link replaced,
-// and a byte sent while the card is busy shown lost in its trace.
+// a lock file planted as a symbolic link refused, and a byte sent while the
+// card is busy shown lost in its trace.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -9,17 +10,19 @@
 #include <thread>
 #include <unistd.h>
 
-#include "sim/samples/sample_files.h"
-#include "tests/e2e/processes.h"
+#include "tests/support/processes.h"
+#include "tests/support/work_dir.h"
 
 TEST(EndToEnd, CardsimLinksAndSamples) {
-    TestDir test;
-    const std::string& dir = test.path;
+    WorkDir test;
+    const std::string& dir = test.path();
 
     ProcessResult samples = runProgram(CARDSIM_BIN, dir, {"--make-samples", dir + "/new/files"});
     EXPECT_EQ(samples.status, 0);
     std::string listed;
-    for (const std::string& name : sim::sampleFileNames()) {
+    for (const char* name : {"FDriver.bin", "SFDriver.bin", "Device1.bin", "Device5.bin", "Device7.bin",
+                             "uGen7144.cde", "Genm7144.cde", "Genw7144.cde", "appMain.mot", "fpga.xsvf", "EDID.bin",
+                             "edid128.bin", "gamma.csv", "remote.txt"}) {
         listed += dir + "/new/files/" + name + "\n";
         EXPECT_TRUE(std::filesystem::exists(dir + "/new/files/" + name)) << name;
     }
@@ -46,12 +49,41 @@ TEST(EndToEnd, CardsimLinksAndSamples) {
     EXPECT_FALSE(std::filesystem::exists(dir + "/card.lock"));
 }
 
+// In a directory others write to, a symbolic link planted at PATH.lock,
+// to a file or to where one would be made, or a hard link to a file:
+// cardsim refuses before it writes through it or makes its own link.
+TEST(EndToEnd, CardsimRefusesALockFileThatIsALink) {
+    WorkDir test;
+    const std::string& dir = test.path();
+    test.write("victim", "not cardsim's\n");
+    ASSERT_EQ(symlink((dir + "/victim").c_str(), (dir + "/card.lock").c_str()), 0);
+    ASSERT_EQ(symlink((dir + "/made").c_str(), (dir + "/other.lock").c_str()), 0);
+    auto errorsToOutput = [] { return dup2(STDOUT_FILENO, STDERR_FILENO) >= 0; };
+
+    for (const std::string name : {"card", "other"}) {
+        ProcessResult run = runProgram(CARDSIM_BIN, dir, {"--link", dir + "/" + name}, "", errorsToOutput);
+        EXPECT_EQ(run.status, 1) << name;
+        EXPECT_EQ(run.output, "cardsim: " + dir + "/" + name +
+                                  ".lock: is a symbolic link, which cardsim does not follow: remove it or give "
+                                  "another --link\n");
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir + "/" + name))) << name;
+    }
+    ASSERT_EQ(link((dir + "/victim").c_str(), (dir + "/hard.lock").c_str()), 0);
+    ProcessResult hard = runProgram(CARDSIM_BIN, dir, {"--link", dir + "/hard"}, "", errorsToOutput);
+    EXPECT_EQ(hard.status, 1);
+    EXPECT_EQ(hard.output, "cardsim: " + dir +
+                               "/hard.lock: is not a file of its own (another name links to it), which cardsim "
+                               "does not write: remove it or give another --link\n");
+    EXPECT_EQ(test.read("victim"), "not cardsim's\n");
+    EXPECT_FALSE(std::filesystem::exists(dir + "/made"));
+}
+
 // A host that sends EDID data at once after "#EDID 1", without the pause in
 // which the card write-enables its memory: the card (paced, as by default)
 // loses the byte and its trace says so.
 TEST(EndToEnd, CardsimTracesAByteLostWhileTheCardIsBusy) {
-    TestDir test;
-    Cardsim card(test.path, {"--trace", "--model", "DVITOSDI"});
+    WorkDir test;
+    Cardsim card(test.path(), {"--trace", "--model", "DVITOSDI"});
     int port = open(card.link().c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(port, 0);
     termios mode{};
@@ -64,7 +96,7 @@ TEST(EndToEnd, CardsimTracesAByteLostWhileTheCardIsBusy) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     close(port);
     EXPECT_EQ(card.stop(), 0);
-    std::string trace = readWholeFile(test.path + "/cardsim.err");
+    std::string trace = test.read("cardsim.err");
     EXPECT_NE(trace.find("timing violation: a byte came while the card write-enables the EDID memory"),
               std::string::npos)
         << trace;

@@ -6,15 +6,17 @@
 
 #include <sstream>
 
-#include "tests/e2e/processes.h"
+#include "tests/support/processes.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
 // Sample files with small images: the runs over a pty take real time.
-struct SamplesDir : TestDir {
-    SamplesDir() : TestDir(true, {"--xsvf-size", "20000"}) {
-        writeImage(path + "/Device5.bin", 4000);
-        writeImage(path + "/Device1.bin", 3000 + 7);
+struct SamplesDir : WorkDir {
+    SamplesDir() {
+        writeSamples(20000);
+        writeImage(path() + "/Device5.bin", 4000);
+        writeImage(path() + "/Device1.bin", 3000 + 7);
     }
 };
 
@@ -37,7 +39,7 @@ std::string gammaMemory(const std::string& table) {
 
 TEST(EndToEnd, AllUpdatesEveryPartOfTheCard) {
     SamplesDir samples;
-    const std::string& dir = samples.path;
+    const std::string& dir = samples.path();
     Cardsim card(dir, {"--fast", "--model", "DVITOSDI", "--state", dir + "/state"});
     ProcessResult all = runProgram(UPDATER_BIN, dir, {card.link(), "ALL"});
     EXPECT_EQ(all.status, 0) << all.output;
@@ -49,15 +51,15 @@ TEST(EndToEnd, AllUpdatesEveryPartOfTheCard) {
                                                         {"device1.bin", "Device1.bin"},
                                                         {"fpga.xsvf", "fpga.xsvf"}};
     for (const auto& [state, file] : kept) {
-        std::string memory = readWholeFile(dir + "/state/" + state);
+        std::string memory = samples.read(std::string("state/") + state);
         EXPECT_FALSE(memory.empty()) << state;
-        EXPECT_TRUE(memory == readWholeFile(dir + "/" + file)) << state << " differs from " << file;
+        EXPECT_TRUE(memory == samples.read(file)) << state << " differs from " << file;
     }
 }
 
 TEST(EndToEnd, GammaAndRemote) {
     SamplesDir samples;
-    const std::string& dir = samples.path;
+    const std::string& dir = samples.path();
     Cardsim card(dir, {"--fast", "--state", dir + "/state"});
     ProcessResult gamma = runProgram(UPDATER_BIN, dir, {card.link(), "GAMMA", "gamma.csv"});
     EXPECT_EQ(gamma.status, 0) << gamma.output;
@@ -68,8 +70,8 @@ TEST(EndToEnd, GammaAndRemote) {
         << remote.output;
     EXPECT_EQ(card.stop(), 0);
 
-    EXPECT_TRUE(readWholeFile(dir + "/state/gamma.bin") == gammaMemory(readWholeFile(dir + "/gamma.csv")));
-    std::string log = readWholeFile(dir + "/state/remote.log");
+    EXPECT_TRUE(samples.read("state/gamma.bin") == gammaMemory(samples.read("gamma.csv")));
+    std::string log = samples.read("state/remote.log");
     for (const char* line :
          {"#GAMMA 3 0\t(transfer)\n", "#OSD ON\t#ACK\n", "#PATTERN 3\t#ACK\n", "#SAVE\t#ACK\n"}) {
         EXPECT_NE(log.find(line), std::string::npos) << line << " in " << log;

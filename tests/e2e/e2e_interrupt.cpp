@@ -7,7 +7,8 @@
 #include <csignal>
 #include <termios.h>
 
-#include "tests/e2e/processes.h"
+#include "tests/support/processes.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
@@ -32,12 +33,13 @@ TEST(EndToEnd, InterruptedRunsEndWithTheirRecoveryLine) {
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        TestDir dir(true);
-        Cardsim card(dir.path, {"--fast"});
+        WorkDir dir;
+        dir.writeSamples();
+        Cardsim card(dir.path(), {"--fast"});
         std::vector<std::string> args{card.link()};
         args.insert(args.end(), c.command.begin(), c.command.end());
 
-        TerminalRun run(dir.path, args);
+        TerminalRun run(dir.path(), args);
         unsigned long modes = run.localModes();
         ASSERT_TRUE(run.waitFor(c.reached));
         if (c.signal == 0) {

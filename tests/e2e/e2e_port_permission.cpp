@@ -7,7 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tests/e2e/processes.h"
+#include "tests/support/processes.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
@@ -26,8 +27,8 @@ ProcessResult runWithoutAccess(const std::string& dir, const std::string& port) 
 }
 
 TEST(EndToEnd, PermissionMissingIsReportedAsSuch) {
-    TestDir test;
-    const std::string& dir = test.path;
+    WorkDir test;
+    const std::string& dir = test.path();
     chmod(dir.c_str(), 0755);  // the user without access still enters it
     Cardsim card(dir, {});
 

@@ -4,30 +4,32 @@
 // The card is cardsim --fast: the subject is not the line's time.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/processes.h"
+#include "tests/support/processes.h"
+#include "tests/support/work_dir.h"
 
 namespace {
 
 ProcessResult programAndVerify(const std::string& image, const std::string& stateFile,
                                const std::vector<std::string>& card) {
-    TestDir dir(true);
-    writeImage(dir.path + "/" + image, 6000 + 17);
-    std::vector<std::string> options{"--fast", "--state", dir.path + "/state"};
+    WorkDir dir;
+    dir.writeSamples();
+    writeImage(dir.path() + "/" + image, 6000 + 17);
+    std::vector<std::string> options{"--fast", "--state", dir.path() + "/state"};
     options.insert(options.end(), card.begin(), card.end());
-    Cardsim cardsim(dir.path, options);
+    Cardsim cardsim(dir.path(), options);
 
-    ProcessResult viper = runProgram(UPDATER_BIN, dir.path, {cardsim.link(), "VIPER", image});
+    ProcessResult viper = runProgram(UPDATER_BIN, dir.path(), {cardsim.link(), "VIPER", image});
     EXPECT_EQ(viper.status, 0) << viper.output;
     EXPECT_NE(viper.output.find("Total Time : "), std::string::npos);
 
-    ProcessResult verify = runProgram(UPDATER_BIN, dir.path, {cardsim.link(), "VERIFY", image});
+    ProcessResult verify = runProgram(UPDATER_BIN, dir.path(), {cardsim.link(), "VERIFY", image});
     EXPECT_EQ(verify.status, 0) << verify.output;
     EXPECT_NE(verify.output.find("Job at 100% ----- Mismatch Total 0 "), std::string::npos);
 
     EXPECT_EQ(cardsim.stop(), 0);
-    std::string written = readWholeFile(dir.path + "/state/" + stateFile);
+    std::string written = dir.read("state/" + stateFile);
     EXPECT_FALSE(written.empty());
-    EXPECT_TRUE(written == readWholeFile(dir.path + "/" + image)) << "the card's device differs from " << image;
+    EXPECT_TRUE(written == dir.read(image)) << "the card's device differs from " << image;
     return viper;
 }
 
@@ -40,5 +42,3 @@ TEST(EndToEnd, ViperThenVerifyDevice1) {
         << viper.output;
     EXPECT_NE(viper.output.find("Software Version  -> V1.23\n"), std::string::npos);
 }
-
-TEST(EndToEnd, ViperThenVerifyDevice7) { programAndVerify("Device7.bin", "device7.bin", {}); }

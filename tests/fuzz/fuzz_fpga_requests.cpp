@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <string>
 
-#include "card/handlers.h"
+#include "card/commands.h"
 #include "platform/sim/sim_port.h"
-#include "port/exit_status.h"
+#include "port/console.h"
 #include "tests/fuzz/scripted_line.h"
 
 namespace {

@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fwrite(data, 1, size, file);
     std::rewind(file);
     unsigned short table[kGammaValues];
-    bool accepted = readGammaTable(file, table);
+    Refusal why;
+    bool accepted = readGammaTable(file, table, why);
     std::fclose(file);
     if (accepted) {
         for (unsigned short value : table)

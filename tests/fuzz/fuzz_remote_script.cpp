@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "card/handlers.h"
+#include "card/commands.h"
 #include "platform/sim/sim_port.h"
 #include "tests/fuzz/scripted_line.h"
 

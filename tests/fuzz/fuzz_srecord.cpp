@@ -17,7 +17,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "boot/appmain_check.h"
+#include "boot/micro_files.h"
 #include "boot/srecord_readers.h"
 #include "tests/fuzz/scripted_line.h"
 

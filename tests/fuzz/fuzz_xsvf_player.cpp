@@ -8,7 +8,8 @@
 // Whatever the file holds: the card sends nothing but requests ('*', "$$"
 // and a length of 1 to 65535), error reports "$E" when asked to, and one end
 // mark; after each answer it asks again or ends; it keeps the file, exactly
-// as served, only when it ends with "~S".
+// as served, only when it ends with "~S"; a host that keeps the quiet
+// before each answer loses no byte.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -27,6 +28,9 @@ namespace choices = sim::choices;
 
 // Further than the longest wait one instruction can ask for (2^32 us).
 constexpr Nanos kFar = 60ull * 24 * 3600 * choices::kSecond;
+// As the FPGA command, the host serves a request once the line has been
+// quiet this long: the card readies its buffer in that time.
+constexpr Nanos kQuiet = 50 * choices::kMillisecond;
 
 sim::CardOptions optionsOf(std::uint8_t code) {
     sim::CardOptions options;
@@ -63,6 +67,7 @@ public:
     // Sends the next `count` bytes of the file; false when the file ends first.
     bool serve(std::size_t count) {
         if (count > size_ - served_) return false;
+        now_ += kQuiet;
         card_.hostWrite(data_ + served_, count, now_);
         served_ += count;
         return true;
@@ -113,6 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (!answered) break;  // the file ended inside a request, as the FPGA command stops there
     }
+    require(card.timingViolations().empty(), "a byte sent after the quiet is taken in");
     require(!end.empty() || !answered, "after each answer the card asks again or ends");
     if (end == "~S") {
         require(card.content().fpgaFile() == host.served(), "the card keeps the file exactly as served");

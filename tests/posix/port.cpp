@@ -65,7 +65,7 @@ public:
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
             .count();
     }
-    double slackMs() const override { return 500; }
+    double slackMs() const override { return 5000; }
 
     HANDLE open() const {
         return CreateFileA(name_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -101,7 +101,7 @@ TEST(PosixPlatform, ComNamesMapToSerialDevicesAndPathsStayAsGiven) {
 TEST(PosixPlatform, AReadFailsAtOnceWhenTheFarEndGoesAway) {
     PtyFarEnd far;
     HANDLE port = far.open();
-    COMMTIMEOUTS timeouts{0, 0, 2000, 0, 0};
+    COMMTIMEOUTS timeouts{0, 0, 30000, 0, 0};
     ASSERT_TRUE(SetCommTimeouts(port, &timeouts));
     far.hangUp();
     char data[4];
@@ -110,7 +110,7 @@ TEST(PosixPlatform, AReadFailsAtOnceWhenTheFarEndGoesAway) {
     EXPECT_FALSE(ReadFile(port, data, 4, &got, nullptr));
     EXPECT_EQ(got, 0u);
     EXPECT_NE(GetLastError(), 0u);
-    EXPECT_LT(far.nowMs() - start, 1000.0);
+    EXPECT_LT(far.nowMs() - start, 10000.0) << "the read waited for its 30 s";
     CloseHandle(port);
 }
 

@@ -12,7 +12,7 @@ struct Case {
     const char* what;
     std::vector<std::string> args;
     sim::Nanos at;
-    std::string keys;
+    std::string keys = "";
     std::string lastPrinted;  // found in the last 60 characters printed before the interrupt
     std::string line;
     bool bootMode = false;
@@ -24,30 +24,40 @@ TEST(Interrupt, EndsTheRunWithWhatMayBePartlyWrittenAndHowToRecover) {
     ASSERT_EQ(sim::writeSampleFiles(dir.path()), "");
     // clang-format off
     const Case cases[] = {
-        {"identification", {"COM1", "VIPER", "Device5.bin"}, kSecond / 20, "", "", "Interrupted."},
-        {"driver download", {"COM1", "VIPER", "Device5.bin"}, 6 * kSecond, "", "\rJob at",
-         "Interrupted: the video processor may be left stopped for programming: run VIPER Device5.bin again."},
-        {"erase", {"COM1", "viper", "Device5.bin"}, 15 * kSecond, "", "Erasing device...\n",
-         "Interrupted: device 5 may be partly written: run VIPER Device5.bin again."},
-        {"image data", {"COM1", "VIPER", "Device5.bin"}, 40 * kSecond, "", "\rJob at",
-         "Interrupted: device 5 may be partly written: run VIPER Device5.bin again."},
-        {"verify", {"COM1", "VERIFY", "Device5.bin"}, 10 * kSecond, "", "% --- Mismatch Total",
-         "Interrupted."},
-        {"key prompt", {"COM1", "STATUS"}, kNever, "\r\x03", "Press Enter to refresh or 'Q' to quit ",
-         "Interrupted."},
-        {"micro kernel", {"COM1", "MICRO"}, 2 * kSecond, "", "\rJob at",
-         "Interrupted: the card stays in boot mode: run MICRO again.", true},
-        {"micro image", {"COM1", "MICRO"}, 15 * kSecond, "", "",
-         "Interrupted: the microcontroller's flash may be partly written and the card stays in boot "
-         "mode: run MICRO again.", true},
-        {"fpga", {"COM1", "FPGA", "fpga.xsvf"}, 5 * kSecond, "", "\rJob at",
-         "Interrupted: the FPGA may be partly configured: run FPGA fpga.xsvf again."},
-        {"edid", {"COM1", "EDID", "EDID.bin"}, kSecond * 7 / 10, "", "bytes...\n",
-         "Interrupted: the EDID memory may be partly written: run EDID EDID.bin again.", false, "DVITOSDI"},
-        {"gamma", {"COM1", "GAMMA", "gamma.csv"}, 1 * kSecond, "", "Sending Gamma Data...",
-         "Interrupted: the gamma table may be partly written: run GAMMA gamma.csv again."},
-        {"remote", {"COM1", "REMOTE", "remote.txt"}, kSecond / 2, "", "",
-         "Interrupted: only part of the script may have been sent: run REMOTE remote.txt again."},
+        {.what = "identification", .args = {"COM1", "VIPER", "Device5.bin"}, .at = kSecond / 5 + kSecond / 1000,
+         .lastPrinted = "with the card to obtain version information...", .line = "Interrupted."},
+        {.what = "driver download", .args = {"COM1", "VIPER", "Device5.bin"}, .at = 6 * kSecond,
+         .lastPrinted = "\rJob at",
+         .line = "Interrupted: the video processor may be left stopped for programming: run VIPER "
+                 "Device5.bin again."},
+        {.what = "erase", .args = {"COM1", "viper", "Device5.bin"}, .at = 15 * kSecond,
+         .lastPrinted = "Erasing device...\n",
+         .line = "Interrupted: device 5 may be partly written: run VIPER Device5.bin again."},
+        {.what = "image data", .args = {"COM1", "VIPER", "Device5.bin"}, .at = 40 * kSecond,
+         .lastPrinted = "\rJob at",
+         .line = "Interrupted: device 5 may be partly written: run VIPER Device5.bin again."},
+        {.what = "verify", .args = {"COM1", "VERIFY", "Device5.bin"}, .at = 10 * kSecond,
+         .lastPrinted = "% --- Mismatch Total", .line = "Interrupted."},
+        {.what = "key prompt", .args = {"COM1", "STATUS"}, .at = kNever, .keys = "\r\x03",
+         .lastPrinted = "Press Enter to refresh or 'Q' to quit ", .line = "Interrupted."},
+        {.what = "micro kernel", .args = {"COM1", "MICRO"}, .at = 2 * kSecond, .lastPrinted = "\rJob at",
+         .line = "Interrupted: the card stays in boot mode: run MICRO again.", .bootMode = true},
+        {.what = "micro image", .args = {"COM1", "MICRO"}, .at = 15 * kSecond,
+         .lastPrinted = "->Set PARAMETERS...OK",
+         .line = "Interrupted: the microcontroller's flash may be partly written and the card stays in boot "
+                 "mode: run MICRO again.",
+         .bootMode = true},
+        {.what = "fpga", .args = {"COM1", "FPGA", "fpga.xsvf"}, .at = 5 * kSecond, .lastPrinted = "\rJob at",
+         .line = "Interrupted: the FPGA may be partly configured: run FPGA fpga.xsvf again."},
+        {.what = "edid", .args = {"COM1", "EDID", "EDID.bin"}, .at = kSecond * 7 / 10, .lastPrinted = "bytes...\n",
+         .line = "Interrupted: the EDID memory may be partly written: run EDID EDID.bin again.",
+         .model = "DVITOSDI"},
+        {.what = "gamma", .args = {"COM1", "GAMMA", "gamma.csv"}, .at = 1 * kSecond,
+         .lastPrinted = "Sending Gamma Data...",
+         .line = "Interrupted: the gamma table may be partly written: run GAMMA gamma.csv again."},
+        {.what = "remote", .args = {"COM1", "REMOTE", "remote.txt"}, .at = kSecond / 2,
+         .lastPrinted = "\nACK received...\n",
+         .line = "Interrupted: only part of the script may have been sent: run REMOTE remote.txt again."},
     };
     // clang-format on
     for (const Case& c : cases) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "boot/communication_check.h"
+#include "boot/commands.h"
 #include "sim/samples/firmware_image.h"
 #include "tests/support/card_run.h"
 #include "tests/support/scripted_peer.h"
@@ -50,79 +50,111 @@ TEST(Run, FromTheCommandLineToTheCommand) {
     };
     // clang-format off
     const RunCase cases[] = {
-        {{}, "", 2},
-        {{"LPT1", "STATUS"}, kBadPort, 2}, {{"COM", "STATUS"}, kBadPort, 2}, {{"COM1234", "STATUS"}, kBadPort, 2},
-        {{"COM1\\..\\X", "STATUS"}, kBadPort, 2}, {{"COMX", "STATUS"}, kBadPort, 2},
-        {{"LPT1", std::string(150, 'X')}, kBadPort, 2},  // the port name is judged first
-        {{"/dev/" + std::string(95, 'p'), "STATUS"}, "Port name too long (99 characters at most)\n" + kExit, 2},
-        {{"COM1", std::string(100, 'X')}, "Command word too long (99 characters at most)\n" + kExit, 2},
-        {{"COM9", "STATUS"}, "Failed to open COM9 :  The COM port selected don't exist!\n" + kExit, 1},
-        {{"COM1", "STATUS"},
-         "Failed to open COM1 :  The COM port selected is already open by an other program!\n" + kExit, 1, "", {}, 0,
-         [] { simport::failOpens(ERROR_ACCESS_DENIED, 1); }},
-        {{"COM1", "STATUS"},
-         "Failed to open COM1 :  No permission to open COM1: read and write access to it is needed (usually "
-         "membership of its group, such as dialout)\n" + kExit, 1, "", {}, 0,
-         [] { simport::failOpens(ERROR_PRIVILEGE_NOT_HELD, 1); }},
-        {{"COM1", "STATUS"}, "Failed to open COM1 :  \n" + kExit, 1, "", {}, 0,
-         [] { simport::failOpens(ERROR_PATH_NOT_FOUND, 1); }},
+        {.args = {}, .console = "", .status = 2},
+        {.args = {"LPT1", "STATUS"}, .console = kBadPort, .status = 2},
+        {.args = {"COM", "STATUS"}, .console = kBadPort, .status = 2},
+        {.args = {"COM1234", "STATUS"}, .console = kBadPort, .status = 2},
+        {.args = {"COM1\\..\\X", "STATUS"}, .console = kBadPort, .status = 2},
+        {.args = {"COMX", "STATUS"}, .console = kBadPort, .status = 2},
+        {.args = {"LPT1", std::string(150, 'X')}, .console = kBadPort, .status = 2},  // the port name comes first
+        {.args = {"/dev/" + std::string(95, 'p'), "STATUS"},
+         .console = "Port name too long (99 characters at most)\n" + kExit, .status = 2},
+        {.args = {"COM1", std::string(100, 'X')},
+         .console = "Command word too long (99 characters at most)\n" + kExit, .status = 2},
+        {.args = {"COM9", "STATUS"},
+         .console = "Failed to open COM9 :  The COM port selected don't exist!\n" + kExit, .status = 1},
+        {.args = {"COM1", "STATUS"},
+         .console = "Failed to open COM1 :  The COM port selected is already open by an other program!\n" + kExit,
+         .status = 1, .prepare = [] { simport::failOpens(ERROR_ACCESS_DENIED, 1); }},
+        {.args = {"COM1", "STATUS"},
+         .console = "Failed to open COM1 :  No permission to open COM1: read and write access to it is needed "
+                    "(usually membership of its group, such as dialout)\n" + kExit,
+         .status = 1, .prepare = [] { simport::failOpens(ERROR_PRIVILEGE_NOT_HELD, 1); }},
+        {.args = {"COM1", "STATUS"}, .console = "Failed to open COM1 :  \n" + kExit, .status = 1,
+         .prepare = [] { simport::failOpens(ERROR_PATH_NOT_FOUND, 1); }},
         // Command selection: the usage ends with the example the card supports.
-        {{"com3", "fpga"}, kUsage + "e.g. updater COM1 ALL\n" + kExit, 2, "SDITOHDMI", {}, 0,
-         [] { simport::addPort("COM3"); }},
-        {{"COM1", "GAMMA"}, kUsage + "e.g. updater COM1 EDID\n" + kExit, 2, "HDMITOSDI"},
-        {{"COM1", "EDID", "edid.bin"}, "Must be FPGA, VIPER, MICRO, CMD, GAMMA or ALL\n" + kExit, 2, "SDITODVI"},
-        {{"COM1", "FLASH", "x.bin"}, "Must be FPGA, VIPER, MICRO, EDID, CMD , GAMMA or ALL\n" + kExit, 2, "DVITOSDI"},
+        {.args = {"com3", "fpga"}, .console = kUsage + "e.g. updater COM1 ALL\n" + kExit, .status = 2,
+         .prepare = [] { simport::addPort("COM3"); }},
+        {.args = {"COM1", "GAMMA"}, .console = kUsage + "e.g. updater COM1 EDID\n" + kExit, .status = 2,
+         .model = "HDMITOSDI"},
+        {.args = {"COM1", "EDID", "edid.bin"},
+         .console = "Must be FPGA, VIPER, MICRO, CMD, GAMMA or ALL\n" + kExit, .status = 2, .model = "SDITODVI"},
+        {.args = {"COM1", "FLASH", "x.bin"},
+         .console = "Must be FPGA, VIPER, MICRO, EDID, CMD , GAMMA or ALL\n" + kExit, .status = 2,
+         .model = "DVITOSDI"},
         // The extension tests are exact and case-sensitive, and wait for no key.
-        {{"COM1", "FPGA", "fpga.XSVF"}, "Bad fpga file\n" + kExit, 2},
-        {{"COM1", "FPGA", "svf"}, "Bad fpga file\n" + kExit, 2},
-        {{"COM1", "GAMMA", "Gamma.CSV"}, "Bad GAMMA file\n" + kExit, 2},
-        {{"COM1", "REMOTE", "script.txt.bak"}, "Bad REMOTE file\n" + kExit, 2},
-        {{"COM1", "EDID", "edid.hex"}, "Bad EDID file\n" + kExit, 2, "DVITOSDI"},
+        {.args = {"COM1", "FPGA", "fpga.XSVF"}, .console = "Bad fpga file\n" + kExit, .status = 2},
+        {.args = {"COM1", "FPGA", "svf"}, .console = "Bad fpga file\n" + kExit, .status = 2},
+        {.args = {"COM1", "GAMMA", "Gamma.CSV"}, .console = "Bad GAMMA file\n" + kExit, .status = 2},
+        {.args = {"COM1", "REMOTE", "script.txt.bak"}, .console = "Bad REMOTE file\n" + kExit, .status = 2},
+        {.args = {"COM1", "EDID", "edid.hex"}, .console = "Bad EDID file\n" + kExit, .status = 2,
+         .model = "DVITOSDI"},
         // A missing file waits for a key, except a device image.
-        {{"COM1", "gamma", "table.csv"}, "File table.csv doesn't exist.\n" + kPause + kExit, 2, "SDITOHDMI", {}, 1},
-        {{"COM1", "VERIFY", "Device5.bin"}, "File Device5.bin doesn't exist.\n" + kExit, 2},
-        {{"COM1", "VIPER", "Device7.bin.old"}, "File Device7.bin.old doesn't exist.\n" + kExit, 2},
-        {{"COM1", "FPGA", longest}, "File " + longest + " doesn't exist.\n" + kPause + kExit, 2, "SDITOHDMI", {}, 1},
-        {{"COM1", "FPGA", "a" + longest}, "File name too long (255 characters at most)\n" + kExit, 2},
-        {{"COM1", "VIPER", "device5.bin"}, "Bad device file. (Device 1 or 5 only)\n" + kExit, 2},
-        {{"COM1", "VIPER", "./Device5.bin"}, "Bad device file. (Device 1 or 5 only)\n" + kExit, 2},
-        {{"COM1", "VIPER", "Device3.bin"}, "Bad device file. (Device 1,5  or 7 only)\n" + kExit, 2},
-        {{"COM1", "VERIFY", "Device"}, "Bad device file. (Device 1,5  or 7 only)\n" + kExit, 2},
-        {{"COM1", "VERIFY", "Device5.hex"}, "Bad device file. (Device 1, 5 or 7 only)\n" + kExit, 2},
+        {.args = {"COM1", "gamma", "table.csv"}, .console = "File table.csv doesn't exist.\n" + kPause + kExit,
+         .status = 2, .keyReads = 1},
+        {.args = {"COM1", "VERIFY", "Device5.bin"}, .console = "File Device5.bin doesn't exist.\n" + kExit,
+         .status = 2},
+        {.args = {"COM1", "VIPER", "Device7.bin.old"}, .console = "File Device7.bin.old doesn't exist.\n" + kExit,
+         .status = 2},
+        {.args = {"COM1", "FPGA", longest}, .console = "File " + longest + " doesn't exist.\n" + kPause + kExit,
+         .status = 2, .keyReads = 1},
+        {.args = {"COM1", "FPGA", "a" + longest},
+         .console = "File name too long (255 characters at most)\n" + kExit, .status = 2},
+        {.args = {"COM1", "VIPER", "device5.bin"}, .console = "Bad device file. (Device 1 or 5 only)\n" + kExit,
+         .status = 2},
+        {.args = {"COM1", "VIPER", "./Device5.bin"}, .console = "Bad device file. (Device 1 or 5 only)\n" + kExit,
+         .status = 2},
+        {.args = {"COM1", "VIPER", "Device3.bin"}, .console = "Bad device file. (Device 1,5  or 7 only)\n" + kExit,
+         .status = 2},
+        {.args = {"COM1", "VERIFY", "Device"}, .console = "Bad device file. (Device 1,5  or 7 only)\n" + kExit,
+         .status = 2},
+        {.args = {"COM1", "VERIFY", "Device5.hex"},
+         .console = "Bad device file. (Device 1, 5 or 7 only)\n" + kExit, .status = 2},
         // Image, driver and FPGA files that cannot be used are refused before anything is sent.
-        {{"COM1", "VIPER", "Device7.bin"}, atKey("File Device7.bin is too small for device 7 : 255 bytes (256 at least)."),
-         2, "SDITOHDMI", {{"Device7.bin", imageBytes(0xFF)}}, 1, {}, false, true},
-        {{"COM1", "VIPER", "Device1.bin"}, atKey("File Device1.bin is empty."), 2, "SDITOHDMI", {{"Device1.bin", ""}},
-         1, {}, false, true},
-        {{"COM1", "VERIFY", "Device1.bin"}, atKey("File Device1.bin is empty."), 2, "SDITOHDMI", {{"Device1.bin", ""}}, 1},
-        {{"COM1", "VIPER", "Device5.bin"}, atKey("File FDriver.bin is too large (2097152 bytes at most)."), 2,
-         "SDITOHDMI", {{"FDriver.bin", imageBytes(2097152 + 1)}}, 1, {}, false, true},
-        {{"COM1", "VERIFY", "Device1.bin"}, atKey("File Device1.bin is too large (2097152 bytes at most)."), 2,
-         "SDITOHDMI", {{"Device1.bin", imageBytes(2097152 + 10)}}, 1},
-        {{"COM1", "VIPER", "Device5.bin"}, atKey("Loading ISP Driver...\nUnable to open file : FDriver.bin"), 2,
-         "SDITOHDMI", {}, 1, [] { std::filesystem::remove("FDriver.bin"); }, false, true},
-        {{"COM1", "VIPER", "Device1.bin"}, atKey("Unable to read file : Device1.bin"), 2, "SDITOHDMI", {}, 1,
-         [] { std::filesystem::remove("Device1.bin"); std::filesystem::create_directory("Device1.bin"); },
-         false, true},
-        {{"COM1", "FPGA", "folder.xsvf"}, unreadableFpga("folder.xsvf"), 2, "SDITOHDMI", {}, 0,
-         [] { std::filesystem::create_directory("folder.xsvf"); }},
-        {{"COM1", "FPGA", "empty.xsvf"}, unreadableFpga("empty.xsvf"), 2, "SDITOHDMI", {{"empty.xsvf", ""}}},
+        {.args = {"COM1", "VIPER", "Device7.bin"},
+         .console = atKey("File Device7.bin is too small for device 7 : 255 bytes (256 at least)."), .status = 2,
+         .files = {{"Device7.bin", imageBytes(0xFF)}}, .keyReads = 1, .samples = true},
+        {.args = {"COM1", "VIPER", "Device1.bin"}, .console = atKey("File Device1.bin is empty."), .status = 2,
+         .files = {{"Device1.bin", ""}}, .keyReads = 1, .samples = true},
+        {.args = {"COM1", "VERIFY", "Device1.bin"}, .console = atKey("File Device1.bin is empty."), .status = 2,
+         .files = {{"Device1.bin", ""}}, .keyReads = 1},
+        {.args = {"COM1", "VIPER", "Device5.bin"},
+         .console = atKey("File FDriver.bin is too large (2097152 bytes at most)."), .status = 2,
+         .files = {{"FDriver.bin", imageBytes(2097152 + 1)}}, .keyReads = 1, .samples = true},
+        {.args = {"COM1", "VERIFY", "Device1.bin"},
+         .console = atKey("File Device1.bin is too large (2097152 bytes at most)."), .status = 2,
+         .files = {{"Device1.bin", imageBytes(2097152 + 10)}}, .keyReads = 1},
+        {.args = {"COM1", "VIPER", "Device5.bin"},
+         .console = atKey("Loading ISP Driver...\nUnable to open file : FDriver.bin"), .status = 2, .keyReads = 1,
+         .prepare = [] { std::filesystem::remove("FDriver.bin"); }, .samples = true},
+        {.args = {"COM1", "VIPER", "Device1.bin"}, .console = atKey("Unable to read file : Device1.bin"),
+         .status = 2, .keyReads = 1,
+         .prepare = [] {
+             std::filesystem::remove("Device1.bin");
+             std::filesystem::create_directory("Device1.bin");
+         },
+         .samples = true},
+        {.args = {"COM1", "FPGA", "folder.xsvf"}, .console = unreadableFpga("folder.xsvf"), .status = 2,
+         .prepare = [] { std::filesystem::create_directory("folder.xsvf"); }},
+        {.args = {"COM1", "FPGA", "empty.xsvf"}, .console = unreadableFpga("empty.xsvf"), .status = 2,
+         .files = {{"empty.xsvf", ""}}},
         // ALL looks for the files and their drivers, and for the EDID only on cards that have one.
-        {{"COM1", "ALL"},
-         "\nLooking for update files ... \n\nDevice1.bin : \tYES\nDevice5.bin : \tNO\n"
-         "SFDriver.bin : \tNO  (ERROR - You need a driver to update device1.)\n" + noUpdate,
-         2, "SDITOHDMI", {{"Device1.bin", "image"}}},
-        {{"COM1", "ALL"},
-         "\nLooking for update files ... \n\nDevice1.bin : \tNO\nDevice5.bin : \tYES\n"
-         "FDriver.bin : \tNO  (ERROR - You need a driver to update device5.)\n" + noUpdate,
-         2, "SDITODVI", {{"Device5.bin", "image"}, {"EDID.bin", "edid"}}},
+        {.args = {"COM1", "ALL"},
+         .console = "\nLooking for update files ... \n\nDevice1.bin : \tYES\nDevice5.bin : \tNO\n"
+                    "SFDriver.bin : \tNO  (ERROR - You need a driver to update device1.)\n" + noUpdate,
+         .status = 2, .files = {{"Device1.bin", "image"}}},
+        {.args = {"COM1", "ALL"},
+         .console = "\nLooking for update files ... \n\nDevice1.bin : \tNO\nDevice5.bin : \tYES\n"
+                    "FDriver.bin : \tNO  (ERROR - You need a driver to update device5.)\n" + noUpdate,
+         .status = 2, .model = "SDITODVI", .files = {{"Device5.bin", "image"}, {"EDID.bin", "edid"}}},
         // Old firmwares: MICRO hands over to the boot program (key 6), anything else is refused.
-        {{"COM1", "MICRO"}, kAsking + "\nYou are using an old firmware version...\nExit updater\n", 1, "SDITOHDMI", {},
-         0, {}, true},
-        {{"COM1", "STATUS"},
-         kAsking + "\nYou are using an old firmware version...\nUnsupported feature...Update the firmware version" +
-             kExit,
-         1, "SDITOHDMI", {}, 0, {}, true},
+        {.args = {"COM1", "MICRO"},
+         .console = kAsking + "\nYou are using an old firmware version...\nExit updater\n", .status = 1,
+         .oldFirmware = true},
+        {.args = {"COM1", "STATUS"},
+         .console = kAsking + "\nYou are using an old firmware version...\nUnsupported feature...Update the "
+                              "firmware version" + kExit,
+         .status = 1, .oldFirmware = true},
     };
     // clang-format on
     for (const RunCase& c : cases) {
@@ -146,28 +178,6 @@ TEST(Run, FromTheCommandLineToTheCommand) {
             EXPECT_EQ(simport::written().back(), c.args[1] == "MICRO" ? '6' : '$');
         }
     }
-}
-
-TEST(Run, HelpAndVersionNeedNoCard) {
-    ScriptedPeer none;
-    simport::reset();
-    for (const char* option : {"--help", "-h", "/?"}) {
-        ToolRun run = runTool({option}, none);
-        EXPECT_EQ(run.output.rfind("updater 2.20: updates the programmable parts", 0), 0u) << option;
-        for (const char* part : {"Usage: updater PORT COMMAND [FILE]\n", "/dev/ttyS0", "  GAMMA FILE.csv ",
-                                 "Genw7144.cde", "  130  interrupted"}) {
-            EXPECT_TRUE(contains(run.output, part)) << option << ": " << part;
-        }
-        EXPECT_EQ(run.status, 0);
-    }
-    ToolRun version = runTool({"--version", "COM1", "STATUS"}, none);
-    // The banner's 2.20 and the release's patch number.
-    const std::string& v = version.output;
-    EXPECT_EQ(v.rfind("updater 2.20.", 0), 0u) << v;
-    EXPECT_TRUE(v.size() > 22 && v.compare(v.size() - 9, 9, " (Linux)\n") == 0 &&
-                v.find_first_not_of("0123456789", 13) == v.size() - 9)
-        << v;
-    EXPECT_EQ(simport::opens(), 0);
 }
 
 TEST(Run, IdentificationAndBannerOfTheCard) {

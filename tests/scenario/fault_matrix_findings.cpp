@@ -1,4 +1,4 @@
-// What the fault matrix (bench/fault-matrix) found, each in the conditions
+// What the fault matrix (fault_matrix/) found, each in the conditions
 // of the runs that showed it, against the card model. VERIFY on a faulty
 // line took damaged or late replies for good ones and counted wrongly; now
 // a finished total is exact, and a VERIFY that cannot read a block prints

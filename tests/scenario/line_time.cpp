@@ -3,7 +3,7 @@
 // the time at which the card received the bytes around it. The pauses in
 // which the card is busy are pinned by every run, which must leave the card
 // without a timing violation.
-#include "boot/communication_check.h"
+#include "boot/commands.h"
 #include "tests/support/card_run.h"
 
 namespace {

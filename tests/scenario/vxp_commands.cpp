@@ -81,7 +81,11 @@ TEST(VxpOnCard, ABlockRefusedSevenTimesEndsTheCommand) {
             verify ? "NACK received. Retry ... \n0x0639 0x0000 0xf9c7 \n" : "ISP Mode Status Request ...\n";
         EXPECT_EQ(count(run.console, refusal), 7u);
         EXPECT_EQ(count(run.console, "Setting ISP Mode...\n"), 7u);
-        EXPECT_TRUE(endsWith(run.console, (verify ? "ISP Mode Status Request ...\n" : "") + kKeyPrompt + kExit));
+        const std::string end = verify ? "ISP Mode Status Request ...\n" + kKeyPrompt
+                                       : kKeyPrompt + advice("device " + std::to_string(device) +
+                                                                 " may be partly written",
+                                                             "VIPER " + image);
+        EXPECT_TRUE(endsWith(run.console, end + kExit)) << run.console.substr(run.console.size() - 200);
         EXPECT_FALSE(contains(run.sent, "=MA\r"));
     }
 }
@@ -100,28 +104,54 @@ TEST(ViperOnCard, ALargeImagePrintsAboutFiveThousandProgressLines) {
     EXPECT_TRUE(contains(image, "\rJob at 99.97 %\rJob at 99.99 %\rJob at 100%\t\t\t\t\n"));
 }
 
-// Only whole 16-byte blocks of a driver file go to the card: 8 bytes past
-// the last whole block change nothing on the wire.
-TEST(ViperOnCard, ADriverFileGoesInWholeBlocks) {
-    std::string sent[2];
-    for (int i = 0; i < 2; ++i) {
+// Only whole 16-byte blocks of a driver file go to the card, and nothing
+// from 0x2000 on: a file cut inside its last block sends what one cut at
+// that block sends, a file longer than 0x2000 bytes what one of 0x2000 does.
+TEST(ViperOnCard, ADriverFileGoesInWholeBlocksUpTo0x2000) {
+    const std::string driver = sample("SFDriver.bin");
+    ASSERT_EQ(driver.size(), 0x2000u);
+    auto sentWith = [](const std::string& file) {
         WorkDir dir;
-        ASSERT_EQ(sim::writeSampleFiles(dir.path(), 256), "");
-        dir.write("SFDriver.bin", sample("SFDriver.bin").substr(0, 0x1FF0 + 8 * i));
+        dir.writeSamples(256);
+        dir.write("SFDriver.bin", file);
         dir.write("Device1.bin", imageBytes(100));
         sim::Card card{sim::CardOptions{}};
         CardRun run = runOnCard(card, {"COM1", "VIPER", "Device1.bin"});
         EXPECT_EQ(run.status, 0);
         EXPECT_TRUE(text(card.flashDevice(1)) == imageBytes(100));
-        sent[i] = run.sent;
-    }
-    EXPECT_EQ(sent[0], sent[1]);
+        return run.sent;
+    };
+    const std::string to0x1FF0 = sentWith(driver.substr(0, 0x1FF0));
+    EXPECT_EQ(sentWith(driver.substr(0, 0x1FF8)), to0x1FF0);
+    const std::string whole = sentWith(driver);
+    EXPECT_NE(whole, to0x1FF0);
+    EXPECT_EQ(sentWith(driver + imageBytes(0x123)), whole);
+}
+
+// An image of an odd size: its last word holds one byte of the file, and
+// VERIFY compares only that byte of it.
+TEST(ViperOnCard, AnOddSizedImageIsWrittenAndVerifiedToItsLastByte) {
+    WorkDir dir;
+    dir.writeSamples(256);
+    const std::string image = imageBytes(101, 7);
+    dir.write("Device1.bin", image);
+    sim::Card card{sim::CardOptions{}};
+    EXPECT_EQ(runOnCard(card, {"COM1", "VIPER", "Device1.bin"}).status, 0);
+    EXPECT_TRUE(text(card.flashDevice(1)) == image);
+    const std::string total = "\rJob at 100% ----- Mismatch Total ";
+    EXPECT_TRUE(contains(runOnCard(card, {"COM1", "VERIFY", "Device1.bin"}).console, total + "0 "));
+    std::string changed = image;
+    changed[100] = static_cast<char>(changed[100] ^ 0x01);
+    dir.write("Device1.bin", changed);
+    CardRun verify = runOnCard(card, {"COM1", "VERIFY", "Device1.bin"});
+    EXPECT_TRUE(contains(verify.console, total + "1 ")) << verify.console;
+    EXPECT_EQ(verify.status, 1);
 }
 
 struct VerifyCase {
     const char* what;
     std::string device;  // what the card's device 5 holds
-    std::function<void(sim::CardOptions&)> card;
+    std::function<void(sim::CardOptions&)> card = {};
     std::string console;  // found in the console after the banner
     int status;
     bool whole = false;  // the console is all of it
@@ -137,18 +167,21 @@ TEST(VerifyOnCard, DifferencesAreCountedPerWord) {
     const std::string total = "\rJob at 100% ----- Mismatch Total ";
     // clang-format off
     const VerifyCase cases[] = {
-        {"equal, and what lies past the image is not compared", image + std::string(28, '\0'), {},
-         "File Size : 100 bytes\nSetting ISP Mode...\n"
-         "\rJob at 32.00 % --- Mismatch Total 0\rJob at 64.00 % --- Mismatch Total 0"
-         "\rJob at 96.00 % --- Mismatch Total 0" + total + "0 \t\t\t\t\n\nTotal Time : 0 minutes 0 seconds\n" + kExit,
-         0, true},
-        {"one byte", changed({0x10}), {}, total + "1 ", 1},
-        {"both bytes of a word", changed({0x10, 0x11}), {}, total + "1 ", 1},
-        {"two words", changed({0x11, 0x12}), {}, total + "2 ", 1},
-        {"first and last word", changed({0x00, 0x30, 0x63}), {}, total + "3 ", 1},
-        {"reads refused, read again from a fresh mode", image,
-         [](auto& o) { o.nack = 0.3; o.nackCode = 0x639; o.seed = 2; },
-         "ISP Mode Status Request ...\nSetting ISP Mode...\n", 0},
+        {.what = "equal, and what lies past the image is not compared", .device = image + std::string(28, '\0'),
+         .console = "File Size : 100 bytes\nSetting ISP Mode...\n"
+                    "\rJob at 32.00 % --- Mismatch Total 0\rJob at 64.00 % --- Mismatch Total 0"
+                    "\rJob at 96.00 % --- Mismatch Total 0" + total +
+                    "0 \t\t\t\t\n\nTotal Time : 0 minutes 0 seconds\n" + kExit,
+         .status = 0, .whole = true},
+        {.what = "one byte", .device = changed({0x10}), .console = total + "1 ", .status = 1},
+        {.what = "both bytes of a word", .device = changed({0x10, 0x11}), .console = total + "1 ",
+         .status = 1},
+        {.what = "two words", .device = changed({0x11, 0x12}), .console = total + "2 ", .status = 1},
+        {.what = "first and last word", .device = changed({0x00, 0x30, 0x63}), .console = total + "3 ",
+         .status = 1},
+        {.what = "reads refused, read again from a fresh mode", .device = image,
+         .card = [](auto& o) { o.nack = 0.3; o.nackCode = 0x639; o.seed = 2; },
+         .console = "ISP Mode Status Request ...\nSetting ISP Mode...\n", .status = 0},
     };
     // clang-format on
     for (const VerifyCase& c : cases) {
@@ -278,6 +311,7 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
         std::vector<std::string> args;
         std::vector<std::string> answers;  // to each command ending in "\r", in turn
         std::string ending;
+        std::string advice = "";  // the last line but the exit's, while the card is at risk
         bool noisy = false;
     } cases[] = {
         {"a read answered with another code, seven times", {"COM1", "VERIFY", "Device1.bin"}, wrongReads,
@@ -285,11 +319,15 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
         {"another device selected", {"COM1", "VERIFY", "Device1.bin"}, {ack502, packet(0x733, {0x0205})},
          "File Size : 64 bytes\nSetting ISP Mode...\nDevice not setted !\n"},
         {"the erase: another device selected", {"COM1", "VIPER", "Device5.bin"}, otherDevice,
-         "Setting ISP Mode...\nErasing device...\nDevice not setted !\n\nTime : 0 minutes 20 seconds\n"},
+         "Setting ISP Mode...\nErasing device...\nDevice not setted !\n\nTime : 0 minutes 20 seconds\n",
+         advice("device 5 may be partly written", "VIPER Device5.bin")},
         {"the reset refused", {"COM1", "VIPER", "Device1.bin"}, {"=M*", "=M~"},
-         "Soft Reset...\nInvalid command from micro ...\n\n=MR\r\n\nTime : 0 minutes 0 seconds\n"},
+         "Soft Reset...\nInvalid command from micro ...\n\n=MR\r\n\nTime : 0 minutes 0 seconds\n",
+         advice("the video processor may be left stopped for programming", "VIPER Device1.bin")},
         {"a line that never falls silent", {"COM1", "VERIFY", "Device1.bin"}, {},
-         "File Size : 64 bytes\nThe line never falls silent. Verify not started.\n", true},
+         "File Size : 64 bytes\nThe line never falls silent. Verify not started.\n", "", true},
+        {"a line that never falls silent: VIPER gives it five seconds", {"COM1", "VIPER", "Device5.bin"}, {},
+         "The line never falls silent. Download not started.\n\nTime : 0 minutes 5 seconds\n", "", true},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -302,7 +340,7 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
         for (const std::string& answer : c.answers) peer.onWrite("\r", answer, ScriptedPeer::kMs);
         if (c.noisy) peer.sendAt(0, std::string(12000, 'x'), ScriptedPeer::kMs);
         CardRun run = runOnCard(peer, c.args);
-        EXPECT_TRUE(endsWith(run.console, c.ending + kKeyPrompt + kExit)) << run.console;
+        EXPECT_TRUE(endsWith(run.console, c.ending + kKeyPrompt + c.advice + kExit)) << run.console;
         EXPECT_EQ(run.status, 1);
     }
 }

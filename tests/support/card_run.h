@@ -32,6 +32,11 @@ inline const std::string kAsking = "\nNow communicating with the card to obtain 
 inline const std::string kExit = "\nExit updater\n";
 inline const std::string kKeyPrompt = "Press a key to continue ... ";
 
+// The line a failed run ends with, before kExit, while the card is at risk.
+inline std::string advice(const std::string& risk, const std::string& rerun) {
+    return "\n" + risk + ": run " + rerun + " again.\n";
+}
+
 // The card's timing violations, one a line: the pauses the tool did not give it.
 inline std::string violationsOf(const sim::Card& card) {
     std::string lines;
@@ -80,7 +85,7 @@ sim::CardOptions cardOptions(const std::string& model, Change change) {
 inline sim::CardOptions keptCard(int device, const std::string& content,
                                  const std::function<void(sim::CardOptions&)>& change = {}) {
     std::filesystem::create_directory("card-state");
-    writeFile("card-state/device" + std::to_string(device) + ".bin", content);
+    sim::writeFile(sim::stateFile::in("card-state", sim::stateFile::device(device)), content);
     sim::CardOptions options;
     options.stateDir = "card-state";
     if (change) change(options);

@@ -24,7 +24,9 @@ public:
     // Milliseconds since an arbitrary start, on the platform's clock.
     virtual double nowMs() = 0;
     // How much longer than its Win32 meaning a wait may take (0: exactly as
-    // long, on a simulated clock, where waits of seconds are cheap).
+    // long, on a simulated clock, where waits of seconds are cheap). On a
+    // real clock it is only a guard against a read that hangs: how fast the
+    // platform answers is measured in bench/, not here.
     virtual double slackMs() const = 0;
 };
 

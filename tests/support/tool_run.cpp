@@ -10,10 +10,8 @@
 #include "port/port.h"
 #include "tests/support/console_capture.h"
 
-namespace {
-
-int callUpdater(const std::vector<std::string>& args, sim::SerialPeer& peer, const std::string& keys,
-                DWORD startTick) {
+int runUpdaterOn(const std::vector<std::string>& args, sim::SerialPeer& peer, const std::string& keys,
+                 DWORD startTick) {
     simport::attach(&peer);
     simport::startClock(startTick);
     simport::pressKeys(keys);
@@ -26,12 +24,10 @@ int callUpdater(const std::vector<std::string>& args, sim::SerialPeer& peer, con
     return runUpdater(static_cast<int>(words.size()), argv.data());
 }
 
-}  // namespace
-
 ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer, const std::string& keys,
                 DWORD startTick) {
     ConsoleCapture capture;
-    int status = callUpdater(args, peer, keys, startTick);
+    int status = runUpdaterOn(args, peer, keys, startTick);
     return {capture.text(), status};
 }
 
@@ -41,7 +37,7 @@ ToolRun runToolInterrupted(const std::vector<std::string>& args, sim::SerialPeer
     pid_t child = ::fork();
     if (child == 0) {
         simport::interruptAt(at);
-        int status = callUpdater(args, peer, keys, 0x1000);
+        int status = runUpdaterOn(args, peer, keys, 0x1000);
         std::fflush(stdout);
         ::_exit(status);
     }

@@ -1,6 +1,6 @@
-// Runs the whole tool, as the operator would, against a peer on the
-// simulated port, and keeps what it printed and its exit status; or opens
-// the port for a test of a part of it.
+// The one way to run the whole tool in this process, as the operator would,
+// against a peer on the simulated platform (usually the card model): the
+// tests and the benches all run it through here.
 #pragma once
 
 #include <string>
@@ -9,15 +9,26 @@
 #include "platform/win32.h"
 #include "sim/line/serial_peer.h"
 
+// Runs the tool with `args` (the arguments after the program's name)
+// against `peer` on the simulated platform as it stands: the keys are taken
+// from `keys`, the clock starts at `startTick`. Returns the exit status.
+int runUpdaterOn(const std::vector<std::string>& args, sim::SerialPeer& peer, const std::string& keys = "",
+                 DWORD startTick = 0x1000);
+
 struct ToolRun {
     std::string output;
     int status;
 };
 
-// `args` are the arguments after the program name. Keys are taken from
-// `keys`; the clock starts at `startTick`.
+// The same, keeping what the tool printed.
 ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer, const std::string& keys = "",
                 DWORD startTick = 0x1000);
+
+// The same in a child process, interrupted by the operator at the simulated
+// time `at` (or by a key 0x03 among `keys`); what the peer received stays in
+// the child.
+ToolRun runToolInterrupted(const std::vector<std::string>& args, sim::SerialPeer& peer, sim::Nanos at,
+                           const std::string& keys = "");
 
 // For a test that calls a command handler or a link directly: resets the
 // simulated platform, connects `peer`, starts the clock at `startTick` and
@@ -25,9 +36,3 @@ ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer, con
 // when that fails.
 bool openSimPort(sim::SerialPeer& peer, DWORD startTick = 0x1000);
 void closeSimPort();
-
-// The same run in a child process, interrupted by the operator at the
-// simulated time `at` (or by a key 0x03 among `keys`); what the peer
-// received stays in the child.
-ToolRun runToolInterrupted(const std::vector<std::string>& args, sim::SerialPeer& peer, sim::Nanos at,
-                           const std::string& keys = "");

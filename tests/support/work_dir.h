@@ -1,15 +1,15 @@
-// A fresh, empty working directory for one test, left again at its end.
+// A directory of its own under /tmp for one test, made the current
+// directory while it lives (the tool reads its update files there), and
+// removed with its content at the end; the sample update files on request.
 #pragma once
 
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <stdlib.h>
 #include <string>
 
-inline void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+#include "sim/memory/state_file.h"
+#include "sim/samples/sample_files.h"
 
 class WorkDir {
 public:
@@ -29,7 +29,21 @@ public:
 
     const std::string& path() const { return path_; }
 
-    void write(const std::string& name, const std::string& bytes) const { writeFile(path_ + "/" + name, bytes); }
+    void write(const std::string& name, const std::string& bytes) const {
+        sim::writeFile(path_ + "/" + name, bytes);
+    }
+
+    // The whole content of the file `name` in it (empty when it cannot be read).
+    std::string read(const std::string& name) const {
+        std::vector<std::uint8_t> bytes = sim::readFile(path_ + "/" + name);
+        return {bytes.begin(), bytes.end()};
+    }
+
+    // Writes the sample update files (fpga.xsvf of `xsvfSize` bytes).
+    void writeSamples(std::size_t xsvfSize = sim::kDefaultXsvfSize) const {
+        std::string error = sim::writeSampleFiles(path_, xsvfSize);
+        if (!error.empty()) throw std::runtime_error(error);
+    }
 
 private:
     std::string previous_;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Writes the fuzz targets' seed inputs into the directories beside this
 # script, one directory per target: a few well-formed exchanges, refusals
-# and noise, in each target's input layout (see the target's source).
+# and noise, in each target's input layout (see the target's source). The
+# inputs named by a SHA-1 beside them come from campaigns
+# (tests/fuzz/README.md).
 # Packets are written out in their wire form; the words they carry are in
 # the comments.
 set -euo pipefail

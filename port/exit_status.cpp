@@ -1,3 +1,0 @@
-#include "port/exit_status.h"
-
-int exitStatus = kExitDone;
