@@ -3,9 +3,10 @@
 #  1. in-process, the tool against the paced card model on the simulated
 #     clock (no pty, no serve loop): FPGA (700000-byte XSVF), EDID (256
 #     bytes), GAMMA;
-#  2. the real tool against `cardsim --pace` over a pty, the same three,
-#     timed from cardsim's trace (the command's arrival to the verdict's
-#     departure);
+#  2. the real tool against `cardsim --pace --delivery byte` over a pty
+#     (each byte handed to the tool as it arrives, as the bounds count),
+#     the same three, timed from cardsim's trace (the command's arrival to
+#     the verdict's departure);
 #  3. the tool's CPU while the paced FPGA transfer runs.
 # Prints one line per figure; bench/README.md explains them.
 set -euo pipefail
@@ -21,9 +22,9 @@ cd "$work"
 echo "== in-process, simulated clock"
 "$root/build/bench/content_model" model "$work"
 
-echo "== real tool, cardsim --pace over a pty"
+echo "== real tool, cardsim --pace --delivery byte over a pty"
 "$root/build/bench/content_model" bounds "$work" >bounds
-"$root/build/cardsim" --link "$work/card" --model DVITOSDI --pace --trace >/dev/null 2>trace &
+"$root/build/cardsim" --link "$work/card" --model DVITOSDI --pace --delivery byte --trace >/dev/null 2>trace &
 card_pid=$!
 for _ in $(seq 100); do [ -e "$work/card" ] && break; sleep 0.05; done
 /usr/bin/time -f "%U %S %e" -o fpga.time "$root/build/updater" "$work/card" FPGA fpga.xsvf >/dev/null

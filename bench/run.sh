@@ -7,9 +7,11 @@
 #     run (its 5 s and 20 s pauses included);
 #  3. CPU while identification retries against a silent card for 20 s,
 #     beside a bare loop of 1 ms sleeps running at the same time;
-#  4. a paced VERIFY against its bound (wire time and processing delay), and
-#     the CPU cardsim takes meanwhile;
-#  5. how late the paced card's replies leave against their due times.
+#  4. a paced VERIFY against its bound (wire time and processing delay),
+#     with each byte handed to the tool as it arrives and through a
+#     USB-serial adapter, and the CPU cardsim takes meanwhile;
+#  5. how the paced card hands its replies over through the adapter: which
+#     bytes go together, and how late against the adapter's ticks.
 # Prints one line per figure; bench/README.md explains them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -82,21 +84,26 @@ python3 -c "print(f'silent card: {($user + $sys):.2f} CPU s over {$wall:.1f} wal
 # 4. A paced VERIFY of 32 KiB against a card whose device 5 is erased, less
 # a one-block VERIFY: 1023 read requests. Each costs its bound: the request
 # and the reply on the wire (10 bit times a byte at 115200) and the card's
-# processing delay (0.5 ms). cardsim's CPU is read from /proc meanwhile.
+# processing delay (0.5 ms). Through a USB-serial adapter (cardsim's
+# default delivery) the tool sees the reply's last byte at the adapter's
+# next tick, every 1 ms: there the bound is rounded up to whole ticks, the
+# host's answer included as long as it stays under what is left of the
+# last one. cardsim's CPU is read from /proc meanwhile.
 mkdir paced-big paced-small
 head -c 32768 /dev/zero | tr '\0' '\377' >paced-big/Device5.bin
 head -c 32 /dev/zero | tr '\0' '\377' >paced-small/Device5.bin
-start_card --pace
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$card_pid/stat"; }
-small_s=$(timed_run paced-small "$work/card" VERIFY Device5.bin)
-ticks_before=$(cpu_ticks)
-big_s=$(timed_run paced-big "$work/card" VERIFY Device5.bin)
-ticks_after=$(cpu_ticks)
-stop_card
-python3 - "$small_s" "$big_s" "$ticks_before" "$ticks_after" "$(getconf CLK_TCK)" <<'PY'
-import sys
-small, big = float(sys.argv[1]), float(sys.argv[2])
-cpu = (int(sys.argv[4]) - int(sys.argv[3])) / int(sys.argv[5])
+for delivery in byte usb; do
+    start_card --pace --delivery "$delivery"
+    small_s=$(timed_run paced-small "$work/card" VERIFY Device5.bin)
+    ticks_before=$(cpu_ticks)
+    big_s=$(timed_run paced-big "$work/card" VERIFY Device5.bin)
+    ticks_after=$(cpu_ticks)
+    stop_card
+    python3 - "$delivery" "$small_s" "$big_s" "$ticks_before" "$ticks_after" "$(getconf CLK_TCK)" <<'PY'
+import math, sys
+delivery, small, big = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
+cpu = (int(sys.argv[5]) - int(sys.argv[4])) / int(sys.argv[6])
 
 def wire_bytes(words):  # "=G", the words low byte first, offset 42 and escaped, "\r"
     body = [(b + 42) % 256 for w in words for b in (w & 0xFF, w >> 8)]
@@ -108,54 +115,73 @@ def packet(words):
 request = wire_bytes(packet([0x0639, 0]))
 reply = wire_bytes(packet([0xF73A] + [0xFFFF] * 16))
 bound = (request + reply) * 10 / 115200 + 0.0005
+if delivery == "usb":
+    bound = math.ceil(bound * 1000) / 1000
 blocks = 32768 // 32 - 1
 per = (big - small) / blocks
-print(f"paced verify: {per * 1000:.3f} ms a block against a bound of {bound * 1000:.3f} ms ({request}+{reply} bytes and 0.5 ms): {100 * bound / per:.1f}% of the bound; cardsim {100 * cpu / big:.1f}% of one core meanwhile")
+print(f"paced verify, delivery {delivery}: {per * 1000:.3f} ms a block against a bound of {bound * 1000:.3f} ms "
+      f"({request}+{reply} bytes and 0.5 ms{', in whole 1 ms ticks' if delivery == 'usb' else ''}): "
+      f"{100 * bound / per:.1f}% of the bound; cardsim {100 * cpu / big:.1f}% of one core meanwhile")
 PY
+done
 
-# 5. The paced card's own timing, from its --trace over the same VERIFY:
-# for every request (one chunk from the host: a probe byte or a frame ending
-# in a carriage return) and the reply after it, how much later than due the
-# reply's first and last bytes left (the first is due 0.5 ms plus one byte
-# time after the request's last byte has crossed the wire), and how long
-# the host (the tool, the pty and the wake-ups between) took to answer.
+# 5. The paced card's hand-over through the adapter, from its --trace over
+# the same VERIFY: for every request (one chunk from the host: a probe byte
+# or a frame ending in a carriage return) the reply's bytes are due one
+# byte time apart from 0.5 ms plus one byte time after the request's last
+# byte has crossed the wire; the adapter's ticks fall on whole milliseconds
+# of the trace's clock. Each chunk written to the pty should hold the bytes
+# due by its tick and no others, and leave at the tick (one handed over more
+# than a tick late, when the system did not run the card in time, holds
+# every byte due by then); and how long the host (the tool, the pty and the
+# wake-ups between) took to answer.
 "$root/build/cardsim" --link "$work/card" --pace --trace >/dev/null 2>paced.trace &
 card_pid=$!
 for _ in $(seq 100); do [ -e "$work/card" ] && break; sleep 0.05; done
 timed_run paced-big "$work/card" VERIFY Device5.bin >/dev/null
 stop_card
 python3 - paced.trace <<'PY'
-import sys
-byte_time = 10 / 115200
-runs = []  # [direction, [(time, byte count), ...]]
+import math, sys
+byte_time, tick, slack = 10 / 115200, 0.001, 2e-6  # the trace's times are whole microseconds
+runs = []  # [direction, [[time, byte count, last byte], ...]], a chunk's lines of 16 bytes joined
 for line in open(sys.argv[1]):
     fields = line.split("|")[0].split()
     if len(fields) < 3 or fields[1] not in ("host>card", "card>host"):
         continue
-    chunk = (float(fields[0]), len(fields) - 2, fields[-1])
-    if runs and runs[-1][0] == fields[1]:
+    chunk = [float(fields[0]), len(fields) - 2, fields[-1]]
+    if runs and runs[-1][0] == fields[1] and runs[-1][1][-1][0] == chunk[0]:
+        runs[-1][1][-1][1:] = [runs[-1][1][-1][1] + chunk[1], chunk[2]]
+    elif runs and runs[-1][0] == fields[1]:
         runs[-1][1].append(chunk)
     else:
         runs.append([fields[1], [chunk]])
-first, last, answer = [], [], []
+late, answer, replies, chunks, overdue, wrong = [], [], 0, 0, 0, 0
 for (host, asked), (card, reply), following in zip(runs, runs[1:], runs[2:] + [None]):
     if host != "host>card" or len(asked) != 1 or asked[0][2] not in ("00", "0D"):
         continue
     if following is not None:
         answer.append(following[1][0][0] - reply[-1][0])
     ready = asked[0][0] + asked[0][1] * byte_time + 0.0005
-    sent = 0
+    replies += 1
+    sent, total = 0, sum(count for _, count, _ in reply)
     for at, count, _ in reply:
+        first_tick = math.ceil((ready + (sent + 1) * byte_time - slack) / tick) * tick
         sent += count
-        late = at - (ready + sent * byte_time)
-        if sent == count:
-            first.append(late)
-    last.append(late)
+        chunks += 1
+        late.append(at - first_tick)
+        if at - first_tick >= tick - slack:
+            overdue += 1
+            continue
+        # On time: the bytes due by the tick it went at, and no later one.
+        last_due, following_due = ready + sent * byte_time, ready + (sent + 1) * byte_time
+        if last_due > first_tick + slack or (sent < total and following_due <= first_tick - slack):
+            wrong += 1
 def spread(values):
     values = sorted(v * 1e6 for v in values)
     return f"median {values[len(values) // 2]:.0f} us, 99th percentile {values[len(values) * 99 // 100]:.0f} us"
-print(f"paced card: {len(last)} replies; first byte late by {spread(first)}; last byte late by {spread(last)}; "
-      f"the host's next bytes came {spread(answer)} after a reply's last byte")
+print(f"paced card through the adapter: {replies} replies in {chunks} chunks, handed over {spread(late)} after "
+      f"the tick their first byte was due by; {overdue} more than a tick late; of the others {wrong} not exactly the "
+      f"bytes due by their tick; the host's next bytes came {spread(answer)} after a reply's last chunk")
 PY
 
 rm -rf "$work"

@@ -43,6 +43,7 @@ struct Card::Impl final : ReplySink {
         if (time < latest) {
             offset += latest - time;
             time = latest;
+            restartedAt = latest;
         }
         latest = time;
         return time;
@@ -98,8 +99,9 @@ struct Card::Impl final : ReplySink {
 
     CardOptions options;
     FaultDice lateDice;
-    Nanos offset = 0;  // card time minus host time
-    Nanos latest = 0;  // the latest card time the host acted at
+    Nanos offset = 0;       // card time minus host time
+    Nanos latest = 0;       // the latest card time the host acted at
+    Nanos restartedAt = 0;  // the card time at which the host's clock last started again
     Wire wire;
     std::vector<TimingViolation> violations;
     CardMemory memory;
@@ -124,13 +126,20 @@ void Card::hostWrite(const std::uint8_t* data, std::size_t count, Nanos now) {
 }
 
 std::optional<Nanos> Card::nextArrival(Nanos until) {
+    Nanos next = 0;
+    if (nextArrivals(until, &next, 1) == 0) return std::nullopt;
+    // A byte that arrived before the host last acted is there at once.
+    return std::max(next, impl_->latest - impl_->offset);
+}
+
+std::size_t Card::nextArrivals(Nanos until, Nanos* out, std::size_t max) {
     Nanos horizon = until + impl_->offset;
     if (horizon < impl_->latest) horizon = impl_->cardTime(until);
     impl_->processUntil(horizon);
-    std::optional<Nanos> next = impl_->wire.nextDelivery(horizon);
-    if (!next) return std::nullopt;
-    // A byte that arrived before the host's clock started again is there at once.
-    return std::max(*next, impl_->latest) - impl_->offset;
+    std::size_t count = impl_->wire.deliveryTimes(horizon, out, max);
+    // A byte that arrived before the host's clock started again arrived as it started.
+    for (std::size_t i = 0; i < count; ++i) out[i] = std::max(out[i], impl_->restartedAt) - impl_->offset;
+    return count;
 }
 
 std::size_t Card::hostRead(std::uint8_t* out, std::size_t max, Nanos now) {
@@ -147,8 +156,6 @@ std::uint64_t Card::connection(Nanos now) {
 }
 
 void Card::takeEverythingSent() { impl_->processUntil(std::numeric_limits<Nanos>::max()); }
-
-std::size_t Card::bytesOnTheirWay() const { return impl_->wire.pendingDeliveries(); }
 
 const std::vector<std::uint8_t>& Card::flashDevice(int device) const {
     static const std::vector<std::uint8_t> kNone;

@@ -35,9 +35,12 @@ public:
     // card handles bytes only as the host's time passes them.
     void takeEverythingSent();
 
-    // How many bytes the card has sent that have not reached the host yet,
-    // as far as the card has taken in what the host sent (nextArrival).
-    std::size_t bytesOnTheirWay() const;
+    // The times at which the next bytes from the card reach the host: those
+    // that reach it by `until`, at most `max` of them, into `out`. Returns
+    // how many. Unlike nextArrival, which gives a byte that came before the
+    // host's latest action as there at that action, these are the times the
+    // bytes came, for a host that passes them on later (cardsim's delivery).
+    std::size_t nextArrivals(Nanos until, Nanos* out, std::size_t max);
 
     // Flash device 1, 5 or 7 from address 0 up to the highest byte ever
     // written (unwritten bytes 0xFF).

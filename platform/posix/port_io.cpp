@@ -18,16 +18,20 @@ namespace {
 
 // Takes what has arrived, up to `max` bytes, without waiting. False (last
 // error set) when the device fails.
-bool takeArrived(int fd, std::uint8_t* out, std::size_t max, std::size_t& got) {
+bool takeArrived(posix::SerialPort& port, std::uint8_t* out, std::size_t max, std::size_t& got) {
     got = 0;
     if (max == 0) return true;
     for (;;) {
-        ssize_t n = ::read(fd, out, max);
+        ssize_t n = ::read(port.fd, out, max);
         if (n >= 0) {
             got = static_cast<std::size_t>(n);
+            port.inputLeft = got == max;
             return true;
         }
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return true;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            port.inputLeft = false;
+            return true;
+        }
         if (errno != EINTR) {
             host::setLastError(host::win32Error(errno));
             return false;
@@ -57,30 +61,40 @@ int awaitBytes(const posix::SerialPort& port, std::uint64_t timeoutMs) {
     return 0;
 }
 
-// The wait comes first and returns at once when bytes are there: a silent
-// line costs one wait per read, never a read that finds nothing.
-bool readFirstBytes(const posix::SerialPort& port, std::uint8_t* out, std::size_t count, std::uint64_t waitMs,
+// A read looks at the device before it waits only when the last read may
+// have left bytes there; when that read emptied the line, the wait comes
+// first and returns at once if bytes came since. Either way a read takes
+// what is there: the order only spares the reads that would find nothing,
+// on a silent line and between the bursts a port passes on.
+bool readFirstBytes(posix::SerialPort& port, std::uint8_t* out, std::size_t count, std::uint64_t waitMs,
                     std::size_t& got) {
     got = 0;
     if (count == 0) return true;
+    if (port.inputLeft && !takeArrived(port, out, count, got)) return false;
+    if (got > 0) return true;
     int ready = awaitBytes(port, waitMs);
     if (ready <= 0) return ready == 0;
-    if (!takeArrived(port.fd, out, count, got)) return false;
+    if (!takeArrived(port, out, count, got)) return false;
     return got > 0 || wentAway();
 }
 
-bool readFullCount(const posix::SerialPort& port, std::uint8_t* out, std::size_t count, const host::ReadPlan& plan,
+bool readFullCount(posix::SerialPort& port, std::uint8_t* out, std::size_t count, const host::ReadPlan& plan,
                    std::size_t& got) {
     const std::uint64_t deadline = posix::monotonicNs() + plan.totalMs * posix::kNanosPerMs;
     got = 0;
+    bool look = port.inputLeft;
     bool announced = false;
-    // Each round takes bytes or waits; the deadline ends the rounds.
+    // Each round takes bytes or waits; the deadline ends the rounds. A
+    // round looks only where bytes may be: first as readFirstBytes does,
+    // then after a wait that announced some.
     for (;;) {
-        std::size_t more = 0;
-        if (!takeArrived(port.fd, out + got, count - got, more)) return false;
-        if (announced && more == 0) return wentAway();
-        got += more;
-        if (got == count) return true;
+        if (look) {
+            std::size_t more = 0;
+            if (!takeArrived(port, out + got, count - got, more)) return false;
+            if (announced && more == 0) return wentAway();
+            got += more;
+            if (got == count) return true;
+        }
         std::uint64_t wait = posix::msUntil(deadline);
         if (wait == 0) return true;
         bool gapBound = plan.intervalMs > 0 && got > 0 && plan.intervalMs < wait;
@@ -88,7 +102,7 @@ bool readFullCount(const posix::SerialPort& port, std::uint8_t* out, std::size_t
         int ready = awaitBytes(port, wait);
         if (ready < 0) return false;
         if (ready == 0 && gapBound) return true;
-        announced = ready == 1;
+        look = announced = ready == 1;
     }
 }
 
@@ -108,7 +122,7 @@ BOOL ReadFile(HANDLE file, LPVOID data, DWORD toRead, LPDWORD read, LPOVERLAPPED
     std::size_t got = 0;
     bool ok = true;
     switch (plan.mode) {
-    case host::ReadPlan::Mode::Immediate: ok = takeArrived(port->fd, out, toRead, got); break;
+    case host::ReadPlan::Mode::Immediate: ok = takeArrived(*port, out, toRead, got); break;
     case host::ReadPlan::Mode::FirstByte: ok = readFirstBytes(*port, out, toRead, plan.totalMs, got); break;
     case host::ReadPlan::Mode::FullCount: ok = readFullCount(*port, out, toRead, plan, got); break;
     }

@@ -16,6 +16,7 @@ struct SerialPort : host::OpenHandle {
     bool haveSettings = false;           // `settings` read or applied at least once
     std::vector<std::uint8_t> gathered;  // short writes not yet handed to the device
     DWORD gatheredError = 0;             // why the device refused gathered bytes (0: it did not)
+    bool inputLeft = false;              // the last read took all it asked for: more may be there
 };
 
 // The open port `handle` stands for, or nullptr (last error 6).

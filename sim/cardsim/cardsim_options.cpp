@@ -24,6 +24,27 @@ bool parseCount(const std::string& text, std::uint64_t& count) {
     return !text.empty() && text[0] != '-' && *end == '\0' && errno == 0;
 }
 
+// "usb", "usb:MS", "uart", "uart:N" or "byte".
+bool parseDelivery(const std::string& text, sim::HostDelivery& delivery) {
+    std::size_t colon = text.find(':');
+    std::string kind = text.substr(0, colon);
+    std::uint64_t value = 0;
+    bool valued = colon != std::string::npos;
+    if (valued && !parseCount(text.substr(colon + 1), value)) return false;
+    if (kind == "usb") {
+        delivery.kind = sim::HostDelivery::Kind::kAdapter;
+        if (valued) delivery.latency = value * sim::choices::kMillisecond;
+        return !valued || (value >= 1 && value <= 255);
+    }
+    if (kind == "uart") {
+        delivery.kind = sim::HostDelivery::Kind::kUart;
+        if (valued) delivery.threshold = value;
+        return !valued || (value >= 1 && value <= sim::kLargestThreshold);
+    }
+    delivery.kind = sim::HostDelivery::Kind::kEachByte;
+    return kind == "byte" && !valued;
+}
+
 bool isWord(const std::string& text) {
     if (text.empty()) return false;
     for (char c : text) {
@@ -95,6 +116,14 @@ const char* usageText() {
            "                      processing time, and a byte that comes while the card\n"
            "                      is busy (a pause the tool did not give it) is lost and\n"
            "                      counted as a timing violation\n"
+           "  --delivery HOW      how the host's port passes the card's bytes on to the\n"
+           "                      tool once they have crossed the line (paced): usb (the\n"
+           "                      default), a USB-serial adapter, passes what it has\n"
+           "                      received every 1 ms, its latency timer (usb:MS: every\n"
+           "                      MS ms, 1 to 255); uart, a 16550 UART, when its FIFO\n"
+           "                      holds 14 bytes or after 4 character times without a\n"
+           "                      new one (uart:N: at N bytes, 1 to 16); byte, each byte\n"
+           "                      as it arrives (the most wake-ups for the tool)\n"
            "  --fast              deliver bytes as fast as the terminal allows: no line\n"
            "                      time, no processing time, never busy (for runs whose\n"
            "                      subject is not time)\n"
@@ -226,6 +255,12 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             }
         } else if (name == "--pace") {
             card.paced = true;
+        } else if (name == "--delivery") {
+            ok = value(text);
+            if (ok && !parseDelivery(text, options.delivery)) {
+                error = "--delivery: not usb, usb:MS, uart, uart:N or byte: " + text;
+                ok = false;
+            }
         } else if (name == "--fast") {
             card.paced = false;
         } else if (name == "--trace") {

@@ -5,13 +5,15 @@
 #include <string>
 
 #include "sim/card_options.h"
+#include "sim/line/host_delivery.h"
 #include "sim/samples/sample_files.h"
 
 namespace cardsim {
 
 struct Options {
     sim::CardOptions card;
-    std::string link;  // symbolic link to the pty slave, if any
+    sim::HostDelivery delivery;  // how the host's port passes the card's bytes on (paced)
+    std::string link;            // symbolic link to the pty slave, if any
     bool trace = false;
     std::string makeSamples;                         // write the sample files here and exit
     std::uint64_t xsvfSize = sim::kDefaultXsvfSize;  // the size of the sample fpga.xsvf

@@ -76,8 +76,14 @@ int main(int argc, char** argv) {
 
     if (options.card.paced) cardsim::sharpenTiming();
     sim::Card line(options.card);
-    cardsim::ByteTrace trace(options.trace, cardsim::monotonicNow());
-    cardsim::serve(line, terminal, trace, stop.fd());
+    sim::Nanos start = cardsim::monotonicNow();
+    cardsim::ByteTrace trace(options.trace, start);
+    // The adapter's timer starts with the trace's clock, so that its ticks
+    // fall on whole milliseconds there. An unpaced card's bytes all arrive
+    // at once and go to the terminal as they come.
+    options.delivery.timerStart = start;
+    if (!options.card.paced) options.delivery.kind = sim::HostDelivery::Kind::kEachByte;
+    cardsim::serve(line, terminal, options.delivery, trace, stop.fd());
 
     line.saveState();
     return 0;

@@ -1,7 +1,9 @@
 #include "sim/cardsim/serve_loop.h"
 
+#include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
@@ -13,32 +15,35 @@ namespace {
 constexpr std::size_t kChunk = 4096;
 constexpr sim::Nanos kMicrosecond = 1000;
 constexpr sim::Nanos kMillisecond = 1000 * kMicrosecond;
-// How far ahead the loop asks the card for its next byte.
+constexpr sim::Nanos kSecond = 1000 * kMillisecond;
+// How far ahead the loop asks the card for its next bytes.
 constexpr sim::Nanos kLookAhead = 3600ull * 1000 * kMillisecond;
 // After the master reports an error, how long it is left alone.
 constexpr sim::Nanos kErrorPause = 100 * kMillisecond;
-// How long before the last byte the card has to send is due the loop stops
-// sleeping and keeps looking, so that the byte leaves on time even when the
-// system wakes the loop late. The bytes before it leave on a timed wait: a
-// little late for one of them is harmless, since the ones after it keep
-// their own times.
-constexpr sim::Nanos kSpin = 50 * kMicrosecond;
+// How many of the next bytes' arrivals a chunk is made from.
+constexpr std::size_t kArrivalsAhead = 64;
+static_assert(kArrivalsAhead >= sim::kLargestThreshold);
+// A character's time before the terminal tells its bit rate: at the card's.
+constexpr std::uint32_t kUntoldBaud = 115200;
 
 class Server {
 public:
-    Server(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace)
-        : line_(line), terminal_(terminal), trace_(trace) {}
+    Server(sim::Card& line, const PseudoTerminal& terminal, const sim::HostDelivery& delivery,
+           const ByteTrace& trace)
+        : line_(line), terminal_(terminal), delivery_(delivery), trace_(trace) {}
 
     void run(int stopFd);
 
 private:
     void followHostBaud(sim::Nanos now);
-    void sendDue(sim::Nanos now);
+    std::optional<sim::Nanos> handOver(sim::Nanos now);
+    void writeOut();
     void receive();
     void traceViolations();
 
     sim::Card& line_;
     const PseudoTerminal& terminal_;
+    const sim::HostDelivery& delivery_;
     const ByteTrace& trace_;
     std::uint32_t baud_ = 0;
     std::uint8_t out_[kChunk];
@@ -61,12 +66,32 @@ void Server::followHostBaud(sim::Nanos now) {
     trace_.note("host bit rate", baud, now);
 }
 
-void Server::sendDue(sim::Nanos now) {
-    if (outStart_ == outEnd_) {
-        outStart_ = 0;
-        outEnd_ = line_.hostRead(out_, kChunk, now);
-        trace_.cardToHost(out_, outEnd_, now);
+// Takes the chunks whose moment has come from the card and writes them to
+// the terminal. Returns the next chunk's moment, if the card has one coming
+// and the terminal took everything.
+std::optional<sim::Nanos> Server::handOver(sim::Nanos now) {
+    if (outStart_ == outEnd_) outStart_ = outEnd_ = 0;
+    sim::Nanos characterTime = 10 * kSecond / (baud_ != 0 ? baud_ : kUntoldBaud);
+    std::optional<sim::Nanos> next;
+    while (outEnd_ < kChunk) {
+        sim::Nanos arrivals[kArrivalsAhead];
+        std::size_t known = line_.nextArrivals(now + kLookAhead, arrivals, kArrivalsAhead);
+        if (known == 0) break;
+        sim::Chunk chunk = sim::firstChunk(delivery_, arrivals, known, characterTime);
+        if (chunk.at > now) {
+            next = chunk.at;
+            break;
+        }
+        std::size_t got = line_.hostRead(out_ + outEnd_, std::min(chunk.count, kChunk - outEnd_), now);
+        trace_.cardToHost(out_ + outEnd_, got, now);
+        outEnd_ += got;
     }
+    writeOut();
+    if (outStart_ < outEnd_) return std::nullopt;
+    return next;
+}
+
+void Server::writeOut() {
     while (outStart_ < outEnd_) {
         ssize_t written = ::write(terminal_.master(), out_ + outStart_, outEnd_ - outStart_);
         if (written > 0) {
@@ -76,7 +101,7 @@ void Server::sendDue(sim::Nanos now) {
         if (written < 0 && errno == EINTR) continue;
         if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
             outStart_ = outEnd_;  // the terminal is gone: the bytes are lost
-            quietUntil_ = now + kErrorPause;
+            quietUntil_ = monotonicNow() + kErrorPause;
         }
         return;
     }
@@ -96,40 +121,34 @@ void Server::receive() {
 }
 
 void Server::run(int stopFd) {
+    PreciseWait wait(stopFd, terminal_.master());
     for (;;) {
         sim::Nanos now = monotonicNow();
         followHostBaud(now);
         bool quiet = now < quietUntil_;
-        if (!quiet) sendDue(now);
-
+        std::optional<sim::Nanos> deadline = quietUntil_;
+        if (!quiet) deadline = handOver(now);
         bool waitingToWrite = outStart_ < outEnd_;
-        std::optional<sim::Nanos> deadline;
-        sim::Nanos spin = 0;
-        if (quiet) {
-            deadline = quietUntil_;
-        } else if (!waitingToWrite) {
-            deadline = line_.nextArrival(now + kLookAhead);
-            if (line_.bytesOnTheirWay() == 1) spin = kSpin;
-        }
 
-        pollfd fds[2] = {{stopFd, POLLIN, 0}, {terminal_.master(), 0, 0}};
-        if (!quiet) fds[1].events = static_cast<short>(POLLIN | (waitingToWrite ? POLLOUT : 0));
+        wait.watchMaster(quiet ? 0 : static_cast<short>(POLLIN | (waitingToWrite ? POLLOUT : 0)));
         traceViolations();
-        int ready = waitUntil(fds, quiet ? 1 : 2, deadline, spin);
-        if (ready < 0 && errno != EINTR) return;
-        if (ready <= 0) continue;
-        if (fds[0].revents != 0) return;
-        if ((fds[1].revents & POLLIN) != 0) {
+        PreciseWait::Ready ready;
+        int result = wait.waitUntil(deadline, ready);
+        if (result < 0 && errno != EINTR) return;
+        if (result <= 0) continue;
+        if (ready.stop) return;
+        if ((ready.master & POLLIN) != 0) {
             receive();
-        } else if ((fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        } else if ((ready.master & (POLLHUP | POLLERR)) != 0) {
             quietUntil_ = monotonicNow() + kErrorPause;
         }
     }
 }
 }  // namespace
 
-void serve(sim::Card& line, const PseudoTerminal& terminal, const ByteTrace& trace, int stopFd) {
-    Server server(line, terminal, trace);
+void serve(sim::Card& line, const PseudoTerminal& terminal, const sim::HostDelivery& delivery,
+           const ByteTrace& trace, int stopFd) {
+    Server server(line, terminal, delivery, trace);
     server.run(stopFd);
 }
 

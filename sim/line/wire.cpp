@@ -118,9 +118,12 @@ Nanos Wire::cardSends(std::string_view bytes, Nanos readyAt, std::uint32_t cardB
     return std::max(outFree_, readyAt);
 }
 
-std::optional<Nanos> Wire::nextDelivery(Nanos until) const {
-    if (outgoing_.empty() || outgoing_.front().at > until) return std::nullopt;
-    return outgoing_.front().at;
+std::size_t Wire::deliveryTimes(Nanos until, Nanos* out, std::size_t max) const {
+    std::size_t count = 0;
+    for (auto next = outgoing_.begin(); count < max && next != outgoing_.end() && next->at <= until; ++next) {
+        out[count++] = next->at;
+    }
+    return count;
 }
 
 std::size_t Wire::deliver(std::uint8_t* out, std::size_t max, Nanos now) {

@@ -41,8 +41,9 @@ public:
     // of the last byte queued.
     Nanos cardSends(std::string_view bytes, Nanos readyAt, std::uint32_t cardBaud);
 
-    std::optional<Nanos> nextDelivery(Nanos until) const;
-    std::size_t pendingDeliveries() const { return outgoing_.size(); }
+    // When the next bytes the card sent reach the host, those that reach it
+    // by `until`, at most `max` of them, into `out`; returns how many.
+    std::size_t deliveryTimes(Nanos until, Nanos* out, std::size_t max) const;
     std::size_t deliver(std::uint8_t* out, std::size_t max, Nanos now);
 
     // The card loses what it had not sent by `at` (its power failed).

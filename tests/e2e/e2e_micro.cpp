@@ -46,14 +46,15 @@ TEST(EndToEnd, MicroWritesAnImageMadeByObjcopy) {
 }
 
 // A micro kernel whose two length bytes are equal (3855 bytes: 0x0F 0x0F),
-// on a card that keeps the line's time: the echo of the second length byte
-// comes two byte times after it is sent, and the echo of the first one,
-// still in the tool's buffer, must not be taken for it.
+// on a card that keeps the line's time and hands each byte over as it
+// comes: the echo of the second length byte comes two byte times after it
+// is sent, and the echo of the first one, still in the tool's buffer, must
+// not be taken for it.
 TEST(EndToEnd, MicroWithAKernelWhoseLengthBytesAreEqualOnAPacedCard) {
     WorkDir dir;
     dir.writeSamples();
     std::string kernel(0x0F0F, '\0');
     for (std::size_t i = 0; i < kernel.size(); ++i) kernel[i] = static_cast<char>(i * 13 + 5);
     dir.write("uGen7144.cde", kernel);
-    programMicro(dir, {"--boot", "--pace"}, sim::sampleFirmwareData());
+    programMicro(dir, {"--boot", "--pace", "--delivery", "byte"}, sim::sampleFirmwareData());
 }

@@ -1,0 +1,28 @@
+// A paced card's replies reach the tool in the chunks a USB-serial adapter,
+// a 16550 UART or a byte-by-byte port would pass them on in: a VERIFY
+// through each reads every block of the device as the card holds it, each
+// at the first request (a reply lost, cut or doubled on its way would make
+// the tool ask the driver for its state and read the block again).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/processes.h"
+#include "tests/support/work_dir.h"
+
+TEST(EndToEnd, VerifyThroughEveryWayAPortPassesBytesOn) {
+    for (const char* delivery : {"usb", "usb:3", "uart", "uart:4", "byte"}) {
+        SCOPED_TRACE(delivery);
+        WorkDir dir;
+        writeImage(dir.path() + "/Device5.bin", 2048);
+        std::filesystem::create_directory(dir.path() + "/state");
+        std::filesystem::copy_file(dir.path() + "/Device5.bin", dir.path() + "/state/device5.bin");
+        Cardsim card(dir.path(), {"--delivery", delivery, "--state", dir.path() + "/state"});
+
+        ProcessResult verify = runProgram(UPDATER_BIN, dir.path(), {card.link(), "VERIFY", "Device5.bin"});
+        EXPECT_EQ(verify.status, 0) << verify.output;
+        EXPECT_NE(verify.output.find("Job at 100% ----- Mismatch Total 0 "), std::string::npos) << verify.output;
+        EXPECT_EQ(verify.output.find("Status Request"), std::string::npos) << verify.output;
+        EXPECT_EQ(card.stop(), 0);
+    }
+}
