@@ -1,13 +1,13 @@
 // The real tool against cardsim over a pseudo-terminal: the update a
 // technician runs (ALL: EDID, flash devices 5 and 1, FPGA), then GAMMA and
-// REMOTE; the card's state files are compared with the update files. The
-// card is cardsim --fast: the subject is the update, not the line's time.
+// REMOTE on a card of another model, firmware and variant; the card's state
+// files are compared with the update files. The card is cardsim --fast: the
+// subject is the update, not the line's time.
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "tests/support/processes.h"
-#include "tests/support/work_dir.h"
 
 namespace {
 
@@ -60,9 +60,12 @@ TEST(EndToEnd, AllUpdatesEveryPartOfTheCard) {
 TEST(EndToEnd, GammaAndRemote) {
     SamplesDir samples;
     const std::string& dir = samples.path();
-    Cardsim card(dir, {"--fast", "--state", dir + "/state"});
+    Cardsim card(dir, {"--fast", "--state", dir + "/state", "--firmware", "V1.23", "--variant", "2"});
     ProcessResult gamma = runProgram(UPDATER_BIN, dir, {card.link(), "GAMMA", "gamma.csv"});
     EXPECT_EQ(gamma.status, 0) << gamma.output;
+    EXPECT_NE(gamma.output.find("\t\t\t\t\t\t\t*\r*\t\t\tDL-SDI TO HDMI PLUS\n"), std::string::npos)
+        << gamma.output;
+    EXPECT_NE(gamma.output.find("Software Version  -> V1.23\n"), std::string::npos);
     EXPECT_NE(gamma.output.find("->Sending Gamma Data...Success\n"), std::string::npos);
     ProcessResult remote = runProgram(UPDATER_BIN, dir, {card.link(), "REMOTE", "remote.txt"});
     EXPECT_EQ(remote.status, 0) << remote.output;

@@ -8,7 +8,6 @@
 #include <filesystem>
 
 #include "tests/support/processes.h"
-#include "tests/support/work_dir.h"
 
 TEST(EndToEnd, VerifyThroughEveryWayAPortPassesBytesOn) {
     for (const char* delivery : {"usb", "usb:3", "uart", "uart:4", "byte"}) {

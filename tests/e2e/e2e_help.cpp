@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/processes.h"
-#include "tests/support/work_dir.h"
 
 TEST(EndToEnd, HelpAndVersionNeedNoCard) {
     WorkDir dir;

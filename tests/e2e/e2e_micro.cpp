@@ -10,7 +10,6 @@
 #include "sim/card_choices.h"
 #include "sim/samples/firmware_image.h"
 #include "tests/support/processes.h"
-#include "tests/support/work_dir.h"
 
 namespace {
 

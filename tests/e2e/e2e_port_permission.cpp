@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include "tests/support/processes.h"
-#include "tests/support/work_dir.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include <fstream>
 
 #include "tests/support/processes.h"
-#include "tests/support/work_dir.h"
 
 namespace fs = std::filesystem;
 

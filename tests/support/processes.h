@@ -1,10 +1,13 @@
-// The real binaries as separate processes: cardsim on a pty, and one run of
-// updater against it with its output and exit status.
+// The real binaries as separate processes, for the end-to-end tests in their
+// work directories: cardsim on a pty, and one run of updater against it with
+// its output and exit status.
 #pragma once
 
 #include <string>
 #include <sys/types.h>
 #include <vector>
+
+#include "tests/support/work_dir.h"
 
 // A running cardsim, stopped (SIGTERM) when this goes away; what it prints
 // on standard error goes to cardsim.err in its directory.
