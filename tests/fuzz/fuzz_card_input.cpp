@@ -12,10 +12,7 @@
 // Whatever arrives: a byte the card announces is delivered; what one
 // drain delivers stays within the card's transmit buffer; what the card
 // keeps (received bytes, flash devices) stays within its bounds.
-#include <cstddef>
-#include <cstdint>
 #include <iterator>
-#include <optional>
 
 #include "sim/card_choices.h"
 #include "sim/card.h"

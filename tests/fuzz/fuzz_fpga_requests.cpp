@@ -5,10 +5,7 @@
 // Whatever arrives: the tool sends the command once and then nothing but
 // the file, in order, never past its end; it reports success only when
 // the card sent "~S"; the run ends (a silent card within a minute).
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
-#include <string>
 
 #include "card/commands.h"
 #include "platform/sim/sim_port.h"

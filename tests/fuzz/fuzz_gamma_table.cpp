@@ -4,8 +4,6 @@
 // Whatever the file holds: the parser never reads past its line buffer,
 // never trips over a number too large for its type, and accepts a table
 // only when every value it stored lies between 0 and 1023.
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 
 #include "card/gamma_table.h"

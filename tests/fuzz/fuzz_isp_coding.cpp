@@ -6,10 +6,7 @@
 // and reads the same words as the card. Encoding the input's words: both
 // give the same bytes, and the tool decodes them back to the input.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
 #include <memory>
-#include <string>
 #include <string_view>
 
 #include "link/isp_link.h"

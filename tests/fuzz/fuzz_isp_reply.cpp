@@ -9,10 +9,7 @@
 // the exchange ends in 0 or 1, succeeds only on a whole packet that is no
 // refusal, and writes its command once; every wait ends in time, and not
 // before its time.
-#include <cstddef>
-#include <cstdint>
 #include <memory>
-#include <string>
 
 #include "link/isp_link.h"
 #include "platform/sim/sim_port.h"

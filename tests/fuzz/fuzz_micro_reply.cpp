@@ -6,9 +6,6 @@
 // Whatever arrives: the reader gives one of its four verdicts; the command
 // is accepted only when "=M*" arrived; the exchange writes its command
 // once; every wait ends in time, and not before its time.
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "link/micro_link.h"
 #include "platform/sim/sim_port.h"

@@ -7,11 +7,8 @@
 // Whatever the script and the card: each '#' line goes out as a carriage
 // return, its text up to its line end (within the 253 characters one read
 // takes) and a carriage return; nothing else is written; the run ends.
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "card/commands.h"

@@ -9,11 +9,8 @@
 // 128-byte blocks, then the rest of the data up to the end-of-image record,
 // and the readers are back at their start.
 #include <cctype>
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <unistd.h>
 #include <vector>
 

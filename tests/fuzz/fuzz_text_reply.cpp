@@ -7,11 +7,8 @@
 // NUL there; a taken frame starts with '#' and ends with a carriage return;
 // the tool writes nothing but its questions; every wait ends in time, and
 // not before its time.
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <memory>
-#include <string>
 
 #include "driver/identification.h"
 #include "port/port.h"

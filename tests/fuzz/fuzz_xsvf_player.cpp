@@ -10,10 +10,6 @@
 // mark; after each answer it asks again or ends; it keeps the file, exactly
 // as served, only when it ends with "~S"; a host that keeps the quiet
 // before each answer loses no byte.
-#include <cstddef>
-#include <cstdint>
-#include <optional>
-#include <string>
 #include <vector>
 
 #include "sim/card.h"
