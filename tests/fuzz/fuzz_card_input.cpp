@@ -1,14 +1,8 @@
-// Bytes from the host, as any program or a noisy line may send them, into
-// a fresh simulated card: its text command reader, its micro command
-// reader, its packet decoder, its boot program and kernels, its content
-// transfers and the programs behind them. Input: [card options: boot mode,
-// old firmware, faults, unpaced, going away, silent, the host starting at
-// the boot program's bit rate, a model with an EDID memory, one bit
-// each][fault seed] then steps [control][count][count bytes]; the control
-// byte's low six bits are the pause before the step, bit 6 moves the host
-// to the next bit rate, bit 7 starts the host's clock again (a new run
-// against the same card).
-//
+// Bytes from any host or a noisy line into a fresh card model, every reader and
+// program of it. Input: [card options, a bit each: boot mode, old firmware, faults,
+// unpaced, going away, silent, the host at the boot bit rate, a model with an EDID]
+// [fault seed] then steps [control][count][bytes]; the control's low six bits are the
+// pause before the step, bit 6 the next bit rate, bit 7 the host's clock from 0 again.
 // Whatever arrives: a byte the card announces is delivered; what one
 // drain delivers stays within the card's transmit buffer; what the card
 // keeps (received bytes, flash devices) stays within its bounds.

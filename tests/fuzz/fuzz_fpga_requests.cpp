@@ -1,7 +1,6 @@
 // Bytes from the card during an FPGA transfer, as a card or a noisy line
 // may send them, read by the FPGA command serving a 300-byte file.
 // Input: [start tick code][chunks of bytes].
-//
 // Whatever arrives: the tool sends the command once and then nothing but
 // the file, in order, never past its end; it reports success only when
 // the card sent "~S"; the run ends (a silent card within a minute).

@@ -1,6 +1,5 @@
 // Gamma files, as an operator's editor or a damaged disk may leave them,
 // read by the GAMMA command's parser. Input: the file's bytes.
-//
 // Whatever the file holds: the parser never reads past its line buffer,
 // never trips over a number too large for its type, and accepts a table
 // only when every value it stored lies between 0 and 1023.

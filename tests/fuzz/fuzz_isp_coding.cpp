@@ -1,7 +1,6 @@
 // The packet body's byte coding, read two ways that share no code: the
 // tool's (yEncode, yDecode) and the card model's (wireForm, decodeBody).
 // Input: any bytes.
-//
 // Decoding any body: the tool never writes more bytes than the body holds
 // and reads the same words as the card. Encoding the input's words: both
 // give the same bytes, and the tool decodes them back to the input.

@@ -1,8 +1,6 @@
-// Bytes from the video processor, as a card or a noisy line may send them,
-// read by the packet reader alone or by a whole status request exchange.
-// Input: [what runs][start tick code][chunks of bytes].
-// Just after the last chunk, the adapter is pulled out (scripted_line.h).
-//
+// The video processor's bytes, as a card or a noisy line may send them, read by the
+// packet reader or a status request exchange. Input: [what runs][start tick code]
+// [chunks of bytes], the adapter pulled out after them (scripted_line.h).
 // Whatever arrives: a packet stays inside its 256-byte area, starts with
 // "=G", ends with its carriage return unless it was given up at 255 bytes,
 // and holds no second start; the reply words stay inside their 18 words;
@@ -30,8 +28,7 @@ constexpr sim::Nanos kReplyWaitMin = 3000 * kMs;
 constexpr sim::Nanos kReplyWait = 3002 * kMs;
 constexpr int kReplyWaits = 11;
 
-// The status request 0x0632 with its one argument 0 and checksum 0xF9CE,
-// as it travels.
+// The status request 0x0632, argument 0, checksum 0xF9CE, as it travels.
 const std::string kStatusRequestWire("\x3D\x47\x5C\x30\x2A\x2A\xF8\x23\x0D");
 
 void readOnePacket(const fuzz::ScriptedLine& line) {
@@ -51,8 +48,7 @@ void readOnePacket(const fuzz::ScriptedLine& line) {
     for (int i = 3; i < n; ++i) require(!(p[i - 1] == '=' && p[i] == 'G'), "a packet holds one start");
 }
 
-// Whether a packet of three words or more can have arrived: "=G" and then
-// at least six bytes before a carriage return.
+// Whether "=G" came with at least six bytes before a carriage return (three words).
 bool wholePacketSent(const std::string& arriving) {
     for (std::size_t at = arriving.find("=G"); at != std::string::npos; at = arriving.find("=G", at + 1)) {
         std::string body = arriving.substr(at + 2, kShortestBody);

@@ -1,8 +1,6 @@
-// Bytes from the microcontroller, as a card or a noisy line may send them,
-// read by the answer reader alone or by a whole micro command exchange.
-// Input: [what runs][start tick code][chunks of bytes].
-// Just after the last chunk, the adapter is pulled out (scripted_line.h).
-//
+// The microcontroller's bytes, as a card or a noisy line may send them, read by the
+// answer reader or a micro command exchange. Input: [what runs][start tick code]
+// [chunks of bytes], the adapter pulled out after them (scripted_line.h).
 // Whatever arrives: the reader gives one of its four verdicts; the command
 // is accepted only when "=M*" arrived; the exchange writes its command
 // once; every wait ends in time, and not before its time.

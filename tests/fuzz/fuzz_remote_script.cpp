@@ -3,7 +3,6 @@
 // then chunks of bytes from the card. Scripts of more than four commands are
 // not run: each command against a quiet card costs five seconds of 1 ms
 // polls, and more of them add nothing but time.
-//
 // Whatever the script and the card: each '#' line goes out as a carriage
 // return, its text up to its line end (within the 253 characters one read
 // takes) and a carriage return; nothing else is written; the run ends.

@@ -1,8 +1,6 @@
-// Firmware files appMain.mot, as a build tool, an editor or a damaged disk
-// may leave them, checked as MICRO checks them before it starts and read
-// by the two S-record readers the way the image writing reads them.
+// appMain.mot as a build tool, an editor or a damaged disk may leave it, checked as
+// MICRO checks it and read by the two S-record readers as the image writing reads it.
 // Input: the file's bytes.
-//
 // Whatever the file holds: neither the check nor the readers read or write
 // outside their buffers, and every reading ends. A file the check accepts
 // is read exactly: the first 1024 data bytes of its S3 records in eight
@@ -27,9 +25,7 @@ constexpr int kVectorBlocks = 8;
 
 int hexValue(char c) { return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : c - 'A' + 10; }
 
-// The data the file's S3 records carry before the end-of-image record, read
-// from a file the check accepted (so every record up to that one is well
-// formed; what follows it may be anything).
+// The data of the S3 records before the end-of-image record, of an accepted file.
 Bytes imageData(const std::string& text) {
     Bytes data;
     std::size_t at = 0;
@@ -49,8 +45,7 @@ Bytes imageData(const std::string& text) {
     return data;
 }
 
-// Calls `reader` until it signals or the file ends, as the image writing
-// does; true when it signalled.
+// Calls `reader` until it signals (true) or the file ends, as the image writing does.
 template <class Reader>
 bool readUntilSignal(FILE* file, Reader reader) {
     while (checkReadLine != 1) {
@@ -94,9 +89,8 @@ FILE* streamOf(const std::string& text) {
     return file;
 }
 
-// Takes both readers back to their start, whatever an input left them at:
-// one-byte records complete readline16's block, an end-of-image record
-// ends readblock's image.
+// Takes both readers back to their start: one-byte records complete readline16's
+// block, an end-of-image record ends readblock's image.
 void resetReaders() {
     static const std::string text = [] {
         std::string ones;

@@ -1,8 +1,6 @@
-// Bytes from the card's text channel, as a card or a noisy line may send
-// them, read by the reply reader alone, by one question, or by the whole
-// identification. Input: [what runs][start tick code][chunks of bytes].
-// Just after the last chunk, the adapter is pulled out (scripted_line.h).
-//
+// The card's text channel, as a card or a noisy line may send it, read by the reply
+// reader, one question or the identification. Input: [what runs][start tick code]
+// [chunks of bytes], the adapter pulled out after them (scripted_line.h).
 // Whatever arrives: a reply stays inside its 60-byte area and ends with a
 // NUL there; a taken frame starts with '#' and ends with a carriage return;
 // the tool writes nothing but its questions; every wait ends in time, and
@@ -39,8 +37,7 @@ const std::string kVersionQuestion = "#DEVERSION\r";
 const std::string kModelQuestion = "#DEVTYPE\r";
 const std::string kMenuKeys = "\r1$";
 
-// A reply area exactly 60 bytes long, so that AddressSanitizer sees a
-// store past it, filled with a byte that is not a NUL.
+// A 60-byte reply area, so that AddressSanitizer sees a store past it, without a NUL.
 std::unique_ptr<char[]> freshReplyArea() {
     std::unique_ptr<char[]> area(new char[kReplyArea]);
     std::memset(area.get(), 'Z', kReplyArea);
@@ -51,8 +48,7 @@ void requireTerminated(const char* area) {
     require(std::memchr(area, '\0', kReplyArea) != nullptr, "the reply ends with a NUL inside its area");
 }
 
-// A taken frame: '#' first, the carriage return just before the NUL that
-// ends it (the frame itself may hold NUL bytes, so it is found by its end).
+// '#' first, the carriage return just before the ending NUL (a frame may hold NULs).
 void requireFrame(const char* area) {
     require(area[0] == '#', "a frame starts with '#'");
     bool closed = false;

@@ -1,10 +1,7 @@
-// XSVF files, as a vendor tool or a damaged disk may leave them, played by
-// the card model after "#FPGA 1" while a host serves exactly what the card
-// asks for, as the FPGA command does. Input: [faults][the file's bytes];
-// the fault byte's low two bits give the error-report interval (0: none),
-// the next three the request answered with "~F" in its place (0: none),
-// bit 5 a stall inside the first block request, bit 7 an unpaced card.
-//
+// XSVF files, as a vendor tool or a damaged disk may leave them, played by the card
+// model while a host serves what it asks for. Input: [faults][the file]; the fault
+// byte's bits 0-1 are the error-report interval, 2-4 the request answered with "~F"
+// (0: none), bit 5 a stall in the first block request, bit 7 an unpaced card.
 // Whatever the file holds: the card sends nothing but requests ('*', "$$"
 // and a length of 1 to 65535), error reports "$E" when asked to, and one end
 // mark; after each answer it asks again or ends; it keeps the file, exactly
@@ -24,8 +21,7 @@ namespace choices = sim::choices;
 
 // Further than the longest wait one instruction can ask for (2^32 us).
 constexpr Nanos kFar = 60ull * 24 * 3600 * choices::kSecond;
-// As the FPGA command, the host serves a request once the line has been
-// quiet this long: the card readies its buffer in that time.
+// As the FPGA command, the host serves a request after this much quiet.
 constexpr Nanos kQuiet = 50 * choices::kMillisecond;
 
 sim::CardOptions optionsOf(std::uint8_t code) {
@@ -38,8 +34,7 @@ sim::CardOptions optionsOf(std::uint8_t code) {
     return options;
 }
 
-// The host's side: reads the card's bytes as they arrive and serves the
-// file from `data`.
+// The host: reads the card's bytes as they come and serves the file from `data`.
 class Host {
 public:
     Host(sim::Card& card, const std::uint8_t* data, std::size_t size) : card_(card), data_(data), size_(size) {}

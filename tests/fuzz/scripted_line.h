@@ -1,7 +1,5 @@
-// What the fuzz targets of the tool's reply readers share: the simulated
-// port opened as the tool leaves it, a scripted far end that sends the fuzz
-// input's bytes at the times the input names, and the way a broken
-// invariant ends the run.
+// What the fuzz targets share: the simulated port as the tool leaves it, a far end
+// sending the input's bytes at the times it names, and the end of a broken invariant.
 #pragma once
 
 #include <cstddef>
@@ -16,20 +14,13 @@ namespace fuzz {
 
 constexpr sim::Nanos kMs = ScriptedPeer::kMs;
 
-// Ends the run when an invariant does not hold: libFuzzer takes the abort
-// as a crash and keeps the input that caused it.
+// Aborts when an invariant does not hold: libFuzzer keeps the input as a crash.
 void require(bool holds, const char* invariant);
 
-// COM1 open on the simulated platform with a scripted far end, for one run,
-// the clock starting at a tick from `startCode`: 0, or up to 65 s before
-// the 32-bit tick counter wraps, so that waits cross the wrap.
-//
-// With `pulledAfterScript`, the adapter is pulled out 50 ms after the
-// script's last chunk (which may be empty): every further read fails (last
-// error 31). A reader waits out a silent line one 1 ms poll at a time, so
-// the silent tail of a run would cost the fuzzer far more than its bytes;
-// this way the input decides how long the line lives, and a run's end
-// exercises the failed-read paths. Without it the line stays silent.
+// COM1 open with a scripted far end for one run, the clock from `startCode`: 0, or
+// up to 65 s before the tick counter wraps. With `pulledAfterScript`, the adapter is
+// pulled out 50 ms after the script's last chunk, every further read failing (error
+// 31): the input decides how long the line lives, not 1 ms polls of silence.
 class ScriptedLine {
 public:
     explicit ScriptedLine(std::uint8_t startCode, bool pulledAfterScript = false);
@@ -37,15 +28,11 @@ public:
     ScriptedLine(const ScriptedLine&) = delete;
     ScriptedLine& operator=(const ScriptedLine&) = delete;
 
-    // Reads `data` as chunks [pause code][count][count bytes], each chunk
-    // reaching the tool its pause after the previous one (the first after
-    // the port opened), and queues them. Pause codes 0 to 127 are 0 to 127
-    // ms, 128 to 255 are 0 to 8128 ms in steps of 64 ms: fine steps near a
-    // read, long ones that cross the readers' waits. Returns every byte
-    // queued, in the order the tool receives them.
+    // Queues `data` as chunks [pause code][count][bytes], each its pause after the
+    // previous one: codes 0-127 are 0-127 ms, 128-255 are 0-8128 ms in steps of 64 ms.
+    // Returns every byte queued, in the order the tool receives them.
     std::string script(const std::uint8_t* data, std::size_t size);
 
-    // Whether the adapter has been pulled out (reads fail from then on).
     bool pulled() const { return peer_.pulled; }
 
 private:
