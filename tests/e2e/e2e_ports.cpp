@@ -39,17 +39,15 @@ TEST(EndToEnd, PortsListsTheUartsAndAdaptersOfTheSystemTree) {
                                              {"serial", "A5XK3RJT"}});
     attributes(root / "sys/devices" / uno,
                {{"idVendor", "2341"}, {"idProduct", "0043"}, {"manufacturer", "Arduino (www.arduino.cc)"}});
-    // clang-format off
     tty(root, "ttyS0", "pnp0/00:05", {{"type", "4"}, {"port", "0x3F8"}, {"irq", "4"}});
     tty(root, "ttyS1", "pnp0/00:06", {{"type", "0"}, {"port", "0x2F8"}, {"irq", "3"}});  // no UART answered
-    tty(root, "ttyS2", "");                                                             // no device
+    tty(root, "ttyS2", "");                                                              // no device
     tty(root, "ttyS10", "platform/serial8250", {{"type", "4"}, {"port", "0x0"}, {"irq", "0"}});
     tty(root, "ttyUSB0", ftdi + "/1-2:1.0/ttyUSB0");
     tty(root, "ttyACM0", uno + "/1-3:1.0");
     tty(root, "ttyUSB1", "platform/other/ttyUSB1");  // no USB device above it
     tty(root, "tty0", "virtual");
     tty(root, "console", "virtual");
-    // clang-format on
     fs::create_directories(root / "dev/serial/by-id");
     fs::create_symlink("../../ttyUSB0", root / "dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A5XK3RJT-if00-port0");
 

@@ -1,6 +1,5 @@
-// MICRO against the card model: the ways into the boot program, where the
-// image lands in the flash, every failure of the boot-mode programmer through
-// a fault of the card, and the checks that refuse a bad appMain.mot first.
+// MICRO against the card model: the ways into the boot program, where the image
+// lands, every failure through a fault of the card, and the files refused first.
 #include <optional>
 
 #include "boot/commands.h"
@@ -50,9 +49,8 @@ std::string withWrongSum(std::string record) {
     return record;
 }
 
-// `data` as a common toolchain writes it for the card's addresses (S0 with the
-// module name, S3 records of 16 bytes, the S5 count, S7), then the card's own
-// end-of-image record, which the toolchain knows nothing of.
+// `data` as a common toolchain writes it (S0, S3 records of 16 bytes, S5, S7), then
+// the card's own end-of-image record.
 std::string toolchainFile(const std::vector<std::uint8_t>& data) {
     std::string text = sRecord('0', 0, 2, "appMain");
     std::uint32_t records = 0;
@@ -92,9 +90,8 @@ TEST_F(Micro, EveryWayIntoTheBootProgramWritesTheImage) {
          {kBootPath, "\n->CHECKING COMMUNICATION WITH SH2..." + kNoBootProgram + kOldFirmwareMenu, kStart,
           kKernelsLoaded, kWritten},
          "\r1$6"},
-        // The boot program answers its first 0x00 only after 45 s: the first
-        // check gives up after 10 s, the menu keys follow, and the second
-        // check reminds the operator at 10, 20 and 30 s of its own wait.
+        // The first 0x00 answered after 45 s: the first check gives up at 10 s, the
+        // menu keys follow, the second check reminds at 10, 20 and 30 s.
         {"a boot program that answers late",
          [](auto& o) { o.bootMode = true; o.bootFault = {sim::BootFault::Kind::kLate, sim::BootStep::kMatch};
                        o.lateByMs = 45000; },
@@ -116,8 +113,7 @@ TEST_F(Micro, EveryWayIntoTheBootProgramWritesTheImage) {
     }
 }
 
-// A byte damaged on the line changes a frame's sum: the card refuses the frame,
-// so a run writes the whole image or fails, never a damaged frame with status 0.
+// A frame damaged on the line is refused: the whole image is written, or the run fails.
 TEST_F(Micro, AFrameDamagedOnTheLineIsRefusedNeverWritten) {
     int refusedFrames = 0;
     for (std::uint64_t seed = 1; seed <= 12; ++seed) {
@@ -232,8 +228,7 @@ TEST_F(Micro, EveryFailureOfTheProgrammerThroughAFaultOfTheCard) {
     }
 }
 
-// What the readers pass over does not stop a file: records they skip, whatever
-// their checksum, and anything after the end-of-image record.
+// Records the readers skip, whatever their sum, and anything after the end are passed over.
 TEST_F(Micro, FilesWithWhatTheReadersPassOverAreWritten) {
     const std::vector<std::uint8_t> data = bytes(1024 + 300, 7);
     const std::string file = sim::sRecordFile(data);  // S0, S3 records, the end-of-image record
@@ -333,10 +328,8 @@ TEST_F(Micro, BadFilesAreRefusedBeforeAnythingIsSent) {
     }
 }
 
-// The echo of a length byte comes two byte times after it is sent, later
-// than one polling read: the echo of the high byte, still in the buffer,
-// must not be taken for the low byte's when both are equal (0x0101,
-// 0x0F0F), nor may a marker for "nothing read" equal an awaited byte (0x66).
+// A length byte's echo comes two byte times later: the high byte's echo is not taken
+// for the low byte's when equal, nor is an awaited 0x66 a "nothing read" marker.
 TEST_F(Micro, KernelsWhoseLengthBytesAreEqualOrLookLikeNothingRead) {
     for (std::size_t length : {0x0101u, 0x0F0Fu, 0x0166u}) {
         SCOPED_TRACE(length);

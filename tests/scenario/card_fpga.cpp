@@ -1,7 +1,5 @@
-// FPGA against the simulated card, whose XSVF player asks for the file byte
-// by byte and block by block: the card ends up holding the file, the wire
-// carries it once, and every way a transfer ends shows on the console and
-// in the exit status.
+// FPGA against the card model's XSVF player: the card keeps the file, the wire
+// carries it once, and every end of a transfer shows in the console and status.
 #include "tests/support/card_run.h"
 #include "tests/support/scripted_peer.h"
 
@@ -18,9 +16,8 @@ double openingSeconds() {
     return runOnCard(card, {"COM1", "FPGA", "none.xsvf"}).seconds;
 }
 
-// FPGA with `file`: the wire carries the start of the file; the console ends with
-// `ending`, the report of the bytes served when `report`, and a failed run's advice;
-// the card keeps a file played to its end, and nothing of another.
+// FPGA with `file`: the wire carries its start; the console ends with `ending`, the
+// report of the bytes served, a failed run's advice; the card keeps only a whole play.
 CardRun fpgaRun(sim::Card& card, const std::string& file, int status, const std::string& ending, bool report,
                 const std::function<void()>& prepare = {}) {
     WorkDir dir;
@@ -40,9 +37,8 @@ CardRun fpgaRun(sim::Card& card, const std::string& file, int status, const std:
 }
 
 TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
-    // Under 5000 bytes every pass prints; over 700000 bytes the size is
-    // measured as 700000: a line at most each 140 bytes, and the progress stays at
-    // 100 while the rest goes.
+    // Under 5000 bytes every pass prints; over 700000 the size is taken as 700000:
+    // a line at most each 140 bytes, and 100 % while the rest goes.
     for (auto [size, lines] :
          {std::pair{std::size_t{3000}, std::size_t{0}}, {std::size_t{720000}, std::size_t{1288}}}) {
         SCOPED_TRACE(size);
@@ -56,8 +52,7 @@ TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
             EXPECT_EQ(count(run.console, "\rJob at "), lines);
             continue;
         }
-        // Read calls that fail (after the identification's first 60) are tried
-        // again after a 1 ms pause each, never in a busy loop; the transfer goes on.
+        // Failed reads (after the identification's 60) are retried 1 ms apart.
         sim::Card again{sim::CardOptions{}};
         CardRun failing = fpgaRun(again, file, 0, "\rJob at 100.00 %\nSuccess", false,
                                   [] { simport::failReads(ERROR_GEN_FAILURE, 60, 200); });
@@ -65,11 +60,9 @@ TEST(FpgaOnCard, TheCardPlaysTheWholeFileAndKeepsIt) {
     }
 }
 
-// Every request kind of the player: single bytes for opcodes and a
-// comment's characters, blocks for fixed arguments, a 80000-byte argument
-// split into 65535 and 14465 bytes, and the card's own waits (XWAIT 100 ms,
-// XRUNTEST 2 s after XSDR). The transfer takes exactly the pauses, one
-// 50 ms quiet wait per request, the card's waits and the wire.
+// Every request kind (bytes, blocks, 80000 bytes as 65535 + 14465) and the card's
+// waits (XWAIT 100 ms, XRUNTEST 2 s): the transfer takes exactly the pauses, a 50 ms
+// quiet wait per request, the card's waits and the wire.
 TEST(FpgaOnCard, RequestsOfEveryKindAreServedAfterTheirQuietWait) {
     // clang-format off
     const std::string file = std::string("\x16" "ab\0", 4)                        // XCOMMENT: 4 requests
@@ -137,14 +130,10 @@ TEST(FpgaOnCard, EveryEndOfATransfer) {
     }
 }
 
-// A file may make the card keep silent longer than the minute the tool
-// gives a silent card: 90 s of XRUNTEST after each instruction that ends in
-// Run-Test/Idle, or of XWAIT. The tool gives the card the file's longest
-// wait on top. The long wait also comes after a shorter one, and after
-// arguments of every shape (their bytes are no opcode), where a reading
-// that loses its way in the file misses it; a reading that cannot go on
-// keeps the waits it found before. A card silent beyond that still ends
-// the transfer, after 150 s.
+// A file may keep the card silent beyond the tool's minute (90 s of XRUNTEST after
+// each instruction ending in Run-Test/Idle, or of XWAIT): the tool adds the file's
+// longest wait, found past a shorter one, past arguments of every shape, and kept by
+// a reading that cannot go on. A card silent beyond that is given up after 150 s.
 TEST(FpgaOnCard, AFileMayMakeTheCardWaitLongerThanAMinute) {
     const std::string run90 = "\x04" + word(90000000);
     const std::string size8 = "\x08" + word(8);                  // XSDRSIZE 8
@@ -174,7 +163,6 @@ TEST(FpgaOnCard, AFileMayMakeTheCardWaitLongerThanAMinute) {
         int status;
         double seconds;  // the least time the transfer takes
     } cases[] = {
-        // clang-format off
         {"XRUNTEST, XSIR", run90 + std::string("\x02\x08\xFF", 3) + complete, 0, "\nSuccess", false, 0, 91.5},
         {"XRUNTEST, XSIR2", run90 + std::string("\x15\x00\x08\xFF", 4) + complete, 0, "\nSuccess", false, 0, 91.5},
         {"XRUNTEST, XSDR", run90 + sdr + complete, 0, "\nSuccess", false, 0, 91.5},
@@ -182,14 +170,13 @@ TEST(FpgaOnCard, AFileMayMakeTheCardWaitLongerThanAMinute) {
         {"XRUNTEST, XSDRE", run90 + size8 + "\x0E\xFF" + complete, 0, "\nSuccess", false, 0, 91.5},
         {"XRUNTEST, XSDRTDOE", run90 + size8 + "\x11\xFF\xFF" + complete, 0, "\nSuccess", false, 0, 91.5},
         {"XWAIT", std::string("\x17\x01\x01", 3) + word(90000000) + complete, 0, "\nSuccess", false, 0, 91.5},
-        {"a shorter wait after it", run90 + sdr + "\x04" + word(1000000) + "\x03\x5A" + complete, 0,
-         "\nSuccess", false, 0, 92.5},
+        {"a shorter wait after it", run90 + sdr + "\x04" + word(1000000) + "\x03\x5A" + complete, 0, "\nSuccess",
+         false, 0, 92.5},
         {"after arguments of every shape", shapes + run90 + sdr + complete, 0, "\nSuccess", false, 0, 91.5},
         {"the file cut short after it", run90 + sdr + "\x09\xFF", 0, "", true, 1, 91.5},
         {"XSDRINC after it", run90 + sdr + "\x0B", 0, " %", false, 1, 91.5},
         {"the card goes away in it", run90 + sdr + complete, 22 + 8 + 12,
          "\nNo request from the card for 150 seconds.\n", true, 1, 151.5},
-        // clang-format on
     };
     const double opening = openingSeconds();
     for (const auto& c : cases) {
@@ -202,8 +189,7 @@ TEST(FpgaOnCard, AFileMayMakeTheCardWaitLongerThanAMinute) {
     }
 }
 
-// What the card sends while the tool waits for quiet after a request is
-// thrown away: here an end mark that must not end the transfer.
+// What comes within the quiet wait after a request is thrown away, an end mark too.
 TEST(FpgaOnScriptedCard, BytesWithinTheQuietWaitAreDiscarded) {
     WorkDir dir;
     dir.write("one.xsvf", std::string(1, '\0'));

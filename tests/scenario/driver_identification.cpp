@@ -33,7 +33,6 @@ protected:
 };
 
 TEST_F(Identification, ModelAndVersionFromEachReply) {
-    // clang-format off
     const struct {
         const char* version;
         const char* model;
@@ -52,11 +51,10 @@ TEST_F(Identification, ModelAndVersionFromEachReply) {
         {"#VERSION 2 V1.0\r", "#DEVTYPE DVITOSDI\r", 1, 69, "E"},  // not a version reply: nothing read
         {"#DEVERSION 2\r", "#DEVTYPE DVITOSDI\r", 1, 2, "E"},      // the variant without a word
         {"#DEVERSION 2 \r", "#DEVTYPE DVITOSDI\r", 1, 2, "E"},
-        {"#DEVERSION\r", "#DEVTYPE DVITOSDI\r", 1, 69, "E"},       // too short for the variant
+        {"#DEVERSION\r", "#DEVTYPE DVITOSDI\r", 1, 69, "E"},              // too short for the variant
         {"#DEVERSION 2  V1.23\r", "#DEVTYPE DVITOSDI\r", 1, 2, "V1.23"},  // blanks skipped as "%s" does
         {"#DEVERSION 1 V1.23-beta-7 extra\r", "#DEVTYPE DVITOSDI\r", 1, 1, "V1.23-bet"},  // cut to 9
     };
-    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.version) + c.model);
         open();

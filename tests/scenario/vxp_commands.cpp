@@ -57,8 +57,7 @@ TEST(ViperOnCard, EveryDeviceEndsHoldingItsImage) {
     }
 }
 
-// Every image block (or read) refused: each is sent seven times, from a fresh
-// mode after each refusal, then the command gives up, for either kind of device.
+// Every block (or read) refused: sent seven times, each from a fresh mode, then given up.
 TEST(VxpOnCard, ABlockRefusedSevenTimesEndsTheCommand) {
     for (int device : {1, 5, 0}) {
         WorkDir dir{256};
@@ -84,8 +83,7 @@ TEST(VxpOnCard, ABlockRefusedSevenTimesEndsTheCommand) {
     }
 }
 
-// 400 KiB: a line each time the block address passes the next multiple of
-// 409600 / 5000 = 81; the last block is at 409568, so 5057 lines, and the closing one.
+// 400 KiB: a line each 409600 / 5000 = 81 bytes of block address to 409568, and the last.
 TEST(ViperOnCard, ALargeImagePrintsAboutFiveThousandProgressLines) {
     WorkDir dir{256};
     dir.write("Device1.bin", imageBytes(409600));
@@ -97,9 +95,7 @@ TEST(ViperOnCard, ALargeImagePrintsAboutFiveThousandProgressLines) {
     EXPECT_TRUE(contains(image, "\rJob at 99.97 %\rJob at 99.99 %\rJob at 100%\t\t\t\t\n"));
 }
 
-// Only whole 16-byte blocks of a driver file go to the card, and nothing
-// from 0x2000 on: a file cut inside its last block sends what one cut at
-// that block sends, a file longer than 0x2000 bytes what one of 0x2000 does.
+// Only whole 16-byte blocks of a driver file go to the card, none from 0x2000 on.
 TEST(ViperOnCard, ADriverFileGoesInWholeBlocksUpTo0x2000) {
     const std::string driver = sample("SFDriver.bin");
     ASSERT_EQ(driver.size(), 0x2000u);
@@ -120,8 +116,7 @@ TEST(ViperOnCard, ADriverFileGoesInWholeBlocksUpTo0x2000) {
     EXPECT_EQ(sentWith(driver + imageBytes(0x123)), whole);
 }
 
-// An image of an odd size: its last word holds one byte of the file, and
-// VERIFY compares only that byte of it.
+// An odd-sized image's last word holds one byte of the file; VERIFY compares only it.
 TEST(ViperOnCard, AnOddSizedImageIsWrittenAndVerifiedToItsLastByte) {
     WorkDir dir{256};
     const std::string image = imageBytes(101, 7);
@@ -185,8 +180,6 @@ TEST(VerifyOnCard, DifferencesAreCountedPerWord) {
     }
 }
 
-// The video processor's answers: name "VIPER GF9321", status word, type
-// 0x9321, memory flags, and the two calibration words.
 const std::string kReport = "\n/********** VXP STATUS ***********/ \n"
                             "\nDevice Name         -> VIPER GF9321"
                             "\nDevice Type         -> GF9321"
@@ -270,14 +263,12 @@ TEST(StatusOnCard, UnknownStatusValuesAllFlagsSetAndACardGoneQuiet) {
     EXPECT_EQ(quiet.status, 1);
 }
 
-// Answers of the video processor and the microcontroller the card model never
-// gives, in turn to each command after the identification.
+// Answers the card model never gives, in turn to each command after the identification.
 TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
     const std::string ack502 = packet(0x603, {0x0502}), selected1 = packet(0x733, {0x0201});
     std::vector<std::string> wrongReads{ack502, selected1};
     std::string badResponses = "File Size : 64 bytes\nSetting ISP Mode...\n";
-    // Each wrong reply is followed by a status request and the mode set
-    // again from the block: the driver may have moved on to the next one.
+    // After each wrong reply, a status request and the mode set again from the block.
     for (int i = 0; i < 7; ++i) {
         wrongReads.insert(wrongReads.end(), {packet(0x73B, {0}), selected1});
         badResponses += "\nBad Response - 073b ISP Mode Status Request ...\n";
@@ -285,8 +276,7 @@ TEST(VxpOnScriptedCard, AnswersTheCardModelNeverGives) {
         wrongReads.push_back(ack502);
         badResponses += "Setting ISP Mode...\n";
     }
-    // VIPER through the driver (384 blocks and its call) to the erase of
-    // device 5, after which the driver reports device 1 selected.
+    // VIPER through the driver (384 blocks, its call) to device 5's erase; then device 1 selected.
     std::vector<std::string> otherDevice{"=M*", "=M*"};
     otherDevice.insert(otherDevice.end(), 384, packet(0x60E, {0x050D}));
     otherDevice.insert(otherDevice.end(), {packet(0x903, {0x0802}), ack502, selected1});
