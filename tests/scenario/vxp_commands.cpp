@@ -161,7 +161,6 @@ TEST(VerifyOnCard, DifferencesAreCountedPerWord) {
          .status = 0, .whole = true},
         {.what = "both bytes of a word", .device = changed({0x10, 0x11}), .console = total + "1 ",
          .status = 1},
-        {.what = "two words", .device = changed({0x11, 0x12}), .console = total + "2 ", .status = 1},
         {.what = "first and last word", .device = changed({0x00, 0x30, 0x63}), .console = total + "3 ",
          .status = 1},
         {.what = "reads refused, read again from a fresh mode", .device = image,
