@@ -1,8 +1,5 @@
-// The real tool against cardsim over a pseudo-terminal: the update a
-// technician runs (ALL: EDID, flash devices 5 and 1, FPGA), then GAMMA and
-// REMOTE on a card of another model, firmware and variant; the card's state
-// files are compared with the update files. The card is cardsim --fast: the
-// subject is the update, not the line's time.
+// The real tool against cardsim --fast: ALL (EDID, devices 5 and 1, FPGA), then GAMMA
+// and REMOTE on another model, firmware and variant; state files against the files.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -20,8 +17,7 @@ struct SamplesDir : WorkDir {
     }
 };
 
-// The gamma table as the card keeps it, read apart from the tool: every
-// value of the data lines, big-endian 16-bit.
+// The gamma table as the card keeps it, read apart from the tool: big-endian values.
 std::string gammaMemory(const std::string& table) {
     std::string bytes;
     std::istringstream lines(table);

@@ -1,8 +1,5 @@
-// A paced card's replies reach the tool in the chunks a USB-serial adapter,
-// a 16550 UART or a byte-by-byte port would pass them on in: a VERIFY
-// through each reads every block of the device as the card holds it, each
-// at the first request (a reply lost, cut or doubled on its way would make
-// the tool ask the driver for its state and read the block again).
+// A paced card's replies in the chunks of a USB-serial adapter, a 16550 UART or a
+// byte-by-byte port: VERIFY reads every block at the first request.
 #include <gtest/gtest.h>
 
 #include <filesystem>

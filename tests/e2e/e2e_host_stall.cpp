@@ -1,8 +1,5 @@
-// The PC stops the tool for a few seconds in the middle of a transfer, as a
-// machine busy with something else does (SIGSTOP, then SIGCONT), while the
-// paced card keeps its own time: longer than the tool's 3 s wait for an ISP
-// reply. The run goes on from where it stopped, ends with status 0, and the
-// card holds the file.
+// The tool stopped for 4 s mid-transfer (SIGSTOP, SIGCONT), longer than its 3 s ISP
+// wait, while the paced card keeps time: the run ends with 0, the card holds the file.
 #include <gtest/gtest.h>
 
 #include <chrono>

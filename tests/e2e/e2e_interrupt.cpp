@@ -1,7 +1,5 @@
-// The operator interrupts the real tool on its own terminal, against
-// cardsim: the run ends at once by the signal, with one last line saying
-// what may be partly written, and the terminal's mode is put back. The
-// card is cardsim --fast: the subject is the interrupt, not the line's time.
+// The real tool interrupted on its own terminal, against cardsim --fast: it ends at
+// once by the signal, with its recovery line, the terminal's mode put back.
 #include <gtest/gtest.h>
 
 #include <csignal>

@@ -1,8 +1,5 @@
-// The real tool against cardsim over a pseudo-terminal: MICRO from a card in
-// boot mode, with an image made by a common toolchain (against cardsim
-// --fast) and with a kernel whose length bytes are equal (against a paced
-// card: its subject is the line's time); the card's micro.bin compared with
-// where the image must land.
+// MICRO of the real tool against cardsim in boot mode, an image made by a toolchain
+// and a kernel whose length bytes are equal; micro.bin against where it must land.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -44,11 +41,8 @@ TEST(EndToEnd, MicroWritesAnImageMadeByObjcopy) {
     programMicro(dir, {"--fast", "--boot"}, binary);
 }
 
-// A micro kernel whose two length bytes are equal (3855 bytes: 0x0F 0x0F),
-// on a card that keeps the line's time and hands each byte over as it
-// comes: the echo of the second length byte comes two byte times after it
-// is sent, and the echo of the first one, still in the tool's buffer, must
-// not be taken for it.
+// A kernel of 0x0F0F bytes on a paced card handing over each byte as it comes: the
+// first length byte's echo is not taken for the second's.
 TEST(EndToEnd, MicroWithAKernelWhoseLengthBytesAreEqualOnAPacedCard) {
     WorkDir dir;
     dir.writeSamples();

@@ -1,6 +1,4 @@
-// A port the user may not open is reported as a missing permission, named
-// by its device path, and not as a port another program holds (that text
-// stays for a port held: unit tests of the platform and of errorCheck).
+// A port the user may not open is reported as a missing permission, not as held.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -13,8 +11,7 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-// Runs updater on `port` as a user without access to it: as nobody when the
-// test runs as root, else with the device's permissions taken away.
+// Runs updater on `port` as nobody (when root), else with the device's modes taken away.
 ProcessResult runWithoutAccess(const std::string& dir, const std::string& port) {
     std::string device = std::filesystem::canonical(port);
     bool root = geteuid() == 0;

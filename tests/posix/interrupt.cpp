@@ -1,6 +1,4 @@
-// An interrupt on posix when the tool never reaches a wait again (here: it
-// spins): the two-second alarm still ends the run, with the line, by the
-// signal itself.
+// An interrupted tool that never waits again is ended by the alarm, with its line.
 #include <gtest/gtest.h>
 
 #include <csignal>

@@ -1,7 +1,5 @@
-// Serial ports of the posix platform on a pseudo-terminal, the test playing
-// the far end on the master side: the platform contract in real (short)
-// waits, and what only posix has: device names, a far end that goes away,
-// short writes gathered until the tool waits.
+// The posix port on a pty, the test the far end: the contract in real waits, device
+// names, a far end that goes away, writes gathered until the tool waits.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -114,9 +112,8 @@ TEST(PosixPlatform, AReadFailsAtOnceWhenTheFarEndGoesAway) {
     CloseHandle(port);
 }
 
-// The tool writes byte by byte; what it wrote is on the line, in order, by
-// the time it waits for anything (a sleep here); bytes the device refuses
-// after their write call returned fail the next write call.
+// Bytes written one by one are on the line by the next wait; bytes refused after
+// their write returned fail the next write.
 TEST(PosixPlatform, GatheredWritesGoOutBeforeAWaitAndARefusalFailsTheNextWrite) {
     PtyFarEnd far;
     HANDLE port = far.open();

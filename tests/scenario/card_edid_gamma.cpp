@@ -1,6 +1,5 @@
-// EDID and GAMMA against the card model: one unit per acknowledgement, the
-// sum, the card's verdict and memory afterwards; files refused before the
-// card hears anything; a card that stops answering, and how long that takes.
+// EDID and GAMMA against the card model: the wire, the card's memory, files refused
+// before it hears anything, and a card that stops answering.
 #include "tests/support/card_run.h"
 
 namespace {
@@ -39,9 +38,8 @@ TEST(EdidAndGammaOnCard, TheCardHoldsWhatWasSent) {
     }
 }
 
-// The gamma table's values go big-endian, after "#GAMMA 3 0", with their
-// sum. Data lines are read as "%d%*c%d%*c%d" reads them: any one character
-// between the numbers, and 0 for each number the line does not supply.
+// Values go big-endian after "#GAMMA 3 0", with their sum; lines are read as
+// "%d%*c%d%*c%d" reads them, 0 for each number a line does not supply.
 TEST(EdidAndGammaOnCard, GammaValuesAsTheScanFormatReadsThem) {
     // clang-format off
     const std::pair<const char*, std::vector<std::uint16_t>> odd[] = {
@@ -111,12 +109,9 @@ TEST(EdidAndGammaOnCard, ABadFileIsRefusedBeforeAnythingIsSent) {
     }
 }
 
-// Beyond a healthy run's time: a card gone after EDID byte 40's
-// acknowledgement is given up at the first 50 ms read past byte 41's 5 s,
-// and the remaining 87 bytes and 90 answers never take their wire time; a
-// card gone after gamma value 100's first byte is given up a minute later,
-// where a healthy card would have taken the other 2973 values (3 bytes on
-// the wire and 2 us each) and the sum.
+// Beyond a healthy run's time: a card gone after EDID byte 40's acknowledgement is
+// given up 5 s later, less the 87 bytes and 90 answers' wire time; one gone after
+// gamma value 100 a minute later, less the other 2973 values' (3 bytes, 2 us each).
 TEST(EdidAndGammaOnCard, FailuresOfTheCard) {
     const double byteTime = 10.0 / 115200;
     const struct {

@@ -1,6 +1,5 @@
-// ALL against the card model: the steps in their order on the wire, the
-// card's memories equal to the files afterwards, which failures end the
-// sequence and which do not, and files refused before anything is sent.
+// ALL against the card model: the steps in order, the memories equal to the files,
+// which failures end the sequence, and files refused before anything is sent.
 #include "tests/support/card_run.h"
 
 namespace {

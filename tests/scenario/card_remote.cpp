@@ -1,6 +1,5 @@
-// REMOTE against the simulated card: each kind of script line, the
-// exchange of a command on the wire, the counts, the card's log of the
-// commands, and the waits when the card does not answer.
+// REMOTE against the card model: each kind of line, the wire, the counts, the card's
+// log, and the waits when it does not answer.
 #include "tests/support/card_run.h"
 #include "tests/support/scripted_peer.h"
 
@@ -64,8 +63,7 @@ TEST(RemoteOnCard, EachKindOfLine) {
     }
 }
 
-// A reply "##ACK": the byte after the first '#' is the second '#', dropped,
-// so no acknowledgement is seen; the reply counts once, the wait runs out.
+// In "##ACK" the byte after the first '#' is dropped: no acknowledgement is seen.
 TEST(RemoteOnScriptedCard, AHashAfterAHashIsNoAcknowledgement) {
     WorkDir dir;
     dir.write("script.txt", "#OSD ON\n");

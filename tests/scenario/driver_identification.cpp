@@ -1,6 +1,5 @@
-// Card identification against a scripted firmware: the reply frames the
-// card model never sends (noise, split frames, odd version replies), the
-// port recovery, and the menu probe of an old firmware.
+// Identification against a scripted firmware: frames the card model never sends,
+// the port's recovery, and the menu probe of an old firmware.
 #include <cstring>
 
 #include "driver/identification.h"
@@ -67,8 +66,7 @@ TEST_F(Identification, ModelAndVersionFromEachReply) {
     }
 }
 
-// Sixteen questions of four 2 s reply waits each, then the menu keys;
-// from just before the tick counter wraps, the waits keep their length.
+// Sixteen questions of four 2 s waits, then the menu keys, across the tick's wrap.
 TEST_F(Identification, SilentCardAndOldFirmwareMenu) {
     simport::startClock(0xFFFFFFFFu - 5000);
     DWORD start = GetTickCount();
@@ -91,8 +89,8 @@ TEST_F(Identification, SilentCardAndOldFirmwareMenu) {
     EXPECT_EQ(output, kAsking + "\nError no communication with the device");
 }
 
-// A failed read reopens and reconfigures the port; the error code stays
-// set, so the second attempt is followed by a recovery as well.
+// A failed read reopens and reconfigures the port; the error stays set, so the second
+// attempt recovers too.
 TEST_F(Identification, PortErrorsReopenThePort) {
     for (bool busy : {false, true}) {
         open();
@@ -121,8 +119,7 @@ TEST_F(Identification, PortErrorsReopenThePort) {
 }
 
 TEST_F(Identification, ReplyFramesAtTheDeadlineAndBeyondTheReplyArea) {
-    // The frame's end arrives in the read that notes the deadline (2 s and
-    // 1 ms after the wait began), so it still counts; 1 ms later it does not.
+    // A frame ending in the read that notes the deadline counts; 1 ms later it does not.
     char answer[60] = {};
     peer.sendAt(simport::now() + 5 * kMs, "#DEVTYPE SDI");
     peer.sendAt(simport::now() + 2001 * kMs, "TOHDMI\r");

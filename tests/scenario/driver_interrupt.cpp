@@ -1,6 +1,5 @@
-// The operator interrupts a run (Ctrl-C) at a chosen simulated time: the
-// run ends there with status 130 and one last line that says what the card
-// may now hold half done and how to recover.
+// Ctrl-C at a chosen simulated time: status 130, and a last line saying what the card
+// may hold half done and how to recover.
 #include "tests/support/card_run.h"
 
 namespace {

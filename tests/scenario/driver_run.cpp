@@ -1,7 +1,5 @@
-// Whole runs of the tool up to the command, against the card model: the
-// arguments, the port, the probe, the identification and banner, and the
-// command selection with its file checks and the ALL discovery, each with
-// its console, its exit status and what reached the card.
+// Whole runs up to the command against the card model: arguments, port, probe,
+// identification, banner, command selection with its file checks, ALL's discovery.
 #include <cstring>
 
 #include "boot/commands.h"
@@ -228,9 +226,8 @@ TEST(Run, OddRepliesToTheProbeAndTheIdentification) {
     }
 }
 
-// appMain.mot is judged by its size before the port is used for MICRO: six
-// sizes are refused by their size alone; one byte more or less than a
-// refused size goes on (records followed by blanks).
+// Six sizes of appMain.mot are refused by size alone before the port is used; a byte
+// more or less goes on.
 TEST(Run, FirmwareFileIsCheckedBeforeMicro) {
     WorkDir dir;
     sim::Card card{sim::CardOptions{}};

@@ -1,6 +1,5 @@
-// The run's record: with UPDATER_LOG set, each run appends one JSON line
-// that says what went onto which card. Read back with a JSON parser; the
-// hashes are compared with sha256sum's, the card with the model's identity.
+// With UPDATER_LOG set, each run appends a JSON line of what went onto which card,
+// read back with a JSON parser and checked against sha256sum and the model.
 #include <nlohmann/json.hpp>
 
 #include <algorithm>

@@ -1,7 +1,5 @@
-// What the fault matrix (fault_matrix/) found, in the conditions of the runs
-// that showed it: VERIFY on a faulty line took damaged or late replies for good
-// ones and counted wrongly; STATUS ended with status 0 on a report built from a
-// damaged reply, or from answers shifted by one that came too late.
+// What the fault matrix found, in its conditions: VERIFY on a faulty line counted
+// wrongly; STATUS ended with 0 on a report from damaged or late, shifted answers.
 #include <cstring>
 
 #include "tests/support/card_run.h"
@@ -71,10 +69,9 @@ TEST(FaultMatrixVerify, AFinishedTotalIsTheTrueCountWhateverTheLineDoes) {
     }
 }
 
-// The report of a run that ends with status 0 is the card's own: a report
-// built from a damaged reply fails the run; an answer later than its whole
-// exchange fails its pass, and the next pass too, whose first question it
-// answers; a pass after them asks on a line drained of what came late.
+// A run ending with 0 shows the card's own report: a damaged reply fails the run; an
+// answer later than its exchange fails its pass and the next; a pass after them asks
+// on a drained line.
 TEST(FaultMatrixStatus, OnlyTheCardsOwnReportEndsTheRunAsDone) {
     WorkDir dir;
     sim::Card healthy{sim::CardOptions{}};

@@ -1,8 +1,5 @@
-// The pauses the protocol gives the card where the card is not busy (the
-// host only reads after them, or the line hides them): each is pinned by
-// the time at which the card received the bytes around it. The pauses in
-// which the card is busy are pinned by every run, which must leave the card
-// without a timing violation.
+// The protocol's pauses in which the card is not busy, pinned by when it received the
+// bytes around them (those in which it is busy, by every run's timing violations).
 #include "boot/commands.h"
 #include "tests/support/card_run.h"
 
@@ -17,8 +14,7 @@ double gapMs(const sim::Card& card, std::size_t before, std::size_t after) {
 }
 
 TEST(LineTime, PausesInWhichTheCardIsIdleAreKept) {
-    // A write kernel short enough for the pause before its sum to show on
-    // the line: 20 bytes take 1.7 ms at 115200 bit/s.
+    // 20 bytes (1.7 ms on the line): the pause before the sum shows.
     const std::string writeKernel = "WRITE KERNEL 20 BYTE";
     // clang-format off
     const struct {
@@ -53,8 +49,7 @@ TEST(LineTime, PausesInWhichTheCardIsIdleAreKept) {
     }
 }
 
-// An old firmware is handed over to its boot program with "6", and the run
-// ends half a second later: the key has left the port before it closes.
+// The run ends half a second after the "6" that starts an old firmware's boot program.
 TEST(LineTime, TheRunEndsHalfASecondAfterTheKeyThatStartsTheBootProgram) {
     WorkDir dir{256};
     sim::Card card{cardOptions("SDITOHDMI", [](auto& o) { o.oldFirmware = true; })};

@@ -1,7 +1,5 @@
-// Whole runs of the tool against the card model (or a scripted peer) on the
-// simulated platform, and what each leaves: the console after the banner,
-// the bytes the card received after the identification, the exit status and
-// the simulated time the run took; and the helpers the run tables share.
+// Whole runs of the tool against the card model (or a scripted peer) on the simulated
+// platform and what each leaves, and the helpers the run tables share.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -47,10 +45,8 @@ inline std::string violationsOf(const sim::Card& card) {
     return lines;
 }
 
-// `prepare` runs on the freshly reset simulated platform, before the tool.
-// A run that reaches no banner keeps its whole console. A run on the card
-// model must leave it without a timing violation: the tool gave the card
-// every pause, whatever else went wrong.
+// `prepare` runs on the freshly reset platform, before the tool. A run without a
+// banner keeps its whole console. The card model is left without a timing violation.
 template <class Peer>
 CardRun runOnCard(Peer& card, const std::vector<std::string>& args, const std::string& keys = "",
                   const std::function<void()>& prepare = {}, DWORD startTick = 0x1000) {
@@ -81,8 +77,7 @@ sim::CardOptions cardOptions(const std::string& model, Change change) {
     return options;
 }
 
-// A card that keeps its memories in card-state/ of the work directory,
-// where its device `device` holds `content` before the run.
+// A card keeping its memories in card-state/, its device `device` holding `content`.
 inline sim::CardOptions keptCard(int device, const std::string& content,
                                  const std::function<void(sim::CardOptions&)>& change = {}) {
     std::filesystem::create_directory("card-state");

@@ -1,8 +1,6 @@
-// One contract for the platform's port, run against the posix platform (a
-// pseudo-terminal, real time) and the sim platform (a scripted peer,
-// simulated clock): opening and closing, settings, reads with the Win32
-// time-out meaning, writes. (The files, shared by both platforms, are read
-// by the runs of the tool.)
+// One contract for the platform's port, on posix (a pty, real time) and sim (a
+// scripted peer, simulated clock): open, close, settings, reads with the Win32
+// time-out meaning, writes.
 #pragma once
 
 #include <string>
@@ -23,10 +21,8 @@ public:
     virtual std::string received() = 0;
     // Milliseconds since an arbitrary start, on the platform's clock.
     virtual double nowMs() = 0;
-    // How much longer than its Win32 meaning a wait may take (0: exactly as
-    // long, on a simulated clock, where waits of seconds are cheap). On a
-    // real clock it is only a guard against a read that hangs: how fast the
-    // platform answers is measured in bench/, not here.
+    // How much longer than its Win32 meaning a wait may take (0: exactly as long). On
+    // a real clock only a guard against a hang; bench/ measures the speed.
     virtual double slackMs() const = 0;
 };
 

@@ -34,13 +34,11 @@ struct ProcessResult {
     int status;
 };
 
-// Writes a device image of `size` pseudo-random bytes at `path`: the runs
-// over a pty take real time, so their images are small.
+// Writes a device image of `size` pseudo-random bytes at `path`.
 void writeImage(const std::string& path, std::size_t size);
 
-// Runs a program with `args` in `dir`, with `input` on its standard input,
-// and returns what it printed; `inChild` runs in the child first (false: the
-// child ends with status 125). A run still going after two minutes is killed.
+// Runs a program with `args` in `dir`, `input` on its standard input, `inChild` first
+// (false: status 125); killed after two minutes.
 ProcessResult runProgram(const std::string& program, const std::string& dir, const std::vector<std::string>& args,
                          const std::string& input = "", bool (*inChild)() = nullptr);
 
@@ -53,14 +51,12 @@ public:
     TerminalRun(const TerminalRun&) = delete;
     TerminalRun& operator=(const TerminalRun&) = delete;
 
-    // Reads what it prints until `text` has appeared; false when it ended
-    // or a minute passed first.
+    // Reads until `text` appears; false when it ended or a minute passed first.
     bool waitFor(const std::string& text);
     void type(const std::string& keys);
     void signal(int number);
 
-    // Reads to the end and waits for it: its whole output and status (128 +
-    // the signal's number when a signal ended it).
+    // Reads to the end: its whole output and status (128 + a signal that ended it).
     ProcessResult finish();
 
     // The terminal's local modes (ICANON, ECHO, ISIG ...) now.

@@ -17,9 +17,8 @@ public:
     // `bytes` reach the host at `at`, `spacing` apart.
     void sendAt(sim::Nanos at, const std::string& bytes, sim::Nanos spacing = 0);
 
-    // Once the host has written `trigger` (searched in what it wrote since the
-    // previous rule fired), `reply` reaches it `delay` later. Rules fire in
-    // the order they were added, each once.
+    // Once the host has written `trigger` (since the previous rule fired), `reply`
+    // reaches it `delay` later. Rules fire in order, each once.
     void onWrite(const std::string& trigger, const std::string& reply, sim::Nanos delay = 0);
 
     const std::string& received() const { return received_; }
@@ -41,8 +40,7 @@ private:
     std::vector<std::pair<sim::Nanos, std::uint8_t>> pending_;  // kept sorted by time
 };
 
-// A running firmware through the opening of a run, for a ScriptedPeer: what
-// it sends back for one probe byte (13 bytes), and its identification replies.
+// A running firmware's answer to a probe byte, and its identification replies.
 inline const std::string kProbeAnswer = "\r\nCMD ERROR\r\n";
 
 inline void answerProbes(ScriptedPeer& peer, const std::string& probeAnswer = kProbeAnswer) {

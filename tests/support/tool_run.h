@@ -1,6 +1,5 @@
-// The one way to run the whole tool in this process, as the operator would,
-// against a peer on the simulated platform (usually the card model): the
-// tests and the benches all run it through here.
+// The one way the tests and benches run the whole tool in this process, against a
+// peer on the simulated platform (usually the card model).
 #pragma once
 
 #include <string>
@@ -9,9 +8,8 @@
 #include "platform/win32.h"
 #include "sim/line/serial_peer.h"
 
-// Runs the tool with `args` (the arguments after the program's name)
-// against `peer` on the simulated platform as it stands: the keys are taken
-// from `keys`, the clock starts at `startTick`. Returns the exit status.
+// Runs the tool with `args` (after the program's name) against `peer`, keys from
+// `keys`, the clock from `startTick`. Returns the exit status.
 int runUpdaterOn(const std::vector<std::string>& args, sim::SerialPeer& peer, const std::string& keys = "",
                  DWORD startTick = 0x1000);
 
@@ -24,15 +22,12 @@ struct ToolRun {
 ToolRun runTool(const std::vector<std::string>& args, sim::SerialPeer& peer, const std::string& keys = "",
                 DWORD startTick = 0x1000);
 
-// The same in a child process, interrupted by the operator at the simulated
-// time `at` (or by a key 0x03 among `keys`); what the peer received stays in
-// the child.
+// The same in a child process, interrupted at the simulated time `at` (or by a key
+// 0x03 among `keys`); what the peer received stays in the child.
 ToolRun runToolInterrupted(const std::vector<std::string>& args, sim::SerialPeer& peer, sim::Nanos at,
                            const std::string& keys = "");
 
-// For a test that calls a command handler or a link directly: resets the
-// simulated platform, connects `peer`, starts the clock at `startTick` and
-// opens COM1 as the tool's driver leaves it (openPort, configurePort); false
-// when that fails.
+// For a test of a command or a link: a fresh platform with `peer` and COM1 opened as
+// the driver leaves it (openPort, configurePort); false when that fails.
 bool openSimPort(sim::SerialPeer& peer, DWORD startTick = 0x1000);
 void closeSimPort();

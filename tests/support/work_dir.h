@@ -1,7 +1,5 @@
-// A directory of its own under /tmp for one test, made the current
-// directory while it lives (the tool reads its update files there), and
-// removed with its content at the end; the sample update files on request
-// (or from the start, fpga.xsvf of `xsvfSize` bytes).
+// A directory under /tmp for one test, the current directory while it lives, then
+// removed; the sample update files on request or from the start.
 #pragma once
 
 #include <filesystem>

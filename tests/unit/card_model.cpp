@@ -1,7 +1,5 @@
-// The card model refuses what a real card would not take, byte by byte on
-// the line: a tool that sent any of it must fail against the model, and the
-// runs of the tool cannot show that the model refuses it. What comes while
-// the card is busy is lost and counted; faults come out the same for a seed.
+// The card model refuses what a real card would not take, which runs of the tool
+// cannot show; what comes while it is busy is lost and counted; faults follow the seed.
 #include "sim/card_choices.h"
 #include "sim/memory/flash_device.h"
 #include "tests/support/card_run.h"
@@ -17,8 +15,7 @@ std::string refused(std::uint16_t code, std::uint16_t reason) {
     return packet(choices::kNackCode, {code, reason});
 }
 
-// One step of a conversation: what the host sends after waiting `before`,
-// and everything that comes back within 100 ms.
+// What the host sends after waiting `before`, and all that comes back within 100 ms.
 struct Step {
     std::string sent;
     std::string answer;
@@ -26,8 +23,7 @@ struct Step {
 };
 using Steps = std::vector<Step>;
 
-// The blocks of `driver` from 0x800 to its end, each acknowledged, after
-// the reset that starts the loader.
+// The reset that starts the loader, then `driver`'s blocks from `from`, acknowledged.
 Steps loadDriver(const std::vector<std::uint8_t>& driver, std::uint32_t from = 0x800) {
     Steps steps{{"=MP\r=MR\r", "=M*=M*"}};
     for (std::uint32_t at = from; at + 16 <= driver.size(); at += 16) {
@@ -39,8 +35,7 @@ Steps loadDriver(const std::vector<std::uint8_t>& driver, std::uint32_t from = 0
     return steps;
 }
 
-// An EDID transfer of 128 bytes valued 1, whose sum byte is `sum` (the right
-// one is 128), the first byte once the card has write-enabled the memory.
+// 128 EDID bytes valued 1 (their sum is 128) and the sum byte `sum`.
 Steps edid(std::uint8_t sum) {
     Steps steps{{"#EDID 1\r", ""}};
     for (int i = 0; i < 128; ++i) steps.push_back({std::string(1, '\x01'), ".", i == 0 ? 400 * kMs : 0});
@@ -132,8 +127,7 @@ TEST(CardModel, RefusesWhatARealCardWouldNotTake) {
     }
 }
 
-// Programming only clears bits, so that a tool that skipped an erase
-// cannot pass; erasing sets them again.
+// Programming only clears bits: a tool that skipped an erase cannot pass.
 TEST(CardModel, FlashProgrammingOnlyClearsBits) {
     sim::FlashDevice flash(16);
     const std::uint8_t first[] = {0x0F, 0xFF}, second[] = {0xF0, 0x5A};

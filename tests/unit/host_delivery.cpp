@@ -1,9 +1,6 @@
-// Which of the card's bytes the host's program gets together, and when: a
-// 40-byte reply at 115200 bit/s through a USB-serial adapter and a 16550
-// UART, and the edges where a byte joins a chunk or starts the next one (a
-// tick, four character times of quiet, a full FIFO). And the times chunks
-// are made from: when the card's bytes came, even to a host that takes them
-// late.
+// Which of the card's bytes the host's program gets together, and when: a 40-byte
+// reply through a USB-serial adapter and a 16550 UART, the edges of a chunk (a tick,
+// four character times of quiet, a full FIFO), and bytes a host takes late.
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -54,9 +51,8 @@ TEST(HostDelivery, TheEdgesOfAChunk) {
     // before the timer started, at its start.
     EXPECT_EQ(chunksOf(adapter(kMs), {2 * kMs, 2 * kMs + 1}), (Chunks{{1, 2 * kMs}, {1, 3 * kMs}}));
     EXPECT_EQ(chunksOf(adapter(kMs, 5 * kMs), {kMs}), (Chunks{{1, 5 * kMs}}));
-    // The UART's time-out, four character times after the last byte: a byte
-    // that comes as they end is too late, one before them joins; a byte not
-    // known yet counts as not coming.
+    // The UART's time-out, four character times after the last byte: a byte as they
+    // end is too late, one before joins; a byte not known yet is not coming.
     EXPECT_EQ(chunksOf(uart(14), {0, kByte, kByte + kQuiet}),
               (Chunks{{2, kByte + kQuiet}, {1, kByte + 2 * kQuiet}}));
     EXPECT_EQ(chunksOf(uart(14), {0, kByte, kByte + kQuiet - 1}), (Chunks{{3, kByte + 2 * kQuiet - 1}}));

@@ -1,6 +1,5 @@
-// The ISP packet link against a scripted far end on the simulated port and
-// clock: the reply reader's framing and deadline, and every way an exchange
-// can end.
+// The ISP packet link against a scripted far end: the reply's framing and deadline,
+// and every way an exchange can end.
 #include <array>
 
 #include "port/port.h"
@@ -49,13 +48,10 @@ TEST_F(IspExchange, ReaderGivesUpAnUnendingPacketAt255Bytes) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(area), 255), "=G" + std::string(253, 'a'));
 }
 
-// The reply is found among noise and judged by its form. A wait's deadline
-// is 3000 ms after the tick at which it began and has passed once tick 3001
-// begins; a packet completed in the read in which it passes still counts (a
-// host that looked late keeps the answer the card gave), a later one belongs
-// to the next wait.
-// Eleven waits on a silent line; a refusal after four time-outs is retried,
-// after five (more than four) not. Each case ends at `endsAt` (within 100 ms).
+// The reply found among noise and judged by its form. A wait's deadline has passed
+// once tick 3001 begins; a packet completed in that read still counts, a later one
+// is the next wait's. Eleven waits on a silent line; a refusal after four time-outs
+// is retried, after five not. Each case ends at `endsAt` (within 100 ms).
 TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
     const Words own = sim::isp::makePacket(0x002, {0x0632, 0x0001});
     const Words other = sim::isp::makePacket(0x002, {0x0501, 0x1234});
@@ -95,8 +91,7 @@ TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
         {at2ms(encode({0x0733, 0x0005, 0x1234})), 1, "Bad checksum\n"},
         {at2ms(packet(0x733, {5}).insert(8, "XY")), 1,
          "\n8 - 6 , Incompatible reception with command.\n"},
-        // Fewer bytes than the header announces: the words it lacks would be
-        // made up, so it is refused, down to a reply too short to be a packet.
+        // Fewer bytes than the header announces are refused, as is a reply too short.
         {at2ms(encode({0x1733, 0x0005, 0x0000})), 0,
          "\n6 - 8 , Incompatible reception with command.\nBad checksum\n" + nack +
              "0x1733 0x0005 0x0000 0x0000 \n\nNACK on unknown command. 0x0005 != 0x0632\n"},
@@ -135,8 +130,7 @@ TEST_F(IspExchange, ReplyFormAndTimeoutsDecideTheExchange) {
     }
 }
 
-// A write that fails, or that moves no byte (its time-out passed), ends the
-// exchange at once: nothing is awaited, and the write is not tried for ever.
+// A write that fails, or moves no byte in its time-out, ends the exchange at once.
 TEST_F(IspExchange, FailedWriteEndsTheExchangeAtOnce) {
     for (bool closed : {true, false}) {
         openLine({});

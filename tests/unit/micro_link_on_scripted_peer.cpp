@@ -1,6 +1,5 @@
-// The micro command link against a scripted microcontroller on the simulated
-// port and clock: the answer frame among noise, the verdicts, the drain
-// before the command and the bounded waits.
+// The micro command link against a scripted microcontroller: the answer among noise,
+// the verdicts, the drain before the command and the bounded waits.
 #include <gtest/gtest.h>
 
 #include "link/micro_link.h"
@@ -23,8 +22,7 @@ protected:
     ConsoleCapture console_;
 };
 
-// Every case: the command written once, then the verdict, the console text
-// and the time at which the exchange ended (within 100 ms).
+// The command written once; the verdict, the console and the end (within 100 ms).
 TEST_F(MicroExchange, VerdictFollowsTheAnswerFrameAndTheWaits) {
     const std::string sixWaits =
         kTimeout + kTimeout + kTimeout + kTimeout + kTimeout + "Unable to send command. Exit. SendMicro\n";
@@ -71,9 +69,7 @@ TEST_F(MicroExchange, VerdictFollowsTheAnswerFrameAndTheWaits) {
     }
 }
 
-// The wait's deadline is 10000 ms after its start (tick 0 here) and has
-// passed once tick 10001 begins. A status byte that arrives in that very
-// read still counts; one that would come in a later read never does.
+// A status byte in the read in which the 10 s deadline passes counts, a later one not.
 TEST_F(MicroExchange, StatusByteArrivingAsTheDeadlinePassesIsHonoured) {
     for (sim::Nanos at : {10001 * kMs, 10001 * kMs + 1}) {
         SCOPED_TRACE(at);
