@@ -1,20 +1,85 @@
-// Faults a technician meets beyond a noisy line: the card's adapter pulled
-// out and put back, or the card restarting in the middle of an update, its
-// memories keeping what was written.
+// Faults a technician meets beyond a noisy line: the card restarts in the
+// middle of an update (its memories keep what was written), or its adapter
+// is pulled out and put back. A run never ends well unless the card holds
+// what it was to write; one that fails says what may be partly written and
+// what to run again; a card back on the line is found again.
 #include "boot/commands.h"
+#include "sim/card_choices.h"
+#include "sim/samples/firmware_image.h"
 #include "tests/support/card_run.h"
 
 namespace {
 
-// `memory` holds the start of `image` from `from` on, neither none of it nor
-// all, and is erased after it.
+constexpr std::uint8_t kErased = 0xFF;
+
+// The first `written` bytes of `image` from `from` on are in `memory`, and
+// everything else from `from` on is erased; `written` is neither 0 nor all.
 bool partlyWritten(const std::vector<std::uint8_t>& memory, const std::string& image, std::size_t from) {
     std::size_t written = from;
-    while (written < std::min(image.size(), memory.size()) && memory[written] == std::uint8_t(image[written]))
+    while (written < image.size() && written < memory.size() &&
+           memory[written] == static_cast<std::uint8_t>(image[written])) {
         ++written;
-    return written != from && written != image.size() &&
-           std::all_of(memory.begin() + std::ptrdiff_t(written), memory.end(),
-                       [](std::uint8_t b) { return b == 0xFF; });
+    }
+    if (written == from || written == image.size()) return false;
+    return std::all_of(memory.begin() + static_cast<std::ptrdiff_t>(written), memory.end(),
+                       [](std::uint8_t byte) { return byte == kErased; });
+}
+
+bool erased(const std::vector<std::uint8_t>& memory, std::size_t from, std::size_t to) {
+    return std::all_of(memory.begin() + static_cast<std::ptrdiff_t>(from),
+                       memory.begin() + static_cast<std::ptrdiff_t>(std::min(to, memory.size())),
+                       [](std::uint8_t byte) { return byte == kErased; });
+}
+
+TEST(Restarts, TheRunFailsSaysWhatToRunAgainAndTheMemoriesKeepWhatWasWritten) {
+    const std::string microAtRisk =
+        "the microcontroller's flash may be partly written and the card stays in boot mode";
+    // clang-format off
+    const struct {
+        const char* what;
+        std::vector<std::string> args;
+        std::function<void(sim::CardOptions&)> card;
+        std::string advice;
+        std::function<bool(const sim::Card&)> memories;
+    } cases[] = {
+        {.what = "VIPER: in the image's data, after the erase",
+         .args = {"COM1", "VIPER", "Device5.bin"}, .card = [](auto& o) { o.restartAfter = 40000; },
+         .advice = advice("device 5 may be partly written", "VIPER Device5.bin"),
+         .memories = [](const sim::Card& card) {
+             return erased(card.flashDevice(5), 0, 0x100) &&
+                    partlyWritten(card.flashDevice(5), sample("Device5.bin"), 0x100);
+         }},
+        {.what = "MICRO: in the main kernel, the flash erased: the card comes back in boot mode",
+         .args = {"COM1", "MICRO"}, .card = [](auto& o) { o.bootMode = true; o.restartAfter = 3000; },
+         .advice = advice(microAtRisk, "MICRO"),
+         .memories = [](const sim::Card& card) { return erased(card.microFlash(), 0, SIZE_MAX); }},
+        {.what = "FPGA: in the configuration file",
+         .args = {"COM1", "FPGA", "fpga.xsvf"}, .card = [](auto& o) { o.restartAfter = 3000; },
+         .advice = advice("the FPGA may be partly configured", "FPGA fpga.xsvf"),
+         .memories = [](const sim::Card& card) { return card.content().fpgaFile().empty(); }},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WorkDir dir{20000};
+        sim::Card card{cardOptions("SDITOHDMI", c.card)};
+        flag = 0;
+        CardRun run = runOnCard(card, c.args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(endsWith(run.output, c.advice + kExit)) << run.output.substr(run.output.size() - 300);
+        EXPECT_TRUE(c.memories(card));
+        // The card answers again after its restart: the next run identifies it,
+        // or, once the boot program erased the flash, programs it from boot mode.
+        if (c.args[1] != "MICRO") {
+            EXPECT_TRUE(contains(runOnCard(card, {"COM1", "STATUS"}, "q").output, "END OF VXP STATUS"));
+            continue;
+        }
+        CardRun again = runOnCard(card, c.args);
+        EXPECT_EQ(again.status, 0);
+        EXPECT_TRUE(contains(again.output, "(BOOT MODE)"));
+        EXPECT_TRUE(card.microFlash() ==
+                    sim::flashImageOf(sim::sampleFirmwareData(), sim::choices::kMicroFlashSize));
+    }
 }
 
 // The adapter pulled out during identification and put back three seconds
@@ -63,10 +128,7 @@ TEST(StateFiles, ACardStartedAgainStartsAsTheOneThatSavedThem) {
     EXPECT_TRUE(contains(runOnCard(asMade, {"COM1", "STATUS"}, "q").output, "END OF VXP STATUS"));
 
     sim::Card cutShort{kept(true, 4000)};  // in the main kernel, the flash erased
-    CardRun cut = runOnCard(cutShort, {"COM1", "MICRO"});
-    EXPECT_EQ(cut.status, 1);
-    const std::string risk = "the microcontroller's flash may be partly written and the card stays in boot mode";
-    EXPECT_TRUE(endsWith(cut.output, advice(risk, "MICRO") + kExit)) << cut.output;
+    EXPECT_EQ(runOnCard(cutShort, {"COM1", "MICRO"}).status, 1);
     cutShort.saveState();
     sim::Card erased{kept(false, 0)};
     flag = 0;
