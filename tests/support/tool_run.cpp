@@ -36,6 +36,7 @@ ToolRun runToolInterrupted(const std::vector<std::string>& args, sim::SerialPeer
     ConsoleCapture capture;  // shared with the child, which prints into it
     pid_t child = ::fork();
     if (child == 0) {
+        simport::reset();  // what an earlier run left open is not this run's
         simport::interruptAt(at);
         int status = runUpdaterOn(args, peer, keys, 0x1000);
         std::fflush(stdout);
