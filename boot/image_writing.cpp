@@ -6,7 +6,6 @@
 #include "boot/srecord_readers.h"
 #include "port/console.h"
 #include "port/port.h"
-#include "port/files_sent.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "boot/commands.h"
 #include "boot/srecord_readers.h"
-#include "port/files_sent.h"
+#include "port/console.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/win32.h"
-#include "port/refusal.h"
+#include "port/console.h"
 
 // True when appMain.mot (`name`) can be written as it is: every record up to
 // the end-of-image record well formed, the S3 records (the only ones whose

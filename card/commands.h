@@ -3,7 +3,7 @@
 // for the update files and updates every part of the card it has one for.
 #pragma once
 
-#include "port/refusal.h"
+#include "port/console.h"
 
 void ProgramFPGA(const char* fileName);
 void ProgramEDID(const char* fileName);

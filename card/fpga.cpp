@@ -14,7 +14,6 @@
 #include "card/xsvf_stream.h"
 #include "port/console.h"
 #include "port/port.h"
-#include "port/files_sent.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include "card/gamma_table.h"
 #include "port/console.h"
 #include "port/port.h"
-#include "port/files_sent.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "port/refusal.h"
+#include "port/console.h"
 
 constexpr int kGammaLines = 1024;
 constexpr int kGammaValues = 3 * kGammaLines;

@@ -11,7 +11,6 @@
 #include "card/commands.h"
 #include "port/console.h"
 #include "port/port.h"
-#include "port/files_sent.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <cstdio>
 
 #include "platform/win32.h"
-#include "port/refusal.h"
+#include "port/console.h"
 
 // The longest wait in milliseconds, rounded up; the file is rewound after.
 // Where the file cannot be followed (an opcode not known here, XSDRINC

@@ -2,7 +2,7 @@
 // and the call of exactly one handler.
 #pragma once
 
-#include "port/refusal.h"
+#include "port/console.h"
 
 void dispatchCommand(int argc, char* argv[], const char* command, int DVITOSDI);
 

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "driver/file_check.h"
-#include "driver/port_listing.h"
 #include "driver/updater.h"
 #include "driver/version.h"
+#include "platform/serial_ports.h"
 #include "platform/win32.h"
 
 namespace {
@@ -23,6 +23,22 @@ constexpr char kPortForms[] = "PORT:\n"
 constexpr char kInterruptStatus[] = "  130  interrupted by Ctrl-C (128 + the signal's number: 143 for SIGTERM,\n"
                                     "       129 when the terminal closed)\n";
 #endif
+
+// updater --ports: the serial ports the machine has, one a line, with what
+// is known of each; nothing is sent to any port. `root` is where posix reads
+// /sys and /dev from (a test's tree; nullptr for the system's own).
+int listPorts(const char* root) {
+    std::vector<SerialPort> ports = listSerialPorts(root != nullptr ? root : "");
+    if (ports.empty()) printf("No serial port found.\n");
+    for (const SerialPort& port : ports) {
+        if (port.details.empty()) {
+            printf("%s\n", port.name.c_str());
+        } else {
+            printf("%-14s %s\n", port.name.c_str(), port.details.c_str());
+        }
+    }
+    return 0;
+}
 
 void printHelp() {
     printf("updater %d.%d: updates the programmable parts of a video converter card (its\n"

@@ -8,7 +8,7 @@
 #include "driver/identification.h"
 #include "platform/run_log.h"
 #include "platform/win32.h"
-#include "port/files_sent.h"
+#include "port/console.h"
 
 namespace {
 

@@ -112,3 +112,32 @@ void clearInterruptRisk() {
 }
 
 const char* recoveryAdvice() { return advice; }
+
+bool refuseFile(Refusal& why, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(why.text, sizeof why.text, format, arguments);
+    va_end(arguments);
+    return false;
+}
+
+void printRefusal(const Refusal& why) { printf("%s", why.text); }
+
+namespace {
+char filesSent[kMostFilesSent][256];
+int filesSentNoted = 0;
+}  // namespace
+
+void noteFileSent(const char* name) {
+    for (int i = 0; i < filesSentNoted; ++i) {
+        if (std::strcmp(filesSent[i], name) == 0) return;
+    }
+    if (filesSentNoted == kMostFilesSent) return;
+    std::snprintf(filesSent[filesSentNoted++], sizeof filesSent[0], "%s", name);
+}
+
+void forgetFilesSent() { filesSentNoted = 0; }
+
+int filesSentCount() { return filesSentNoted; }
+
+const char* fileSent(int index) { return filesSent[index]; }

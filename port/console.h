@@ -1,7 +1,10 @@
 // The operator's side of a run: the console utilities (upper-casing, the
-// reason a port cannot be opened, the time lines, the key prompts), the
-// process's exit status, and the line an interrupted run ends with.
+// reason a port cannot be opened, the time lines, the key prompts), why an
+// update file is refused, the process's exit status, the line an
+// interrupted run ends with, and the files the run sent, for its record.
 #pragma once
+
+#include <cstddef>
 
 #include "platform/win32.h"
 
@@ -27,6 +30,26 @@ void pressKeyToContinue();
 // Prints "\nPress any key to continue\n" and waits for one key, unechoed
 // (the failure end of EDID and GAMMA).
 void pressAnyKeyToContinue();
+
+// ---- Refused update files ------------------------------------------------
+//
+// Why an update file is refused, in the words the command prints. The
+// checks of the update files fill one in; the commands print it as it is,
+// and `updater --check` shows it on the file's line.
+struct Refusal {
+    char text[320] = "";
+};
+
+// Writes the printf-style reason into `why` (cut to fit) and returns false,
+// so that a check can end with `return refuseFile(why, ...)`.
+bool refuseFile(Refusal& why, const char* format, ...)
+#ifdef __GNUC__
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
+// Prints the reason as the command shows it.
+void printRefusal(const Refusal& why);
 
 // ---- Exit status ---------------------------------------------------------
 //
@@ -75,3 +98,21 @@ void clearInterruptRisk();
 // Device5.bin again.), on a line of its own before the run's last line;
 // empty while nothing is at risk.
 const char* recoveryAdvice();
+
+// ---- The files a run sends -----------------------------------------------
+//
+// For the run's record: each command notes a file when it starts sending
+// it, by the name it opened it by (relative to the working directory, which
+// a run never changes).
+constexpr int kMostFilesSent = 8;  // ALL sends six, MICRO four
+
+// Notes `name`; a name noted before, or one past kMostFilesSent, is not
+// noted again.
+void noteFileSent(const char* name);
+
+// Forgets the files noted: a new run starts.
+void forgetFilesSent();
+
+// How many files were noted, and each in the order noted.
+int filesSentCount();
+const char* fileSent(int index);

@@ -3,7 +3,7 @@
 // update file's check, one device's whole sequence).
 #pragma once
 
-#include "port/refusal.h"
+#include "port/console.h"
 
 // VIPER: the driver download, then the image into `device`, then the end of the run.
 void ProgramViper(int device, const char* fileName);

@@ -13,7 +13,6 @@
 #include "port/port.h"
 #include "vxp/commands.h"
 #include "vxp/device_io.h"
-#include "port/files_sent.h"
 
 namespace {
 
