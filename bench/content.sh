@@ -8,7 +8,7 @@
 #     the same three, timed from cardsim's trace (the command's arrival to
 #     the verdict's departure);
 #  3. the tool's CPU while the paced FPGA transfer runs.
-# Prints one line per figure; bench/README.md explains them.
+# Prints one line per figure; bench/README.md explains them, bench/log.md keeps past runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 TARGETS="updater cardsim content_model" scripts/setup.sh

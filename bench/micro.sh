@@ -7,7 +7,7 @@
 #  3. the protocol's lower bound for the same image and kernels: the
 #     mandated pauses plus every byte's wire time both ways at its bit rate;
 #  4. the CPU the tool uses meanwhile (user + system over wall, one core).
-# Prints one line per figure; bench/README.md explains them.
+# Prints one line per figure; bench/README.md explains them, bench/log.md keeps past runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 TARGETS="updater cardsim micro_sim_clock" scripts/setup.sh

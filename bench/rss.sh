@@ -6,7 +6,7 @@
 # sample, a 700000-byte XSVF file. Peak RSS from /usr/bin/time (%M). Prints
 # one line per run and fails when a run does not end in status 0, leaves a
 # memory of the card other than its file, or peaks above 8 MiB;
-# bench/README.md has the last figures.
+# bench/log.md has the figures of past runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 TARGETS="updater cardsim" scripts/setup.sh

@@ -12,7 +12,7 @@
 #     USB-serial adapter, and the CPU cardsim takes meanwhile;
 #  5. how the paced card hands its replies over through the adapter: which
 #     bytes go together, and how late against the adapter's ticks.
-# Prints one line per figure; bench/README.md explains them.
+# Prints one line per figure; bench/README.md explains them, bench/log.md keeps past runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 TARGETS="updater cardsim pty_pingpong ms_sleeper" scripts/setup.sh

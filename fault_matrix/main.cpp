@@ -1,7 +1,7 @@
 // The fault matrix: runs the real tool against the card model on the
 // simulated clock, run after run, each with a command, update files and
 // card faults drawn from its seed, in a fresh process of its own, and
-// judges what each run did to the card. See bench/README.md.
+// judges what each run did to the card. See fault_matrix/README.md.
 //
 //   fault_matrix --runs N --seed S [--jobs J] [--guard SECONDS]
 //   fault_matrix --replay SEED [--keep DIR]
