@@ -49,9 +49,19 @@ struct Card::Impl final : ReplySink {
         return time;
     }
 
+    // The card at the host's `now`: plugged in again if its time has come,
+    // every byte that reached it by then handled. Returns the card's time.
+    // (Looking ahead, as nextArrivals does, handles bytes but plugs nothing
+    // in: the card is back only once the host's time has come to it.)
+    Nanos advanceTo(Nanos now) {
+        Nanos time = cardTime(now);
+        plugBackIn(time);
+        processUntil(time);
+        return time;
+    }
+
     // The card handles every byte that reaches it by `until`, in order.
     void processUntil(Nanos until) {
-        plugBackIn(until);
         while (auto arrival = wire.takeArrival(until, microcontroller->listeningBaud())) {
             microcontroller->receive(arrival->byte, arrival->at);
             crossed(arrival->at);
@@ -120,8 +130,7 @@ Card::~Card() = default;
 void Card::setHostBaud(std::uint32_t baud) { impl_->wire.setHostBaud(baud); }
 
 void Card::hostWrite(const std::uint8_t* data, std::size_t count, Nanos now) {
-    Nanos time = impl_->cardTime(now);
-    impl_->processUntil(time);
+    Nanos time = impl_->advanceTo(now);
     impl_->wire.hostSends(data, count, time);
 }
 
@@ -143,16 +152,20 @@ std::size_t Card::nextArrivals(Nanos until, Nanos* out, std::size_t max) {
 }
 
 std::size_t Card::hostRead(std::uint8_t* out, std::size_t max, Nanos now) {
-    Nanos time = impl_->cardTime(now);
-    impl_->processUntil(time);
+    Nanos time = impl_->advanceTo(now);
     std::size_t count = impl_->wire.deliver(out, impl_->beforeFault(max), time);
     for (std::size_t i = 0; i < count; ++i) impl_->crossed(time);
     return count;
 }
 
 std::uint64_t Card::connection(Nanos now) {
-    impl_->processUntil(impl_->cardTime(now));
+    impl_->advanceTo(now);
     return impl_->plugged ? impl_->plugging : 0;
+}
+
+std::optional<Nanos> Card::pluggedInAgainAt() const {
+    if (impl_->plugged || impl_->options.goneForMs == 0) return std::nullopt;
+    return impl_->backAt - impl_->offset;
 }
 
 void Card::takeEverythingSent() { impl_->processUntil(std::numeric_limits<Nanos>::max()); }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ public:
     std::optional<Nanos> nextArrival(Nanos until) override;
     std::size_t hostRead(std::uint8_t* out, std::size_t max, Nanos now) override;
     std::uint64_t connection(Nanos now) override;
+
+    // The host's time at which a card unplugged is plugged in again; none
+    // while it is plugged in or when it never comes back.
+    std::optional<Nanos> pluggedInAgainAt() const;
 
     // The card takes in every byte the host has sent, each at the time it
     // arrives, however late: for a harness at the end of a run, since the

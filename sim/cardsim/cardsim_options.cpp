@@ -93,6 +93,15 @@ const char* usageText() {
            "  --late-by MS        how late a late reply is (default 4000 ms)\n"
            "  --vanish-after N    the card goes away after receiving N bytes: it sends\n"
            "                      nothing more\n"
+           "  --restart-after N   the card loses power once N bytes have crossed the line,\n"
+           "                      both ways, and starts again as at power-on, its\n"
+           "                      memories kept\n"
+           "  --unplug-after N    the card is unplugged once N bytes have crossed the line,\n"
+           "                      both ways, as a USB adapter pulled out: the terminal\n"
+           "                      closes and the --link is removed\n"
+           "  --gone-for MS       with --unplug-after, the card is plugged in again MS ms\n"
+           "                      later: on a new terminal, its path printed and the\n"
+           "                      --link pointed at it (default: never)\n"
            "  --boot-fault KIND@STEP  a fault of the boot program or its kernels at the\n"
            "                      first answer of STEP; KIND: silent (nothing answered from\n"
            "                      there on), late (by --late-by), wrong (another answer; at\n"
@@ -234,6 +243,12 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             ok = count(card.lateByMs);
         } else if (name == "--vanish-after") {
             ok = count(card.vanishAfter);
+        } else if (name == "--restart-after") {
+            ok = count(card.restartAfter);
+        } else if (name == "--unplug-after") {
+            ok = count(card.unplugAfter);
+        } else if (name == "--gone-for") {
+            ok = count(card.goneForMs);
         } else if (name == "--seed") {
             ok = count(card.seed);
         } else if (name == "--fpga-error-every") {
@@ -272,6 +287,10 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
             ok = false;
         }
         if (!ok) return false;
+    }
+    if (card.goneForMs != 0 && card.unplugAfter == 0) {
+        error = "--gone-for needs --unplug-after: a card not unplugged cannot come back";
+        return false;
     }
     if (card.bootMode && card.oldFirmware) {
         error = "--boot and --old-firmware exclude each other";

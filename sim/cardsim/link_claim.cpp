@@ -78,7 +78,6 @@ bool LinkClaim::lock(std::string& error) {
 
 bool LinkClaim::take(const std::string& link, const std::string& target, std::string& error, std::string& note) {
     link_ = link;
-    target_ = target;
     lockPath_ = link + ".lock";
     if (!lock(error)) return false;
 
@@ -92,20 +91,31 @@ bool LinkClaim::take(const std::string& link, const std::string& target, std::st
         note = "replaced the link " + link + " left by a card that is gone";
         ::unlink(link.c_str());
     }
-    if (::symlink(target.c_str(), link.c_str()) != 0) {
-        error = link + ": " + std::strerror(errno);
+    return pointAt(target, error);
+}
+
+bool LinkClaim::pointAt(const std::string& target, std::string& error) {
+    if (lockFd_ < 0) return true;
+    if (::symlink(target.c_str(), link_.c_str()) != 0) {
+        error = link_ + ": " + std::strerror(errno);
         return false;
     }
+    target_ = target;
     return true;
 }
 
-LinkClaim::~LinkClaim() {
+void LinkClaim::withdraw() {
     if (lockFd_ < 0) return;
     char buffer[4096];
     ssize_t length = ::readlink(link_.c_str(), buffer, sizeof buffer);
     if (length > 0 && std::string(buffer, static_cast<std::size_t>(length)) == target_) {
         ::unlink(link_.c_str());
     }
+}
+
+LinkClaim::~LinkClaim() {
+    if (lockFd_ < 0) return;
+    withdraw();
     ::unlink(lockPath_.c_str());
     ::close(lockFd_);
 }

@@ -22,6 +22,13 @@ public:
     // goes to `note`.
     bool take(const std::string& link, const std::string& target, std::string& error, std::string& note);
 
+    // Removes the link while the card is unplugged, keeping the lock; a link
+    // someone else has put there since is left alone. Nothing without a link.
+    void withdraw();
+    // Makes the link point at `target`, the card's new terminal. On failure
+    // returns false and says why in `error`. Nothing without a link.
+    bool pointAt(const std::string& target, std::string& error);
+
 private:
     bool lock(std::string& error);
     std::string link_;

@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
     // at once and go to the terminal as they come.
     options.delivery.timerStart = start;
     if (!options.card.paced) options.delivery.kind = sim::HostDelivery::Kind::kEachByte;
-    cardsim::serve(line, terminal, options.delivery, trace, stop.fd());
+    bool served = cardsim::serve(line, terminal, link, options.delivery, trace, stop.fd(), error);
 
     line.saveState();
-    return 0;
+    return served ? 0 : failure(error);
 }

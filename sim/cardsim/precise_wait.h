@@ -25,6 +25,7 @@ void sharpenTiming();
 // terminal and the pipe and unregister again each time.
 class PreciseWait {
 public:
+    // A `masterFd` of -1 while there is no terminal: never watched.
     PreciseWait(int stopFd, int masterFd);
     ~PreciseWait();
     PreciseWait(const PreciseWait&) = delete;

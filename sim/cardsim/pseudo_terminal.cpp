@@ -26,9 +26,12 @@ bool fail(std::string& error, const char* what) {
 }
 }  // namespace
 
-PseudoTerminal::~PseudoTerminal() {
+PseudoTerminal::~PseudoTerminal() { close(); }
+
+void PseudoTerminal::close() {
     if (slave_ >= 0) ::close(slave_);
     if (master_ >= 0) ::close(master_);
+    slave_ = master_ = -1;
 }
 
 bool PseudoTerminal::open(std::string& error) {

@@ -18,6 +18,9 @@ public:
     // Opens a master and its slave in raw mode, the master non-blocking.
     // On failure returns false and says why in `error`.
     bool open(std::string& error);
+    // Closes both sides: a host holding the slave open finds it hung up, as
+    // a port whose USB adapter was pulled out. open() makes a new terminal.
+    void close();
 
     int master() const { return master_; }
     const std::string& slavePath() const { return slavePath_; }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 
 #include "sim/cardsim/precise_wait.h"
 
@@ -28,11 +29,22 @@ constexpr std::uint32_t kUntoldBaud = 115200;
 
 class Server {
 public:
-    Server(sim::Card& line, const PseudoTerminal& terminal, const sim::HostDelivery& delivery,
+    Server(sim::Card& line, PseudoTerminal& terminal, LinkClaim& link, const sim::HostDelivery& delivery,
            const ByteTrace& trace)
-        : line_(line), terminal_(terminal), delivery_(delivery), trace_(trace) {}
+        : line_(line),
+          terminal_(terminal),
+          link_(link),
+          delivery_(delivery),
+          trace_(trace),
+          connection_(line.connection(monotonicNow())) {}
 
-    void run(int stopFd);
+    // Serves the terminal until the card is unplugged (true) or a stop
+    // signal comes (false).
+    bool serveConnection(int stopFd);
+    // Without a terminal, waits until the card is plugged in again and gives
+    // it a new one (true); false when a stop signal comes first or the
+    // terminal cannot be made (`error` says why).
+    bool awaitReplug(int stopFd, std::string& error);
 
 private:
     void followHostBaud(sim::Nanos now);
@@ -40,11 +52,15 @@ private:
     void writeOut();
     void receive();
     void traceViolations();
+    void unplug(sim::Nanos now);
+    bool plugIn(std::uint64_t connection, sim::Nanos now, std::string& error);
 
     sim::Card& line_;
-    const PseudoTerminal& terminal_;
+    PseudoTerminal& terminal_;
+    LinkClaim& link_;
     const sim::HostDelivery& delivery_;
     const ByteTrace& trace_;
+    std::uint64_t connection_;  // the card's connection the terminal serves
     std::uint32_t baud_ = 0;
     std::uint8_t out_[kChunk];
     std::size_t outStart_ = 0;
@@ -120,7 +136,7 @@ void Server::receive() {
     }
 }
 
-void Server::run(int stopFd) {
+bool Server::serveConnection(int stopFd) {
     PreciseWait wait(stopFd, terminal_.master());
     for (;;) {
         sim::Nanos now = monotonicNow();
@@ -128,15 +144,22 @@ void Server::run(int stopFd) {
         bool quiet = now < quietUntil_;
         std::optional<sim::Nanos> deadline = quietUntil_;
         if (!quiet) deadline = handOver(now);
+        // Looking ahead, handOver has the card take in the host's bytes still
+        // on the line: the terminal goes when the card is unplugged, at most
+        // those bytes' time on the line early.
+        if (line_.connection(now) != connection_) {
+            unplug(now);
+            return true;
+        }
         bool waitingToWrite = outStart_ < outEnd_;
 
         wait.watchMaster(quiet ? 0 : static_cast<short>(POLLIN | (waitingToWrite ? POLLOUT : 0)));
         traceViolations();
         PreciseWait::Ready ready;
         int result = wait.waitUntil(deadline, ready);
-        if (result < 0 && errno != EINTR) return;
+        if (result < 0 && errno != EINTR) return false;
         if (result <= 0) continue;
-        if (ready.stop) return;
+        if (ready.stop) return false;
         if ((ready.master & POLLIN) != 0) {
             receive();
         } else if ((ready.master & (POLLHUP | POLLERR)) != 0) {
@@ -144,12 +167,45 @@ void Server::run(int stopFd) {
         }
     }
 }
+
+// What the adapter had not passed on to the host is lost with it.
+void Server::unplug(sim::Nanos now) {
+    trace_.note("unplugged: terminal closed, link removed; connection", connection_, now);
+    terminal_.close();
+    link_.withdraw();
+    outStart_ = outEnd_ = 0;
+    quietUntil_ = 0;
+    connection_ = 0;
+}
+
+bool Server::awaitReplug(int stopFd, std::string& error) {
+    PreciseWait wait(stopFd, -1);
+    for (;;) {
+        sim::Nanos now = monotonicNow();
+        std::uint64_t connection = line_.connection(now);
+        if (connection != 0) return plugIn(connection, now, error);
+        PreciseWait::Ready ready;
+        int result = wait.waitUntil(line_.pluggedInAgainAt(), ready);
+        if ((result < 0 && errno != EINTR) || ready.stop) return false;
+    }
+}
+
+bool Server::plugIn(std::uint64_t connection, sim::Nanos now, std::string& error) {
+    if (!terminal_.open(error) || !link_.pointAt(terminal_.slavePath(), error)) return false;
+    connection_ = connection;
+    trace_.note("plugged in again: a new terminal; connection", connection, now);
+    std::printf("%s\n", terminal_.slavePath().c_str());
+    std::fflush(stdout);
+    return true;
+}
 }  // namespace
 
-void serve(sim::Card& line, const PseudoTerminal& terminal, const sim::HostDelivery& delivery,
-           const ByteTrace& trace, int stopFd) {
-    Server server(line, terminal, delivery, trace);
-    server.run(stopFd);
+bool serve(sim::Card& line, PseudoTerminal& terminal, LinkClaim& link, const sim::HostDelivery& delivery,
+           const ByteTrace& trace, int stopFd, std::string& error) {
+    Server server(line, terminal, link, delivery, trace);
+    while (server.serveConnection(stopFd) && server.awaitReplug(stopFd, error)) {
+    }
+    return error.empty();
 }
 
 }  // namespace cardsim
