@@ -95,8 +95,11 @@ src=$work/src
 build=$work/build
 rm -rf "$src"
 mkdir -p "$src"
+# Extracted with the time of the copy (-m), not the files' own: a build left
+# from an earlier pass holds objects newer than a file changed since, which
+# a restored time would make look up to date.
 git ls-files -z --cached --others --exclude-standard | grep -zv '^build' |
-    tar --null -cf - -T - | tar -xf - -C "$src"
+    tar --null -cf - -T - | tar -xmf - -C "$src"
 results=$work/results.txt
 : >"$results"
 
